@@ -1,0 +1,489 @@
+#include "settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <initializer_list>
+#include <memory>
+#include <sys/resource.h>
+#include <utility>
+
+namespace
+{
+
+const QByteArray DefaultFile = "[Window]\r\nTop=16\r\nLeft=16\r\n\r\n"
+                               "[Field]\r\nLevel=1\r\nSizeX=16\r\nSizeY=16\r\nMines=40\r\n\r\n"
+                               "[Game]\r\nFairPlay=1\r\nTrainerMode=0\r\nTimedGame=1\r\n"
+                               "ProbDisplay=1\r\nMaxScale=3\r\n\r\n"
+                               "[Engine]\r\nAdvancedMode=1\r\nDupCheck=1\r\nCheckingMode=1\r\n"
+                               "StepDepth=25\r\n\r\n"
+                               "[BestScores]\r\nBeginnerTime=999.9\r\nIntermediateTime=999.9\r\n"
+                               "ExpertTime=999.9\r\nUltraTime=999.9\r\nBeginnerName=Anonymous\r\n"
+                               "IntermediateName=Anonymous\r\nExpertName=Anonymous\r\n"
+                               "UltraName=Anonymous\r\n\r\n";
+
+// A record and window settings filled with values no load would produce, so that a test
+// sees every setting that a load leaves alone.
+struct Settings {
+    Settings()
+    {
+        std::memset(static_cast<void *>(Game.get()), 0x5A, sizeof(TGameState));
+        Window.Left = Window.Top = Window.MaxScale = 12345;
+        for (int i = 0; i < 4; ++i) {
+            Window.Best.BestTime[i] = -1;
+            Window.Best.BestName[i] = "garbage";
+        }
+    }
+    std::unique_ptr<TGameState> Game = std::make_unique<TGameState>();
+    MainWindowSettings Window;
+};
+
+int32_t ValueOf(const Settings &s, const char *name)
+{
+    const TGameState &g = *s.Game;
+    const std::pair<const char *, int32_t> values[] = {
+        {"Left", s.Window.Left},
+        {"Top", s.Window.Top},
+        {"Level", g.Level},
+        {"SizeX", g.SizeX},
+        {"SizeY", g.SizeY},
+        {"Mines", g.Mines},
+        {"MaxX", g.MaxX},
+        {"MaxY", g.MaxY},
+        {"FairPlay", g.FairPlay},
+        {"TrainerMode", g.TrainerMode},
+        {"TimedGame", g.TimedGame},
+        {"ProbDisplay", g.ProbDisplay},
+        {"MaxScale", s.Window.MaxScale},
+        {"AdvancedMode", g.AdvancedMode},
+        {"DupCheck", g.DupCheck},
+        {"CheckingMode", g.CheckingMode},
+        {"StepDepth", g.StepDepth},
+    };
+    for (const auto &[key, value] : values) {
+        if (std::strcmp(key, name) == 0) return value;
+    }
+    ADD_FAILURE() << "no setting " << name;
+    return 0;
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return "<unreadable>";
+    return file.readAll();
+}
+
+bool WriteAll(const QString &path, const QByteArray &contents)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+}
+
+class SettingsFile : public ::testing::Test
+{
+  protected:
+    void SetUp() override { ASSERT_TRUE(Dir.isValid()); }
+
+    // Loads `contents` from kelvane.ini under the given locale.
+    Settings Load(const QByteArray &contents, const QLocale &locale = QLocale::c())
+    {
+        EXPECT_TRUE(WriteAll(Path, contents));
+        Settings s;
+        EXPECT_EQ(LoadSettings(Path, *s.Game, s.Window, locale), "");
+        return s;
+    }
+    QStringList Entries() const
+    {
+        return QDir(Dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+    }
+
+    QTemporaryDir Dir;
+    QString Path = Dir.filePath("kelvane.ini");
+};
+
+} // namespace
+
+// ---- defaults and the round trip ----
+
+TEST_F(SettingsFile, WithoutAFileEverySettingTakesItsDefaultSilently)
+{
+    Settings s;
+    EXPECT_EQ(LoadSettings(Path, *s.Game, s.Window, QLocale::c()), "");
+    const std::pair<const char *, int32_t> expected[] = {
+        {"Left", 16},      {"Top", 16},         {"Level", 1},     {"SizeX", 16},
+        {"SizeY", 16},     {"Mines", 40},       {"MaxX", 15},     {"MaxY", 15},
+        {"FairPlay", 1},   {"TrainerMode", 0},  {"TimedGame", 1}, {"ProbDisplay", 1},
+        {"MaxScale", 3},   {"AdvancedMode", 1}, {"DupCheck", 1},  {"CheckingMode", 1},
+        {"StepDepth", 25},
+    };
+    for (const auto &[name, value] : expected)
+        EXPECT_EQ(ValueOf(s, name), value) << name;
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(s.Window.Best.BestTime[i], EmptyRecordTime);
+        EXPECT_EQ(s.Window.Best.BestName[i], "Anonymous");
+    }
+    EXPECT_FALSE(QFile::exists(Path)); // loading writes nothing
+}
+
+TEST_F(SettingsFile, DefaultsSavedToAFreshFileGiveAllTwentyThreeKeysInOrderAndLoadBackTheSame)
+{
+    Settings first;
+    ASSERT_EQ(LoadSettings(Path, *first.Game, first.Window, QLocale::c()), "");
+    ASSERT_EQ(SaveSettings(Path, *first.Game, first.Window, QLocale::c()), "");
+    const QByteArray written = ReadAll(Path);
+    EXPECT_EQ(written, DefaultFile);
+    EXPECT_EQ(written.count('='), 23);
+
+    Settings second;
+    ASSERT_EQ(LoadSettings(Path, *second.Game, second.Window, QLocale::c()), "");
+    for (const char *name : {"Left", "Top", "Level", "SizeX", "SizeY", "Mines", "MaxX", "MaxY",
+                             "FairPlay", "TrainerMode", "TimedGame", "ProbDisplay", "MaxScale",
+                             "AdvancedMode", "DupCheck", "CheckingMode", "StepDepth"})
+        EXPECT_EQ(ValueOf(second, name), ValueOf(first, name)) << name;
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(second.Window.Best.BestTime[i], first.Window.Best.BestTime[i]);
+        EXPECT_EQ(second.Window.Best.BestName[i], first.Window.Best.BestName[i]);
+    }
+}
+
+TEST_F(SettingsFile, EverySettingChangedInMemorySurvivesASaveAndALoad)
+{
+    Settings s;
+    ASSERT_EQ(LoadSettings(Path, *s.Game, s.Window, QLocale::c()), "");
+    TGameState &g = *s.Game;
+    g.Level = 4;
+    g.SizeX = 30;
+    g.SizeY = 9;
+    g.Mines = 200;
+    g.FairPlay = 0;
+    g.TrainerMode = 1;
+    g.TimedGame = 0;
+    g.ProbDisplay = 0;
+    g.AdvancedMode = 0;
+    g.DupCheck = 0;
+    g.CheckingMode = 2;
+    g.StepDepth = 30;
+    s.Window.Left = -200;
+    s.Window.Top = 900;
+    s.Window.MaxScale = 1;
+    s.Window.Best.Record(2, "Zoe", 61.25f);
+    ASSERT_EQ(SaveSettings(Path, g, s.Window, QLocale::c()), "");
+
+    Settings back;
+    ASSERT_EQ(LoadSettings(Path, *back.Game, back.Window, QLocale::c()), "");
+    const std::pair<const char *, int32_t> expected[] = {
+        {"Level", 4},        {"SizeX", 30},      {"SizeY", 9},        {"Mines", 200},
+        {"MaxX", 29},        {"MaxY", 8},        {"FairPlay", 0},     {"TrainerMode", 1},
+        {"TimedGame", 0},    {"ProbDisplay", 0}, {"AdvancedMode", 0}, {"DupCheck", 0},
+        {"CheckingMode", 2}, {"StepDepth", 30},  {"Left", -200},      {"Top", 900},
+        {"MaxScale", 1},
+    };
+    for (const auto &[name, value] : expected)
+        EXPECT_EQ(ValueOf(back, name), value) << name;
+    // The time comes back as its one-decimal text: 61.25 was written as 61.3.
+    EXPECT_EQ(back.Window.Best.BestTime[2], 61.3f);
+    EXPECT_EQ(back.Window.Best.BestName[2], "Zoe");
+}
+
+// ---- corrections on load ----
+
+struct LoadCase {
+    const char *Title;
+    const char *File;
+    std::initializer_list<std::pair<const char *, int32_t>> Expected;
+};
+
+TEST_F(SettingsFile, ValuesOutOfRangeOrNotParsedAreCorrectedOnLoad)
+{
+    const LoadCase cases[] = {
+        {"Level 7 is the custom field, whose keys are read",
+         "[Field]\nLevel=7\nSizeX=20\nSizeY=10\nMines=30\n",
+         {{"Level", 4}, {"SizeX", 20}, {"SizeY", 10}, {"Mines", 30}, {"MaxX", 19}, {"MaxY", 9}}},
+        {"Level -2 is Beginner",
+         "[Field]\nLevel=-2\nSizeX=20\n",
+         {{"Level", 0}, {"SizeX", 10}, {"SizeY", 10}, {"Mines", 10}, {"MaxX", 9}, {"MaxY", 9}}},
+        {"a fixed level ignores the file's size",
+         "[Field]\nLevel=2\nSizeX=50\nSizeY=9\nMines=3\n",
+         {{"Level", 2}, {"SizeX", 24}, {"SizeY", 20}, {"Mines", 100}, {"MaxX", 23}}},
+        {"a custom size is clamped and its mines limited",
+         "[Field]\nLevel=4\nSizeX=5\nSizeY=40\nMines=999\n",
+         {{"SizeX", 8}, {"SizeY", 25}, {"Mines", 168}, {"MaxX", 7}, {"MaxY", 24}}},
+        {"the largest field keeps 744 mines",
+         "[Field]\nLevel=4\nSizeX=32\nSizeY=25\nMines=744\n",
+         {{"Mines", 744}}},
+        {"745 mines become 744",
+         "[Field]\nLevel=4\nSizeX=32\nSizeY=25\nMines=745\n",
+         {{"Mines", 744}}},
+        {"a negative mine count becomes 0",
+         "[Field]\nLevel=4\nSizeX=9\nSizeY=9\nMines=-5\n",
+         {{"Mines", 0}}},
+        {"no mines stays no mines", "[Field]\nLevel=4\nMines=0\n", {{"Mines", 0}}},
+        {"a custom field without its keys is 16 x 16 with 40",
+         "[Field]\nLevel=4\n",
+         {{"Level", 4}, {"SizeX", 16}, {"SizeY", 16}, {"Mines", 40}}},
+        {"words are no booleans, any other integer is on",
+         "[Game]\nTrainerMode=True\nFairPlay=False\nTimedGame=0\nProbDisplay=2\n",
+         {{"TrainerMode", 0}, {"FairPlay", 1}, {"TimedGame", 0}, {"ProbDisplay", 1}}},
+        {"MaxScale in hexadecimal", "[Game]\nMaxScale=0x2\n", {{"MaxScale", 2}}},
+        {"MaxScale below the range", "[Game]\nMaxScale=-1\n", {{"MaxScale", 0}}},
+        {"MaxScale above the range", "[Game]\nMaxScale=9\n", {{"MaxScale", 3}}},
+        {"engine booleans",
+         "[Engine]\nAdvancedMode=0\nDupCheck=$0\n",
+         {{"AdvancedMode", 0}, {"DupCheck", 0}}},
+        {"CheckingMode 3 is Optimal", "[Engine]\nCheckingMode=3\n", {{"CheckingMode", 1}}},
+        {"CheckingMode -1 is Optimal", "[Engine]\nCheckingMode=-1\n", {{"CheckingMode", 1}}},
+        {"CheckingMode 0 stays", "[Engine]\nCheckingMode=0\n", {{"CheckingMode", 0}}},
+        {"CheckingMode 2 stays", "[Engine]\nCheckingMode=2\n", {{"CheckingMode", 2}}},
+        {"StepDepth 5 becomes 20", "[Engine]\nStepDepth=5\n", {{"StepDepth", 20}}},
+        {"StepDepth 99 becomes 30", "[Engine]\nStepDepth=99\n", {{"StepDepth", 30}}},
+        {"StepDepth 27 stays", "[Engine]\nStepDepth=27\n", {{"StepDepth", 27}}},
+        {"the window may lie anywhere",
+         "[Window]\nLeft=-300\nTop=$20\n",
+         {{"Left", -300}, {"Top", 32}}},
+        {"a position beyond 32 bits is the default",
+         "[Window]\nLeft=4294967312\nTop=16.5\n",
+         {{"Left", 16}, {"Top", 16}}},
+        {"names in any case", "[FIELD]\nlevel=3\n", {{"Level", 3}, {"SizeX", 32}}},
+    };
+    for (const LoadCase &c : cases) {
+        const Settings s = Load(c.File);
+        for (const auto &[name, value] : c.Expected)
+            EXPECT_EQ(ValueOf(s, name), value) << c.Title << ": " << name;
+    }
+}
+
+TEST_F(SettingsFile, TimesAboveTheEmptyRecordOrNotNumbersReadAsTheEmptyRecord)
+{
+    const std::pair<const char *, float> cases[] = {
+        {"1234.5", EmptyRecordTime},
+        {"abc", EmptyRecordTime},
+        {"", EmptyRecordTime},
+        {"999.95", EmptyRecordTime},
+        {"1e39", EmptyRecordTime},
+        {"999.9", EmptyRecordTime},
+        {"0", 0.0f},
+        {"12.3", 12.3f},
+        {"-3.5", -3.5f},
+        {"7.06", 7.06f},
+    };
+    for (const auto &[text, expected] : cases) {
+        const Settings s = Load(QByteArray("[BestScores]\nExpertTime=") + text + "\n");
+        EXPECT_EQ(s.Window.Best.BestTime[2], expected) << text;
+        EXPECT_EQ(s.Window.Best.BestTime[0], EmptyRecordTime) << text;
+    }
+}
+
+TEST_F(SettingsFile, NamesAreCutToSixteenCharactersAndAnEmptyNameStaysEmpty)
+{
+    const QByteArray smiley = "\xF0\x9F\x98\x80"; // one character, two UTF-16 units
+    const Settings s = Load("[BestScores]\nBeginnerName=ABCDEFGHIJKLMNOPQRST\n"
+                            "IntermediateName=\nExpertName=  Bo Li  \n"
+                            "UltraName=aaaaaaaaaaaaaaa" +
+                            smiley + "bc\n");
+    EXPECT_EQ(s.Window.Best.BestName[0], "ABCDEFGHIJKLMNOP");
+    EXPECT_EQ(s.Window.Best.BestName[1], "");
+    EXPECT_EQ(s.Window.Best.BestName[2], "Bo Li");
+    EXPECT_EQ(s.Window.Best.BestName[3], QString::fromUtf8("aaaaaaaaaaaaaaa" + smiley));
+
+    ASSERT_EQ(SaveSettings(Path, *s.Game, s.Window, QLocale::c()), "");
+    const QByteArray written = ReadAll(Path);
+    EXPECT_TRUE(written.contains("\r\nBeginnerName=ABCDEFGHIJKLMNOP\r\n"));
+    EXPECT_TRUE(written.contains("\r\nIntermediateName=\r\n"));
+    EXPECT_TRUE(written.contains("\r\nUltraName=aaaaaaaaaaaaaaa" + smiley + "\r\n"));
+}
+
+// ---- the layout of a save ----
+
+TEST_F(SettingsFile, ASaveKeepsTheFileItsLinesInPlaceAndWhatTheProgramDoesNotUse)
+{
+    const Settings s = Load("; written by hand\r\n"
+                            "[Window]\r\n Left = 100\r\nTop=50\r\n\r\n"
+                            "[Field]\r\nLevel=2\r\nSizeX=50\r\nMines=7\r\n"
+                            "[Game]\r\nFairPlay=2\r\nSound = off\r\nTrainerMode=True\r\n"
+                            "; keep it blue\r\n"
+                            "[Mods]\r\nColour=blue\r\n"
+                            "[BestScores]\r\nBeginnerTime=12.34\r\n"
+                            "BeginnerName=ABCDEFGHIJKLMNOPQRST\r\n");
+    ASSERT_EQ(SaveSettings(Path, *s.Game, s.Window, QLocale::c()), "");
+    const QByteArray expected = "[Window]\r\nLeft=100\r\nTop=50\r\n\r\n"
+                                "[Field]\r\nLevel=2\r\nSizeX=24\r\nMines=100\r\nSizeY=20\r\n\r\n"
+                                "[Game]\r\nFairPlay=1\r\nSound=off\r\nTrainerMode=0\r\n"
+                                "TimedGame=1\r\nProbDisplay=1\r\nMaxScale=3\r\n\r\n"
+                                "[Mods]\r\nColour=blue\r\n\r\n"
+                                "[BestScores]\r\nBeginnerTime=12.3\r\n"
+                                "BeginnerName=ABCDEFGHIJKLMNOP\r\nIntermediateTime=999.9\r\n"
+                                "ExpertTime=999.9\r\nUltraTime=999.9\r\n"
+                                "IntermediateName=Anonymous\r\nExpertName=Anonymous\r\n"
+                                "UltraName=Anonymous\r\n\r\n"
+                                "[Engine]\r\nAdvancedMode=1\r\nDupCheck=1\r\nCheckingMode=1\r\n"
+                                "StepDepth=25\r\n\r\n";
+    EXPECT_EQ(ReadAll(Path), expected);
+
+    // Once rewritten, the file is stable: loading and saving again changes nothing.
+    Settings again;
+    ASSERT_EQ(LoadSettings(Path, *again.Game, again.Window, QLocale::c()), "");
+    ASSERT_EQ(SaveSettings(Path, *again.Game, again.Window, QLocale::c()), "");
+    EXPECT_EQ(ReadAll(Path), expected);
+}
+
+TEST_F(SettingsFile, ASavedFixedLevelOverwritesTheCustomSizeInTheFile)
+{
+    Settings s = Load("[Field]\r\nLevel=4\r\nSizeX=30\r\nSizeY=20\r\nMines=99\r\n");
+    ASSERT_EQ(ValueOf(s, "SizeX"), 30);
+    s.Game->Level = 0;
+    s.Game->SizeX = 10;
+    s.Game->SizeY = 10;
+    s.Game->Mines = 10;
+    ASSERT_EQ(SaveSettings(Path, *s.Game, s.Window, QLocale::c()), "");
+    EXPECT_TRUE(ReadAll(Path).startsWith("[Field]\r\nLevel=0\r\nSizeX=10\r\nSizeY=10\r\n"
+                                         "Mines=10\r\n\r\n[Window]\r\n"));
+}
+
+// ---- locales ----
+
+TEST_F(SettingsFile, UnderACommaLocaleTimesAreWrittenWithACommaAndReadUnderEitherLocale)
+{
+    const QLocale german(QLocale::German, QLocale::Germany);
+    Settings s;
+    ASSERT_EQ(LoadSettings(Path, *s.Game, s.Window, german), "");
+    s.Window.Best.Record(0, "Ida", 12.345f);
+    ASSERT_EQ(SaveSettings(Path, *s.Game, s.Window, german), "");
+    EXPECT_TRUE(ReadAll(Path).contains("\r\nBeginnerTime=12,3\r\nIntermediateTime=999,9\r\n"));
+
+    for (const QLocale &locale : {german, QLocale::c()}) {
+        Settings back;
+        ASSERT_EQ(LoadSettings(Path, *back.Game, back.Window, locale), "");
+        EXPECT_EQ(back.Window.Best.BestTime[0], 12.3f) << locale.name().toStdString();
+        EXPECT_EQ(back.Window.Best.BestTime[1], EmptyRecordTime);
+    }
+}
+
+TEST_F(SettingsFile, ATimeWrittenWithAPointIsNotLostUnderACommaLocale)
+{
+    const Settings s =
+        Load("[BestScores]\r\nExpertTime=45.6\r\n", QLocale(QLocale::French, QLocale::France));
+    EXPECT_EQ(s.Window.Best.BestTime[2], 45.6f);
+}
+
+// ---- failures ----
+
+TEST_F(SettingsFile, AnUnreadableFileIsReportedByNameAndLeavesTheDefaults)
+{
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("kelvane.ini"));
+    Settings s;
+    const QString message = LoadSettings(Path, *s.Game, s.Window, QLocale::c());
+    EXPECT_TRUE(message.contains(Path)) << message.toStdString();
+    EXPECT_TRUE(message.contains("read")) << message.toStdString();
+    EXPECT_EQ(ValueOf(s, "Level"), 1);
+    EXPECT_EQ(ValueOf(s, "SizeX"), 16);
+    EXPECT_EQ(ValueOf(s, "MaxX"), 15);
+    EXPECT_EQ(ValueOf(s, "Left"), 16);
+    EXPECT_EQ(ValueOf(s, "MaxScale"), 3);
+    EXPECT_EQ(s.Window.Best.BestName[3], "Anonymous");
+}
+
+TEST_F(SettingsFile, ASaveWhereNoFileCanBeCreatedIsReportedByNameAndCreatesNothing)
+{
+    ASSERT_TRUE(WriteAll(Dir.filePath("plain"), "not a folder"));
+    const QString path = Dir.filePath("plain/kelvane.ini");
+    Settings s;
+    ASSERT_EQ(LoadSettings(path, *s.Game, s.Window, QLocale::c()), "");
+    const QString message = SaveSettings(path, *s.Game, s.Window, QLocale::c());
+    EXPECT_TRUE(message.contains(path)) << message.toStdString();
+    EXPECT_TRUE(message.contains("written")) << message.toStdString();
+    EXPECT_EQ(ReadAll(Dir.filePath("plain")), "not a folder");
+    EXPECT_EQ(Entries(), QStringList{"plain"});
+}
+
+TEST_F(SettingsFile, ASaveOverAFolderIsReportedAndLeavesTheFolder)
+{
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("kelvane.ini"));
+    Settings s;
+    LoadSettings(Path, *s.Game, s.Window, QLocale::c());
+    const QString message = SaveSettings(Path, *s.Game, s.Window, QLocale::c());
+    EXPECT_TRUE(message.contains(Path)) << message.toStdString();
+    EXPECT_TRUE(QFileInfo(Path).isDir());
+}
+
+TEST_F(SettingsFile, ASaveStoppedAfterTheTemporaryFileIsWrittenLeavesTheOldFileIntact)
+{
+    const QByteArray old = "[Window]\r\nTop=1\r\nLeft=2\r\n\r\n[Mods]\r\nx=y\r\n\r\n";
+    Settings s = Load(old);
+    s.Window.Top = 300;
+    bool stopped = false;
+    const QString message = SaveSettings(Path, *s.Game, s.Window, QLocale::c(), [&] {
+        stopped = true;
+        EXPECT_EQ(ReadAll(Path), old);
+        return false;
+    });
+    EXPECT_TRUE(stopped);
+    EXPECT_TRUE(message.contains(Path)) << message.toStdString();
+    EXPECT_EQ(ReadAll(Path), old);
+    EXPECT_EQ(Entries(), QStringList{"kelvane.ini"});
+
+    // The same save, not stopped, goes through.
+    EXPECT_EQ(SaveSettings(Path, *s.Game, s.Window, QLocale::c(), [] { return true; }), "");
+    EXPECT_TRUE(ReadAll(Path).startsWith("[Window]\r\nTop=300\r\nLeft=2\r\n\r\n[Mods]\r\n"));
+}
+
+TEST_F(SettingsFile, ASaveThatRunsOutOfSpaceIsReportedAndLeavesTheOldFileIntact)
+{
+    const QByteArray old = "[Window]\r\nTop=1\r\n\r\n";
+    Settings s = Load(old);
+
+    // A file size limit fails the write part-way, as a full disk does.
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    rlimit small = previous;
+    small.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const QString message = SaveSettings(Path, *s.Game, s.Window, QLocale::c());
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_TRUE(message.contains(Path)) << message.toStdString();
+    EXPECT_EQ(ReadAll(Path), old);
+    EXPECT_EQ(Entries(), QStringList{"kelvane.ini"});
+}
+
+// ---- the window position ----
+
+TEST(SettingsWindowPosition, AWindowOverlappingAScreenStaysAndOneWhollyOffMovesToThePrimary)
+{
+    const QRect primary(0, 0, 1024, 768);
+    const QRect right(1024, 0, 1280, 1024);
+    const QList<QRect> screens{primary, right};
+    const QSize size(964, 660);
+    struct PositionCase {
+        const char *Title;
+        QPoint TopLeft;
+        QPoint Expected;
+    };
+    const PositionCase cases[] = {
+        {"on the primary screen", {16, 16}, {16, 16}},
+        {"on the second screen", {1500, 300}, {1500, 300}},
+        {"one pixel over the left edge", {-963, 0}, {-963, 0}},
+        {"one pixel over the bottom of the second screen", {1100, 1023}, {1100, 1023}},
+        {"just left of every screen", {-964, 0}, {16, 16}},
+        {"below the primary, beside no screen", {0, 768}, {16, 16}},
+        {"far beyond every screen", {30000, 30000}, {16, 16}},
+        {"at the end of the 32-bit range", {2147483647, 2147483647}, {16, 16}},
+        {"at the start of the 32-bit range", {-2147483647 - 1, -2147483647 - 1}, {16, 16}},
+    };
+    for (const PositionCase &c : cases)
+        EXPECT_EQ(KeepOnScreen(c.TopLeft, size, screens, primary), c.Expected) << c.Title;
+}
+
+TEST(SettingsWindowPosition, TheMendedPositionLiesOnThePrimaryScreenWhereverItIs)
+{
+    const QRect primary(1920, 100, 1024, 768);
+    EXPECT_EQ(KeepOnScreen({0, 0}, {964, 660}, {primary}, primary), QPoint(1936, 116));
+    // With no screen known there is nowhere better to go.
+    EXPECT_EQ(KeepOnScreen({5000, 5000}, {964, 660}, {}, QRect()), QPoint(5000, 5000));
+}
