@@ -1,0 +1,382 @@
+// The main window's life: creation, layout, first showing, closing and destruction.
+#include "main_window.h"
+
+#include "best_dialog.h"
+#include "level_table.h"
+#include "settings.h"
+#include "settings_dialog.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScreen>
+#include <QUrl>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace {
+const char *const HomePageAddress = "https://kelvane.example.org/";
+const char *const SponsorAddress = "https://www.example.org/";
+const char *const SponsorName = "Example";
+const char *const HelpDocument = "Help/index.htm";
+const QColor LabelNavy(0, 0, 128);
+const QColor WindowCream(255, 251, 240);
+
+QImage LoadPicture(const char *name)
+{
+    return QImage(QString(":/") + name).convertToFormat(QImage::Format_RGB32);
+}
+
+QFont BoldPixels(QFont font, int pixels)
+{
+    font.setBold(true);
+    font.setPixelSize(pixels);
+    return font;
+}
+} // namespace
+
+uint32_t ReadMillisecondClock()
+{
+    using namespace std::chrono;
+    const auto now = steady_clock::now().time_since_epoch();
+    return static_cast<uint32_t>(duration_cast<milliseconds>(now).count());
+}
+
+bool ScreenFits(QSize screen) { return screen.width() >= 1024 && screen.height() >= 768; }
+
+QString ExecutableSibling(const QString &executable, const QString &ext)
+{
+    const QFileInfo info(executable);
+    QString name = info.fileName();
+    const auto dot = name.lastIndexOf('.');
+    if (dot > 0)
+        name.truncate(dot);
+    return info.dir().filePath(name + ext);
+}
+
+MainWindowOptions DefaultMainWindowOptions()
+{
+    MainWindowOptions options;
+    const QString executable = QCoreApplication::applicationFilePath();
+    options.SettingsFile = ExecutableSibling(executable, ".ini");
+    options.EngineLibrary = ExecutableSibling(executable, ".so");
+    return options;
+}
+
+void TfrmMain::FreeAligned::operator()(TGameState *p) const { std::free(p); }
+
+static TGameState *AllocateGameState()
+{
+    void *block = std::aligned_alloc(16, sizeof(TGameState));
+    if (block == nullptr)
+        throw std::bad_alloc();
+    std::memset(block, 0, sizeof(TGameState));
+    return static_cast<TGameState *>(block);
+}
+
+TfrmMain::TfrmMain(MainWindowOptions options)
+    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                           Qt::MSWindowsFixedSizeDialogHint),
+      Options(std::move(options)), GameState(AllocateGameState()), Rules(*GameState, *this, Rng),
+      EngineEvents(this)
+{
+    if (!Options.ShowError)
+        Options.ShowError = [this](const QString &text) {
+            QMessageBox::critical(this, "Kelvane", text);
+        };
+    if (!Options.AskName)
+        Options.AskName = [this](const QString &prompt, QString &name) {
+            bool ok = false;
+            const QString text = QInputDialog::getText(this, "Kelvane", prompt,
+                                                       QLineEdit::Normal, name, &ok);
+            if (ok)
+                name = text;
+            return ok;
+        };
+    if (!Options.Clock)
+        Options.Clock = ReadMillisecondClock;
+
+    setWindowTitle(QString("Kelvane %1 Edition").arg(SponsorName));
+    setFixedSize(964, 660);
+    setFocusPolicy(Qt::StrongFocus);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, WindowCream);
+    palette.setColor(QPalette::WindowText, LabelNavy);
+    setPalette(palette);
+    // An 8-point sans face narrow enough for the panel's fixed value boxes: the wider
+    // default face runs captions into their values.
+    QFont font("Liberation Sans");
+    font.setPointSize(8);
+    setFont(font);
+    setWindowIcon(QIcon(":/MAINICON"));
+
+    CreateLayout();
+    FormCreate();
+
+    frmSettings = new TfrmSettings(*GameState, MaxScale, this, this);
+    frmBest = new TfrmBest(Best, this, this);
+}
+
+void TfrmMain::CreateLayout()
+{
+    lblLeftName = new QLabel("Mines Left", this);
+    lblLeftName->setFont(BoldPixels(font(), 16));
+    lblLeftName->move(4, 6);
+    lblLeftName->adjustSize();
+    pbxLeft = new PaintBox(this, QRect(96, 4, 97, 25), &bmpLeft);
+
+    imgNew = new ClickLabel(QString(), this, HoverLook::None);
+    imgNew->setGeometry(376, 4, 25, 25);
+    connect(imgNew, &ClickLabel::Clicked, this, &TfrmMain::lblNewGameClick);
+
+    lblTimeName = new QLabel("Time", this);
+    lblTimeName->setFont(BoldPixels(font(), 16));
+    lblTimeName->move(632, 6);
+    lblTimeName->adjustSize();
+    pbxTime = new PaintBox(this, QRect(676, 4, 97, 25), &bmpTime);
+
+    pbImage = new PaintBox(this, QRect(4, 32, 769, 601), &Board.bmpField);
+    connect(pbImage, &PaintBox::Pressed, this, [this](QMouseEvent *event, bool doubleClick) {
+        const QPoint at = event->position().toPoint();
+        pbImageMouseDown(event->button(), event->buttons() & ~event->button(), doubleClick,
+                         at.x(), at.y());
+    });
+    connect(pbImage, &PaintBox::Released, this, [this](QMouseEvent *) { pbImageMouseUp(); });
+    connect(pbImage, &PaintBox::Left, this, &TfrmMain::pbImageMouseUp);
+
+    sbStatus = new QLabel(this);
+    sbStatus->setGeometry(8, 640, 257, 13);
+
+    QFont bold = font();
+    bold.setBold(true);
+    lblAuthor = new QLabel("Kelvane 1.0, by its developers", this);
+    lblAuthor->setFont(bold);
+    lblAuthor->move(312, 640);
+    lblAuthor->adjustSize();
+
+    QFont link = bold;
+    link.setUnderline(true);
+    lblHomePage = new ClickLabel("Kelvane Homepage", this, HoverLook::ColourOnly);
+    lblHomePage->setFont(link);
+    lblHomePage->move(592, 640);
+    lblHomePage->adjustSize();
+    connect(lblHomePage, &ClickLabel::Clicked, this, [this] { OpenLink(HomePageAddress); });
+    lblTessel = new ClickLabel(SponsorName, this, HoverLook::ColourOnly);
+    lblTessel->setFont(link);
+    lblTessel->move(904, 640);
+    lblTessel->adjustSize();
+    connect(lblTessel, &ClickLabel::Clicked, this, [this] { OpenLink(SponsorAddress); });
+
+    Stats = new StatsPanel(this);
+    connect(Stats->lblMode, &ClickLabel::Clicked, this, &TfrmMain::lblModeClick);
+    connect(Stats->lblDepth, &ClickLabel::Clicked, this, &TfrmMain::lblDepthClick);
+    connect(Stats->lblDupCheck, &ClickLabel::Clicked, this, &TfrmMain::lblDupCheckClick);
+    connect(Stats->lblChMode, &ClickLabel::Clicked, this, &TfrmMain::lblChModeClick);
+    connect(Stats->lblRecalc, &ClickLabel::Clicked, this, &TfrmMain::lblRecalcClick);
+    pbxBar = new PaintBox(this, QRect(784, 476, 169, 17), &bmpBar);
+
+    new Frame(this, QRect(776, 504, 185, 129)); // shpMenu
+    auto menuLabel = [this](const char *text, int top, std::function<void()> handler) {
+        auto *label = new ClickLabel(text, this, HoverLook::ColourOnly);
+        label->setFont(BoldPixels(font(), 16));
+        label->move(784, top);
+        label->adjustSize();
+        connect(label, &ClickLabel::Clicked, this, handler);
+        return label;
+    };
+    lblNewGame = menuLabel("New Game", 512, [this] { lblNewGameClick(); });
+    lblLevel = menuLabel("Level...", 536, [this] { lblLevelClick(); });
+    lblSettings = menuLabel("Settings", 560, [this] { lblSettingsClick(); });
+    lblBestTimes = menuLabel("Best Times", 584, [this] { lblBestTimesClick(); });
+    // A relative path, so the help is found from the folder the game was started in.
+    lblHelp = menuLabel("Help", 608, [this] {
+        OpenLink(QUrl::fromLocalFile(QDir::current().absoluteFilePath(HelpDocument)).toString());
+    });
+
+    PopupMenu1 = new QMenu(this);
+    for (int32_t level = 0; level < 4; ++level)
+        PopupMenu1->addAction(LevelTable[level].Name, this, [this, level] { ChooseLevel(level); });
+
+    TimerCtl.setInterval(100);
+    connect(&TimerCtl, &QTimer::timeout, this, &TfrmMain::TimerCtlTimer);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive)
+                    ApplicationEvents1Activate();
+                else
+                    ApplicationEvents1Deactivate();
+            });
+}
+
+void TfrmMain::FormCreate()
+{
+    Rng.SeedFromClock();
+    Best.Clear();
+    BoardWidth = pbImage->width();
+    BoardHeight = pbImage->height();
+    AppMinimized = AppInactive = ChordPreview = 0;
+    MaxScale = 3;
+    TGameState &game = *GameState;
+    game.Active = 0;
+    game.Live = 1;
+    game.EngineBusy = 0;
+    game.RecalcNeeded = 0;
+    Stats->ShowRecalc(0);
+
+    bmpFace0 = LoadPicture("FACEBITMAP0");
+    bmpFace1 = LoadPicture("FACEBITMAP1");
+    bmpFace2 = LoadPicture("FACEBITMAP2");
+    bmpMainBackground = LoadPicture("MAINBKGND");
+    if (bmpMainBackground.isNull()) { // the window still works on its plain colour
+        bmpMainBackground = QImage(964, 660, QImage::Format_RGB32);
+        bmpMainBackground.fill(WindowCream);
+    }
+    bmpTime = QImage(97, 25, QImage::Format_RGB32);
+    bmpLeft = QImage(97, 25, QImage::Format_RGB32);
+    bmpBar = QImage(169, 17, QImage::Format_RGB32);
+    DrawProgressBar(0);
+    ShowFace(bmpFace0);
+
+    // The record starts as the default settings: Intermediate, everything on but Trainer.
+    game.Level = 1;
+    game.SizeX = LevelTable[1].SizeX;
+    game.SizeY = LevelTable[1].SizeY;
+    game.MaxX = game.SizeX - 1;
+    game.MaxY = game.SizeY - 1;
+    game.Mines = LevelTable[1].Mines;
+    ApplyLoadedSettings();
+}
+
+void TfrmMain::ApplyLoadedSettings()
+{
+    MainWindowSettings window;
+    window.Best = Best;
+    window.MaxScale = MaxScale;
+    const QString error = LoadSettings(Options.SettingsFile, *GameState, window);
+    if (!error.isEmpty())
+        Options.ShowError(error);
+
+    QList<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens.append(screen->availableGeometry());
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    move(KeepOnScreen(QPoint(window.Left, window.Top), frameGeometry().size(), screens,
+                      primary != nullptr ? primary->availableGeometry() : QRect(0, 0, 1024, 768)));
+    MaxScale = window.MaxScale;
+    Best = window.Best;
+}
+
+void TfrmMain::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!Shown) {
+        Shown = true;
+        FormShow();
+    }
+}
+
+void TfrmMain::FormShow()
+{
+    LoadEngine();
+    if (EngineLoaded()) {
+        Engine.Engine->vtbl->Attach(Engine.Engine, GameState.get(), &EngineEvents.Events);
+    } else {
+        GameState->ProbDisplay = 0;
+    }
+    frmSettings->SetEngineLoaded(EngineLoaded());
+    LayoutField();
+    NewGame();
+}
+
+void TfrmMain::LoadEngine()
+{
+    const EngineLoad result = LoadEngineLibrary(Options.EngineLibrary, Engine);
+    if (result != EngineLoad::Loaded) {
+        UnloadEngineLibrary(Engine);
+        Options.ShowError(EngineLoadMessage(result));
+    }
+}
+
+void TfrmMain::SaveSettingsNow()
+{
+    MainWindowSettings window;
+    window.Left = x();
+    window.Top = y();
+    window.MaxScale = MaxScale;
+    window.Best = Best;
+    const QString error = SaveSettings(Options.SettingsFile, *GameState, window);
+    if (!error.isEmpty())
+        Options.ShowError(error);
+}
+
+void TfrmMain::closeEvent(QCloseEvent *event)
+{
+    // Closing under a running engine would pull the record and the library from under it:
+    // ask the engine to halt, and close once Calculate has returned.
+    if (GameState->EngineBusy != 0) {
+        GameState->HaltRequest = 1;
+        CloseWhenIdle = true;
+        event->ignore();
+        return;
+    }
+    SaveSettingsNow();
+    event->accept();
+}
+
+TfrmMain::~TfrmMain()
+{
+    TimerCtl.stop();
+    UnloadEngineLibrary(Engine);
+}
+
+void TfrmMain::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), bmpMainBackground);
+}
+
+void TfrmMain::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && GameState->EngineBusy != 0)
+        GameState->HaltRequest = 1;
+    event->accept();
+}
+
+void TfrmMain::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::WindowStateChange) {
+        if (isMinimized() && AppMinimized == 0)
+            ApplicationEvents1Minimize();
+        else if (!isMinimized() && AppMinimized != 0)
+            ApplicationEvents1Restore();
+    }
+    QWidget::changeEvent(event);
+}
+
+void TfrmMain::OpenLink(const QString &address) { QDesktopServices::openUrl(QUrl(address)); }
+
+void TfrmMain::lblSettingsClick()
+{
+    if (GameState->EngineBusy != 0)
+        return;
+    if (frmSettings->exec() != QDialog::Accepted)
+        return;
+    if (GameState->Active != 0)
+        Rules.StopGame();
+    frmSettings->CommitTo(*GameState, MaxScale, EngineLoaded());
+    SaveSettingsNow();
+    LayoutField();
+    NewGame();
+}
+
+void TfrmMain::lblBestTimesClick() { frmBest->exec(); }

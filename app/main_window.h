@@ -1,0 +1,171 @@
+// The main window: the board, the counters, the face button, the menu and link labels and
+// the engine's statistics panel; it owns the game record, the images and the engine.
+#pragma once
+
+#include "best_times.h"
+#include "engine_events.h"
+#include "engine_loader.h"
+#include "kelvane_engine.h"
+#include "random.h"
+#include "render.h"
+#include "rules.h"
+#include "stats_panel.h"
+
+#include <QImage>
+#include <QMenu>
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class TfrmSettings;
+class TfrmBest;
+
+// A 32-bit millisecond count from an arbitrary origin.
+uint32_t ReadMillisecondClock();
+
+// A screen of at least 1024 x 768 pixels.
+bool ScreenFits(QSize screen);
+
+// "The executable's path with the extension replaced": drop a final extension, add `ext`.
+QString ExecutableSibling(const QString &executable, const QString &ext);
+
+// Where the window finds its files and how it talks to the player; tests replace these.
+struct MainWindowOptions {
+    QString SettingsFile;
+    QString EngineLibrary;
+    std::function<void(const QString &)> ShowError; // default: an error message box
+    // Asks for a record holder's name; false when the player cancels.
+    std::function<bool(const QString &prompt, QString &name)> AskName;
+    std::function<uint32_t()> Clock = ReadMillisecondClock;
+};
+
+// The files beside the running executable.
+MainWindowOptions DefaultMainWindowOptions();
+
+class TfrmMain : public QWidget, private GameView, private EngineSinkTarget {
+    Q_OBJECT
+public:
+    explicit TfrmMain(MainWindowOptions options = DefaultMainWindowOptions());
+    ~TfrmMain() override;
+
+    // Part of the window that tests and the engine look at.
+    TGameState &Game() { return *GameState; }
+    Random Rng;
+    int32_t PressedCol = 0, PressedRow = 0;
+    int32_t AppMinimized = 0, AppInactive = 0, ChordPreview = 0;
+    int32_t MaxScale = 3;
+    uint32_t LastTick = 0;
+    float ElapsedTime = 0.0f;
+    BestTimes Best;
+    FieldPainter Board;
+    bool EngineLoaded() const { return Engine.Engine != nullptr; }
+
+    // Operations of the game.
+    void NewGame();
+    void LayoutField();
+    void ChooseLevel(int32_t level);
+    void pbImageMouseDown(Qt::MouseButton button, Qt::MouseButtons othersHeld, bool doubleClick,
+                          int x, int y);
+    void pbImageMouseUp();
+    void TimerCtlTimer();
+    void ApplicationEvents1Minimize();
+    void ApplicationEvents1Restore();
+    void ApplicationEvents1Deactivate();
+    void ApplicationEvents1Activate();
+    void ShowSectorInfo(int32_t c, int32_t r);
+    void RunEngine(int32_t c, int32_t r);
+    void MarkRecalcNeeded() override;
+
+    // Handlers of the labels.
+    void lblNewGameClick();
+    void lblLevelClick();
+    void lblSettingsClick();
+    void lblBestTimesClick();
+    void lblModeClick();
+    void lblDepthClick();
+    void lblDupCheckClick();
+    void lblChModeClick();
+    void lblRecalcClick();
+
+    // Components, named as the player sees them.
+    PaintBox *pbImage = nullptr, *pbxLeft = nullptr, *pbxTime = nullptr, *pbxBar = nullptr;
+    ClickLabel *imgNew;
+    QLabel *lblLeftName, *lblTimeName, *sbStatus, *lblAuthor;
+    ClickLabel *lblHomePage, *lblTessel;
+    ClickLabel *lblNewGame, *lblLevel, *lblSettings, *lblBestTimes, *lblHelp;
+    StatsPanel *Stats;
+    QMenu *PopupMenu1;
+    QTimer TimerCtl;
+    TfrmSettings *frmSettings = nullptr;
+    TfrmBest *frmBest = nullptr;
+
+    QImage bmpMainBackground, bmpFace0, bmpFace1, bmpFace2, bmpTime, bmpLeft, bmpBar;
+    int32_t BoardWidth = 0, BoardHeight = 0;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void CreateLayout();
+    void LoadEngine();
+    void ApplyLoadedSettings();
+    void SaveSettingsNow();
+    void GameWon();
+    void CheckWinAfterPress();
+    void ShowFace(const QImage &face);
+    void DrawTimeCounter(float seconds);
+    void DrawProgressBar(int32_t percent);
+    void OpenLink(const QString &address);
+
+    // GameView: what the rules ask the window to draw.
+    void DrawOpenSector(int32_t c, int32_t r) override;
+    void DrawMarker(int32_t c, int32_t r) override;
+    void DrawClosedSector(int32_t c, int32_t r) override;
+    void SetFieldFontSmall(bool small) override;
+    void DrawTriggeredSector(int32_t c, int32_t r) override;
+    void DrawWrongMarker(int32_t c, int32_t r) override;
+    void DrawPressedSector(int32_t c, int32_t r) override;
+    void ShowLostBoard(int32_t c, int32_t r) override;
+    void ShowPressedFace() override;
+    void PresentField() override;
+    void DrawMinesLeftCounter(int32_t count) override;
+    void StartClock() override;
+    void StopClock() override;
+    void HideEngineTimes() override;
+
+    // EngineSinkTarget: what the engine reports during a run.
+    void SinkHighlightSector(int32_t c, int32_t r) override;
+    void SinkDrawClosedSector(int32_t c, int32_t r) override;
+    void ShowStatusIdle() override;
+    void SetSectorCounts(int32_t closed, int32_t open, int32_t partial) override;
+    void AppendSectorCounts(int32_t closed, int32_t open, int32_t partial) override;
+    void ResetRunCounters() override;
+    void SetMaxCombinations(int32_t total, int32_t percent) override;
+    void ReportProgress(int32_t run, int32_t runs, int32_t successful, int32_t successful2,
+                        int32_t combinations, int32_t percent) override;
+    void ShowStatusError() override;
+    void ShowStatusDone() override;
+    void RefreshBoard() override;
+
+    bool InField(int32_t c, int32_t r) const;
+
+    MainWindowOptions Options;
+    struct FreeAligned {
+        void operator()(TGameState *p) const;
+    };
+    std::unique_ptr<TGameState, FreeAligned> GameState;
+    GameRules Rules;
+    ProgramEvents EngineEvents;
+    EngineLibrary Engine;
+    bool Shown = false;
+    bool CloseWhenIdle = false; // a close asked for during a run waits for its end
+};

@@ -1,0 +1,194 @@
+#include "field_painter.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+constexpr int BoardWidth = 769;
+constexpr int BoardHeight = 601;
+
+const QRgb NumberColours[9] = {
+    qRgb(0, 0, 0),     qRgb(0, 0, 192),   qRgb(0, 192, 0),   qRgb(192, 0, 0),    qRgb(0, 0, 128),
+    qRgb(128, 0, 0),   qRgb(0, 192, 192), qRgb(0, 128, 128), qRgb(128, 128, 128)};
+const QRgb MarkerColour = qRgb(255, 255, 128);
+const QRgb HighlightColour = qRgb(255, 255, 128);
+const QRgb FatalColour = qRgb(255, 0, 0);
+} // namespace
+
+QColor ProbabilityColour(float p)
+{
+    const float q = 1.0f + p;
+    int32_t g = 255 - static_cast<int32_t>(std::floor(256.0f * (q - 1.0f)));
+    if (g < 0)
+        g = 0;
+    if (g > 255)
+        g = 255;
+    return QColor(255, g, g);
+}
+
+QColor NumberColour(int32_t number)
+{
+    return QColor(NumberColours[number >= 0 && number <= 8 ? number : 0]);
+}
+
+FieldPainter::FieldPainter()
+    : bmpField(BoardWidth, BoardHeight, QImage::Format_RGB32),
+      bmpClosed(1, 1, QImage::Format_RGB32), bmpOpen(1, 1, QImage::Format_RGB32)
+{
+    bmpField.fill(Qt::black);
+    Font.setFamily("Arial");
+    Font.setBold(true);
+    // Whole-pixel advances, so a text measures the same wherever it is drawn.
+    Font.setHintingPreference(QFont::PreferFullHinting);
+    Font.setPointSize(Geometry.LargeFontSize);
+}
+
+void FieldPainter::LayoutField(const FieldGeometry &geometry, const QImage &background,
+                               QPoint boardOrigin)
+{
+    Geometry = geometry;
+    SetFontSize(Geometry.LargeFontSize);
+
+    const QRect under(boardOrigin + QPoint(Geometry.FieldLeft, Geometry.FieldTop),
+                      QSize(Geometry.Width, Geometry.Height));
+    bmpClosed = background.copy(under).convertToFormat(QImage::Format_RGB32);
+    bmpOpen = bmpClosed.copy();
+    for (int y = 0; y < bmpClosed.height(); ++y) {
+        auto *closed = reinterpret_cast<uint8_t *>(bmpClosed.scanLine(y));
+        auto *open = reinterpret_cast<uint8_t *>(bmpOpen.scanLine(y));
+        for (int x = 0; x < bmpClosed.width(); ++x) {
+            for (int channel = 0; channel < 3; ++channel) { // blue, green, red; not the 4th
+                closed[x * 4 + channel] >>= 1;
+                open[x * 4 + channel] = static_cast<uint8_t>((open[x * 4 + channel] >> 1) + 128);
+            }
+        }
+    }
+}
+
+void FieldPainter::SetFontSize(int32_t points)
+{
+    if (points > 0)
+        Font.setPointSize(points);
+}
+
+void FieldPainter::RedrawField(const QImage &background, QPoint boardOrigin, int32_t sizeX,
+                               int32_t sizeY)
+{
+    QPainter painter(&bmpField);
+    painter.drawImage(QPoint(0, 0), background, QRect(boardOrigin, bmpField.size()));
+    painter.drawImage(QPoint(Geometry.FieldLeft, Geometry.FieldTop), bmpClosed);
+    painter.end();
+    DrawGrid(sizeX, sizeY);
+}
+
+void FieldPainter::DrawGrid(int32_t sizeX, int32_t sizeY)
+{
+    const int32_t left = Geometry.FieldLeft, top = Geometry.FieldTop, cell = Geometry.CellSize;
+    QPainter painter(&bmpField);
+    painter.setPen(QPen(Qt::black, 1));
+    for (int32_t i = 0; i <= sizeX; ++i)
+        painter.drawLine(left + i * cell, top, left + i * cell, top + sizeY * cell);
+    for (int32_t j = 0; j <= sizeY; ++j)
+        painter.drawLine(left, top + j * cell, left + sizeX * cell, top + j * cell);
+}
+
+QPoint FieldPainter::Corner(int32_t c, int32_t r) const
+{
+    return {Geometry.FieldLeft + c * Geometry.CellSize, Geometry.FieldTop + r * Geometry.CellSize};
+}
+
+void FieldPainter::CopyInterior(const QImage &texture, int32_t c, int32_t r)
+{
+    const int32_t side = Geometry.CellSize - 1;
+    const QPoint at = Corner(c, r) + QPoint(1, 1);
+    const int32_t sx = c * Geometry.CellSize + 1, sy = r * Geometry.CellSize + 1;
+    if (at.x() < 0 || at.y() < 0 || at.x() + side > bmpField.width() ||
+        at.y() + side > bmpField.height() || sx + side > texture.width() ||
+        sy + side > texture.height())
+        return;
+    for (int32_t y = 0; y < side; ++y)
+        std::memcpy(bmpField.scanLine(at.y() + y) + at.x() * 4,
+                    texture.constScanLine(sy + y) + sx * 4, static_cast<size_t>(side) * 4);
+}
+
+void FieldPainter::FillInterior(int32_t c, int32_t r, QRgb colour)
+{
+    const QPoint at = Corner(c, r) + QPoint(1, 1);
+    const int32_t side = Geometry.CellSize - 1;
+    for (int32_t y = std::max(at.y(), 0); y < std::min(at.y() + side, bmpField.height()); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(bmpField.scanLine(y));
+        for (int32_t x = std::max(at.x(), 0); x < std::min(at.x() + side, bmpField.width()); ++x)
+            line[x] = colour;
+    }
+}
+
+void FieldPainter::DrawCentredText(int32_t c, int32_t r, const QString &text, const QColor &colour)
+{
+    QPainter painter(&bmpField);
+    painter.setFont(Font);
+    const QFontMetrics metrics(painter.fontMetrics());
+    const int32_t w = metrics.horizontalAdvance(text), h = metrics.height();
+    const QPoint corner = Corner(c, r);
+    const int32_t dx = (Geometry.CellSize - w + 1) >> 1, dy = (Geometry.CellSize - h + 1) >> 1;
+    painter.setClipRect(corner.x() + 1, corner.y() + 1, Geometry.CellSize - 1,
+                        Geometry.CellSize - 1);
+    painter.setPen(colour);
+    painter.drawText(corner.x() + dx, corner.y() + dy + metrics.ascent(), text);
+}
+
+void FieldPainter::DrawOpenSector(int32_t c, int32_t r, int32_t number)
+{
+    CopyInterior(bmpOpen, c, r);
+    if (number > 0)
+        DrawCentredText(c, r, QString::number(number), NumberColour(number));
+}
+
+void FieldPainter::DrawMarker(int32_t c, int32_t r)
+{
+    CopyInterior(bmpClosed, c, r);
+    DrawCentredText(c, r, QStringLiteral("X"), QColor(MarkerColour));
+}
+
+void FieldPainter::DrawClosedSector(int32_t c, int32_t r, float p)
+{
+    CopyInterior(bmpClosed, c, r);
+    if (std::signbit(p))
+        return;
+    DrawCentredText(c, r, QString::number(static_cast<double>(p), 'f', 2), ProbabilityColour(p));
+}
+
+void FieldPainter::DrawBareClosedSector(int32_t c, int32_t r) { CopyInterior(bmpClosed, c, r); }
+
+void FieldPainter::DrawPressedSector(int32_t c, int32_t r) { CopyInterior(bmpOpen, c, r); }
+
+void FieldPainter::HighlightSector(int32_t c, int32_t r) { FillInterior(c, r, HighlightColour); }
+
+void FieldPainter::DrawMine(int32_t c, int32_t r)
+{
+    CopyInterior(bmpClosed, c, r);
+    DrawCentredText(c, r, QStringLiteral("X"), Qt::black);
+}
+
+void FieldPainter::DrawFatalSector(int32_t c, int32_t r)
+{
+    FillInterior(c, r, FatalColour);
+    DrawCentredText(c, r, QStringLiteral("X"), Qt::black);
+}
+
+void FieldPainter::DrawWrongMarkerBar(int32_t c, int32_t r)
+{
+    const int32_t cell = Geometry.CellSize;
+    const int32_t a = RoundHalfEven(0.2f * static_cast<float>(cell));
+    const int32_t b = RoundHalfEven(0.05f * static_cast<float>(cell));
+    const QPoint corner = Corner(c, r);
+    const int32_t m = corner.y() + (cell >> 1);
+    for (int32_t y = std::max(m - b, 0); y < std::min(m + b, bmpField.height()); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(bmpField.scanLine(y));
+        for (int32_t x = std::max(corner.x() + a, 0);
+             x < std::min(corner.x() + cell - a + 1, bmpField.width()); ++x)
+            line[x] = FatalColour;
+    }
+}

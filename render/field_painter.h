@@ -1,0 +1,59 @@
+// The board as drawn: every sector look, painted into the off-screen image bmpField.
+// Textures are pieces of the window's background picture under the field, darkened for
+// closed sectors and washed out for open ones, so the board blends into the picture.
+#pragma once
+
+#include "field_geometry.h"
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPoint>
+#include <QString>
+
+// Text colour of a probability: white for 0, pure red for 1, linear between.
+QColor ProbabilityColour(float p);
+// The colour of an open sector's number, 1 to 8.
+QColor NumberColour(int32_t number);
+
+class FieldPainter {
+public:
+    FieldPainter();
+
+    // Geometry and textures for a new field; boardOrigin is the board area's top-left
+    // corner in the background picture.
+    void LayoutField(const FieldGeometry &geometry, const QImage &background, QPoint boardOrigin);
+    void SetFontSize(int32_t points);
+    int32_t FontSize() const { return Font.pointSize(); }
+
+    // The board area's piece of the background, the closed field and the grid.
+    void RedrawField(const QImage &background, QPoint boardOrigin, int32_t sizeX, int32_t sizeY);
+    void DrawGrid(int32_t sizeX, int32_t sizeY);
+
+    void DrawOpenSector(int32_t c, int32_t r, int32_t number);
+    void DrawMarker(int32_t c, int32_t r);
+    // Closed texture and, unless the sign bit of p is set, p with two decimals.
+    void DrawClosedSector(int32_t c, int32_t r, float p);
+    void DrawBareClosedSector(int32_t c, int32_t r);
+    void DrawPressedSector(int32_t c, int32_t r);
+    void HighlightSector(int32_t c, int32_t r);
+    // A mine shown on the lost board: closed texture and a black "X".
+    void DrawMine(int32_t c, int32_t r);
+    // Red interior with a black "X": the mine that lost, or one triggered in Trainer Mode.
+    void DrawFatalSector(int32_t c, int32_t r);
+    // The red bar across a marker on a safe sector.
+    void DrawWrongMarkerBar(int32_t c, int32_t r);
+
+    QImage bmpField;
+    QImage bmpClosed;
+    QImage bmpOpen;
+    FieldGeometry Geometry;
+
+private:
+    QPoint Corner(int32_t c, int32_t r) const;
+    void CopyInterior(const QImage &texture, int32_t c, int32_t r);
+    void FillInterior(int32_t c, int32_t r, QRgb colour);
+    void DrawCentredText(int32_t c, int32_t r, const QString &text, const QColor &colour);
+
+    QFont Font;
+};
