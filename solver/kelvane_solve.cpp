@@ -1,0 +1,221 @@
+// kelvane-solve: the probabilities of a position read from a text file, computed by the
+// engine library through the same contract the game uses.
+#include "board_text.h"
+
+#include "kelvane_engine.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <limits>
+#include <string>
+#include <vector>
+
+using namespace kelvane::solver;
+
+namespace
+{
+
+const char Usage[] =
+    "usage: kelvane-solve [options] [FILE]\n"
+    "Reads a position (FILE, or standard input) and prints the mine probability of every\n"
+    "closed sector.\n"
+    "  --fair-play     the four corner sectors are known to be safe\n"
+    "  --simple        the \"Simple\" rule instead of exact probabilities\n"
+    "  --no-dupcheck   count every sector on its own\n"
+    "  --checking N    mine markers: 0 Minimal, 1 Optimal (default), 2 Maximal\n"
+    "  --depth N       work budget 2^N steps, 20 to 30 (default 25)\n"
+    "  --repeat N      run N times and report the fastest\n"
+    "  --engine PATH   the engine library (default: kelvane.so beside this program)\n";
+
+// The front end's sink: it shows nothing, and remembers how the run ended.
+struct QuietSink {
+    EngineEvents Base;
+    TGameState *Game = nullptr;
+    const char *Status = "Error";
+};
+
+QuietSink *Of(EngineEvents *self)
+{
+    return reinterpret_cast<QuietSink *>(self);
+}
+void Nothing2(EngineEvents *, int32_t, int32_t) {}
+void Nothing0(EngineEvents *) {}
+void Nothing3(EngineEvents *, int32_t, int32_t, int32_t) {}
+void NothingProgress(EngineEvents *, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
+void OnError(EngineEvents *self)
+{
+    Of(self)->Status = "Error";
+}
+void OnDone(EngineEvents *self)
+{
+    Of(self)->Status = Of(self)->Game->HaltRequest != 0 ? "Halted" : "Finished";
+}
+
+const EngineEventsTable QuietTable = {Nothing2, Nothing2, Nothing0, Nothing3,
+                                      Nothing3, Nothing0, Nothing2, NothingProgress,
+                                      OnError,  OnDone,   Nothing0};
+
+std::string OwnFolder()
+{
+    char path[4096];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return ".";
+    path[n] = '\0';
+    std::string s(path);
+    const size_t slash = s.rfind('/');
+    return slash == std::string::npos ? "." : s.substr(0, slash);
+}
+
+bool ParseCount(const char *text, long min, long max, int32_t &out)
+{
+    char *end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || v < min || v > max) return false;
+    out = static_cast<int32_t>(v);
+    return true;
+}
+
+int BadUsage(const std::string &message)
+{
+    std::fprintf(stderr, "kelvane-solve: %s\n%s", message.c_str(), Usage);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    bool fairPlay = false, simple = false, dupCheck = true;
+    int32_t checking = 1, depth = 25, repeat = 1;
+    std::string enginePath = OwnFolder() + "/kelvane.so";
+    const char *file = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(Usage, stdout);
+            return 0;
+        } else if (arg == "--fair-play")
+            fairPlay = true;
+        else if (arg == "--simple")
+            simple = true;
+        else if (arg == "--no-dupcheck")
+            dupCheck = false;
+        else if (arg == "--checking") {
+            if (!hasValue || !ParseCount(argv[++i], 0, 2, checking))
+                return BadUsage("--checking takes 0, 1 or 2");
+        } else if (arg == "--depth") {
+            if (!hasValue || !ParseCount(argv[++i], 20, 30, depth))
+                return BadUsage("--depth takes a number from 20 to 30");
+        } else if (arg == "--repeat") {
+            if (!hasValue || !ParseCount(argv[++i], 1, 1000000, repeat))
+                return BadUsage("--repeat takes a positive number");
+        } else if (arg == "--engine") {
+            if (!hasValue) return BadUsage("--engine takes a path");
+            enginePath = argv[++i];
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return BadUsage("unknown option " + arg);
+        } else if (file == nullptr) {
+            file = argv[i];
+        } else {
+            return BadUsage("only one input file may be given");
+        }
+    }
+
+    Position position;
+    position.FairPlay = fairPlay;
+    TextError error;
+    int32_t lineNumber = 0;
+    bool read = false;
+    if (file != nullptr) {
+        std::ifstream in(file);
+        if (!in) {
+            std::fprintf(stderr, "kelvane-solve: cannot open %s\n", file);
+            return 2;
+        }
+        read = ReadPosition(in, lineNumber, position, error);
+    } else {
+        read = ReadPosition(std::cin, lineNumber, position, error);
+    }
+    if (!read) {
+        if (error.Message.empty()) error = {lineNumber + 1, 1, "expected WIDTH HEIGHT MINES"};
+        std::fprintf(stderr, "kelvane-solve: line %d, column %d: %s\n", error.Line, error.Column,
+                     error.Message.c_str());
+        return 2;
+    }
+
+    void *library = dlopen(enginePath.c_str(), RTLD_NOW);
+    if (library == nullptr) {
+        std::fprintf(stderr, "kelvane-solve: cannot load the engine %s: %s\n", enginePath.c_str(),
+                     dlerror());
+        return 1;
+    }
+    auto create =
+        reinterpret_cast<CreateObjectFunction>(dlsym(library, KELVANE_CREATE_OBJECT_ENTRY));
+    ProbabilityEngine *engine = create != nullptr ? create() : nullptr;
+    if (engine == nullptr) {
+        std::fprintf(stderr, "kelvane-solve: %s has no usable engine\n", enginePath.c_str());
+        return 1;
+    }
+
+    alignas(16) static TGameState game;
+    std::memset(&game, 0, sizeof game);
+    game.Level = 4;
+    game.SizeX = position.Width;
+    game.SizeY = position.Height;
+    game.MaxX = position.Width - 1;
+    game.MaxY = position.Height - 1;
+    game.Mines = position.Mines;
+    game.FairPlay = fairPlay ? 1 : 0;
+    game.AdvancedMode = simple ? 0 : 1;
+    game.DupCheck = dupCheck ? 1 : 0;
+    game.CheckingMode = checking;
+    game.StepDepth = depth;
+    game.Active = game.Live = game.ProbDisplay = 1;
+    int32_t marked = 0;
+    for (int32_t c = 0; c < position.Width; ++c) {
+        for (int32_t r = 0; r < position.Height; ++r) {
+            const int32_t i = position.Index(c, r);
+            const int32_t slot = KELVANE_SECTOR_INDEX(c, r);
+            game.State[slot] = static_cast<int32_t>(position.State[i]);
+            game.Number[slot] = position.State[i] == Cell::Open ? position.Number[i] : 0;
+            if (position.State[i] == Cell::Marked || position.State[i] == Cell::Triggered) ++marked;
+        }
+    }
+    game.MinesLeft = position.Mines - marked;
+
+    QuietSink sink;
+    sink.Base.vtbl = &QuietTable;
+    sink.Game = &game;
+    engine->vtbl->Attach(engine, &game, &sink.Base);
+
+    double fastest = std::numeric_limits<double>::infinity();
+    int32_t combinations = 0;
+    for (int32_t run = 0; run < repeat; ++run) {
+        for (float &p : game.Prob)
+            p = -1.0f;
+        game.EngineBusy = 1;
+        game.HaltRequest = 0;
+        sink.Status = "Error";
+        const auto t0 = std::chrono::steady_clock::now();
+        combinations = engine->vtbl->Calculate(engine, 0, 0);
+        const auto t1 = std::chrono::steady_clock::now();
+        game.EngineBusy = 0;
+        fastest = std::min(fastest, std::chrono::duration<double>(t1 - t0).count());
+    }
+
+    std::vector<float> probability(position.State.size(), -1.0f);
+    for (int32_t c = 0; c < position.Width; ++c)
+        for (int32_t r = 0; r < position.Height; ++r)
+            probability[position.Index(c, r)] = game.Prob[KELVANE_SECTOR_INDEX(c, r)];
+    std::fputs(FormatProbabilities(position, probability).c_str(), stdout);
+    std::printf("status %s combinations %d seconds %.6f\n", sink.Status, combinations, fastest);
+    return 0;
+}

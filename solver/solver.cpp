@@ -1,0 +1,430 @@
+#include "solver.h"
+
+#include "sweep.h"
+#include "work.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <new>
+#include <numeric>
+
+namespace kelvane::solver
+{
+
+std::string CheckPosition(const Position &p)
+{
+    if (p.Width < 1 || p.Width > 32 || p.Height < 1 || p.Height > 32)
+        return "the field must have 1 to 32 columns and 1 to 32 rows";
+    const size_t cells = static_cast<size_t>(p.Width) * static_cast<size_t>(p.Height);
+    if (p.State.size() != cells || p.Number.size() != cells)
+        return "the sector arrays do not match the field size";
+    if (p.Mines < 0) return "the mine count is negative";
+    if (static_cast<size_t>(p.Mines) > cells) return "there are more mines than sectors";
+    for (size_t i = 0; i < cells; ++i) {
+        const auto state = static_cast<uint8_t>(p.State[i]);
+        if (state > static_cast<uint8_t>(Cell::Triggered)) return "a sector has an unknown state";
+        if (p.State[i] == Cell::Open && (p.Number[i] < 0 || p.Number[i] > 8))
+            return "an open sector shows a number outside 0 to 8";
+    }
+    return {};
+}
+
+namespace
+{
+
+// Working memory of one run, in doubles (1 GiB): a sweep larger than this stops as halted.
+constexpr uint64_t MemoryLimit = uint64_t{1} << 27;
+
+enum class Known : uint8_t { Unknown, Mine, Safe };
+
+struct Constraint {
+    int32_t Need;
+    std::vector<int32_t> Cells;
+};
+
+// A probability that is not certain never shows as 0 or 1.
+double Uncertain(double p)
+{
+    return std::clamp(p, std::nextafter(0.0, 1.0), std::nextafter(1.0, 0.0));
+}
+
+class Runner
+{
+  public:
+    Runner(const Position &position, const Options &options, Work &work)
+        : Pos(position), Opt(options), Meter(work)
+    {
+    }
+
+    // False when no arrangement of the mines agrees with the position under this marker rule.
+    bool SolveWith(bool markersAsMines, std::vector<double> &probability);
+
+  private:
+    bool Settle(std::vector<Known> &known, std::vector<Constraint> &constraints,
+                int32_t &remaining) const;
+    void Count(const std::vector<Constraint> &constraints, bool simplified);
+
+    const Position &Pos;
+    const Options &Opt;
+    Work &Meter;
+};
+
+bool Runner::Settle(std::vector<Known> &known, std::vector<Constraint> &constraints,
+                    int32_t &remaining) const
+{
+    // Numbers that need none of their sectors, or all of them, settle those sectors; repeat
+    // until nothing changes. Every arrangement agrees on them, so the counts are unchanged.
+    bool changed = true;
+    while (changed) {
+        changed = false;
+        for (Constraint &con : constraints) {
+            int32_t open = 0, mines = 0;
+            for (int32_t cell : con.Cells) {
+                if (known[cell] == Known::Unknown)
+                    ++open;
+                else if (known[cell] == Known::Mine)
+                    ++mines;
+            }
+            const int32_t need = con.Need - mines;
+            if (need < 0 || need > open) return false;
+            if (open == 0 || (need != 0 && need != open)) continue;
+            for (int32_t cell : con.Cells) {
+                if (known[cell] != Known::Unknown) continue;
+                known[cell] = need == 0 ? Known::Safe : Known::Mine;
+                if (need != 0) --remaining;
+            }
+            changed = true;
+        }
+    }
+    if (remaining < 0) return false;
+    std::vector<Constraint> left;
+    for (Constraint &con : constraints) {
+        Constraint rest{con.Need, {}};
+        for (int32_t cell : con.Cells) {
+            if (known[cell] == Known::Unknown)
+                rest.Cells.push_back(cell);
+            else if (known[cell] == Known::Mine)
+                --rest.Need;
+        }
+        if (!rest.Cells.empty()) left.push_back(std::move(rest));
+    }
+    constraints.swap(left);
+    return true;
+}
+
+void Runner::Count(const std::vector<Constraint> &constraints, bool simplified)
+{
+    if (Meter.Observer == nullptr) return;
+    std::map<int32_t, std::vector<int32_t>> touching;
+    for (size_t j = 0; j < constraints.size(); ++j)
+        for (int32_t cell : constraints[j].Cells)
+            touching[cell].push_back(static_cast<int32_t>(j));
+    int32_t groups = static_cast<int32_t>(touching.size());
+    if (Opt.DupCheck) {
+        std::map<std::vector<int32_t>, int32_t> distinct;
+        for (const auto &entry : touching)
+            distinct[entry.second] = 0;
+        groups = static_cast<int32_t>(distinct.size());
+    }
+    const auto closed = static_cast<int32_t>(touching.size());
+    const auto numbers = static_cast<int32_t>(constraints.size());
+    if (simplified)
+        Meter.Observer->SimplifiedCounts(closed, numbers, groups);
+    else
+        Meter.Observer->SectorCounts(closed, numbers, groups);
+}
+
+bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
+{
+    const int32_t width = Pos.Width, height = Pos.Height;
+    const int32_t cells = width * height;
+    std::vector<Known> known(cells, Known::Unknown);
+    int32_t remaining = Pos.Mines;
+    for (int32_t c = 0; c < width; ++c) {
+        for (int32_t r = 0; r < height; ++r) {
+            const int32_t i = Pos.Index(c, r);
+            const bool corner =
+                Pos.FairPlay && (c == 0 || c == width - 1) && (r == 0 || r == height - 1);
+            Cell state = Pos.State[i];
+            if (state == Cell::Marked && !markersAsMines) state = Cell::Closed;
+            switch (state) {
+            case Cell::Open:
+                known[i] = Known::Safe;
+                break;
+            case Cell::Marked:
+            case Cell::Triggered:
+                if (corner) return false;
+                known[i] = Known::Mine;
+                --remaining;
+                break;
+            case Cell::Closed:
+                if (corner) known[i] = Known::Safe;
+                break;
+            }
+        }
+    }
+    if (remaining < 0) return false;
+
+    std::vector<Constraint> constraints;
+    for (int32_t c = 0; c < width; ++c) {
+        for (int32_t r = 0; r < height; ++r) {
+            const int32_t i = Pos.Index(c, r);
+            if (Pos.State[i] != Cell::Open) continue;
+            Constraint con{Pos.Number[i], {}};
+            for (int32_t dc = -1; dc <= 1; ++dc) {
+                for (int32_t dr = -1; dr <= 1; ++dr) {
+                    const int32_t nc = c + dc, nr = r + dr;
+                    if ((dc == 0 && dr == 0) || nc < 0 || nr < 0 || nc >= width || nr >= height)
+                        continue;
+                    const int32_t j = Pos.Index(nc, nr);
+                    if (known[j] == Known::Mine)
+                        --con.Need;
+                    else if (known[j] == Known::Unknown)
+                        con.Cells.push_back(j);
+                }
+            }
+            if (con.Need < 0 || con.Need > static_cast<int32_t>(con.Cells.size())) return false;
+            if (!con.Cells.empty()) constraints.push_back(std::move(con));
+        }
+    }
+    Count(constraints, false);
+    if (!Settle(known, constraints, remaining)) return false;
+    Count(constraints, true);
+
+    // Components: sectors linked through shared numbers.
+    std::vector<int32_t> owner(cells, -1); // a number touching the sector
+    std::vector<int32_t> parent(constraints.size());
+    std::iota(parent.begin(), parent.end(), 0);
+    auto root = [&](int32_t x) {
+        while (parent[x] != x)
+            x = parent[x] = parent[parent[x]];
+        return x;
+    };
+    for (size_t j = 0; j < constraints.size(); ++j) {
+        for (int32_t cell : constraints[j].Cells) {
+            if (owner[cell] < 0)
+                owner[cell] = static_cast<int32_t>(j);
+            else
+                parent[root(static_cast<int32_t>(j))] = root(owner[cell]);
+        }
+    }
+    int32_t others = 0;
+    for (int32_t i = 0; i < cells; ++i)
+        if (known[i] == Known::Unknown && owner[i] < 0) ++others;
+
+    struct Part {
+        Component Comp;
+        std::vector<std::vector<int32_t>> VarCells;
+        std::unique_ptr<Sweep> Solver;
+    };
+    std::vector<Part> parts;
+    std::vector<int32_t> partOf(constraints.size(), -1), localOf(constraints.size(), -1);
+    for (size_t j = 0; j < constraints.size(); ++j) {
+        const int32_t top = root(static_cast<int32_t>(j));
+        if (partOf[top] < 0) {
+            partOf[top] = static_cast<int32_t>(parts.size());
+            parts.emplace_back();
+        }
+        Part &part = parts[partOf[top]];
+        localOf[j] = static_cast<int32_t>(part.Comp.Need.size());
+        part.Comp.Need.push_back(constraints[j].Need);
+    }
+    // Each sector's numbers, in a fixed order, decide its group.
+    std::vector<std::vector<int32_t>> numbersOf(cells);
+    for (size_t j = 0; j < constraints.size(); ++j)
+        for (int32_t cell : constraints[j].Cells)
+            numbersOf[cell].push_back(localOf[j]);
+    std::vector<std::map<std::vector<int32_t>, int32_t>> groupOf(parts.size());
+    for (int32_t i = 0; i < cells; ++i) {
+        if (owner[i] < 0 || known[i] != Known::Unknown) continue;
+        const int32_t p = partOf[root(owner[i])];
+        Part &part = parts[p];
+        int32_t var = -1;
+        if (Opt.DupCheck) {
+            const auto found = groupOf[p].find(numbersOf[i]);
+            if (found != groupOf[p].end())
+                var = found->second;
+            else
+                groupOf[p].emplace(numbersOf[i], static_cast<int32_t>(part.VarCells.size()));
+        }
+        if (var < 0) {
+            var = static_cast<int32_t>(part.VarCells.size());
+            part.VarCells.emplace_back();
+            part.Comp.VarSize.push_back(0);
+            part.Comp.VarNumbers.push_back(numbersOf[i]);
+            part.Comp.VarColumn.push_back(i / height);
+            part.Comp.VarRow.push_back(i % height);
+        }
+        part.VarCells[var].push_back(i);
+        ++part.Comp.VarSize[var];
+    }
+
+    Meter.Figures.Runs = static_cast<int32_t>(parts.size());
+    Meter.UnitsDone = 0;
+    Meter.UnitsTotal = 0;
+    for (const Part &part : parts)
+        Meter.UnitsTotal += 2 * part.Comp.VarSize.size();
+
+    // Count each component by its own mine total.
+    std::vector<std::vector<long double>> counts(parts.size());
+    for (size_t p = 0; p < parts.size(); ++p) {
+        Part &part = parts[p];
+        Meter.Figures.Run = static_cast<int32_t>(p + 1);
+        if (Meter.Observer != nullptr)
+            for (const auto &group : part.VarCells)
+                for (int32_t cell : group)
+                    Meter.Observer->Working(cell / height, cell % height);
+        part.Solver = MakeSweep(part.Comp);
+        if (!part.Solver) throw StopRun{true};
+        const int32_t sectors =
+            std::accumulate(part.Comp.VarSize.begin(), part.Comp.VarSize.end(), 0);
+        if (!part.Solver->Forward(std::min(remaining, sectors), Meter)) return false;
+        counts[p] = part.Solver->Counts();
+    }
+
+    // Combine the components over the global mine count. The sectors away from every number
+    // take what is left: C(others, x) ways for x mines in "Advanced"; in "Simple" every
+    // frontier arrangement counts once when the rest fits.
+    const size_t total = static_cast<size_t>(remaining) + 1;
+    std::vector<long double> rest(total, 0.0L);
+    rest[0] = 1.0L;
+    for (size_t x = 0; x + 1 < total; ++x) {
+        if (Opt.Advanced)
+            rest[x + 1] = rest[x] * (others - static_cast<long double>(x)) / (x + 1);
+        else
+            rest[x + 1] = static_cast<int32_t>(x + 1) <= others ? 1.0L : 0.0L;
+        if (rest[x + 1] <= 0.0L) rest[x + 1] = 0.0L;
+    }
+    const size_t k = parts.size();
+    // before[p]: arrangements of components 0 .. p-1 by mine total.
+    std::vector<std::vector<long double>> before(k + 1);
+    before[0] = {1.0L};
+    for (size_t p = 0; p < k; ++p) {
+        std::vector<long double> next(std::min(total, before[p].size() + counts[p].size() - 1),
+                                      0.0L);
+        for (size_t a = 0; a < before[p].size(); ++a) {
+            if (before[p][a] == 0.0L) continue;
+            for (size_t m = 0; m < counts[p].size() && a + m < next.size(); ++m)
+                next[a + m] += before[p][a] * counts[p][m];
+        }
+        before[p + 1] = std::move(next);
+    }
+    // after[p](x): weight of components p .. k-1 and the rest together holding x mines.
+    std::vector<std::vector<long double>> after(k + 1);
+    after[k] = rest;
+    for (size_t p = k; p-- > 0;) {
+        std::vector<long double> next(total, 0.0L);
+        for (size_t x = 0; x < total; ++x)
+            for (size_t m = 0; m < counts[p].size() && m <= x; ++m)
+                next[x] += counts[p][m] * after[p + 1][x - m];
+        after[p] = std::move(next);
+    }
+    const long double z = after[0][remaining];
+    if (!(z > 0.0L)) return false;
+
+    for (size_t p = 0; p < k; ++p) {
+        std::vector<long double> weight(counts[p].size(), 0.0L);
+        long double largest = 0.0L;
+        for (size_t m = 0; m < counts[p].size(); ++m) {
+            long double w = 0.0L;
+            for (size_t a = 0; a < before[p].size() && a + m < total; ++a)
+                w += before[p][a] * after[p + 1][remaining - m - a];
+            weight[m] = w;
+            if (counts[p][m] > 0.0L) largest = std::max(largest, w);
+        }
+        std::vector<double> scaled(weight.size(), 0.0);
+        for (size_t m = 0; m < weight.size(); ++m)
+            scaled[m] = largest > 0.0L ? static_cast<double>(weight[m] / largest) : 0.0;
+        Meter.Figures.Run = static_cast<int32_t>(p + 1);
+        parts[p].Solver->Backward(scaled, Meter);
+    }
+
+    // The sectors away from every number share the mines the frontier leaves.
+    long double otherMines = 0.0L;
+    int32_t fewestOther = remaining + 1, mostOther = -1;
+    for (size_t m = 0; m < before[k].size(); ++m) {
+        const long double w = before[k][m] * rest[remaining - m];
+        if (!(w > 0.0L)) continue;
+        otherMines += (remaining - static_cast<long double>(m)) * w;
+        fewestOther = std::min(fewestOther, remaining - static_cast<int32_t>(m));
+        mostOther = std::max(mostOther, remaining - static_cast<int32_t>(m));
+    }
+    double otherProbability = 0.0;
+    if (others > 0) {
+        if (mostOther == 0)
+            otherProbability = 0.0;
+        else if (fewestOther == others)
+            otherProbability = 1.0;
+        else
+            otherProbability = Uncertain(static_cast<double>(otherMines / z / others));
+    }
+
+    probability.assign(cells, -1.0);
+    for (int32_t i = 0; i < cells; ++i) {
+        if (Pos.State[i] != Cell::Closed && Pos.State[i] != Cell::Marked) continue;
+        if (known[i] == Known::Mine)
+            probability[i] = 1.0;
+        else if (known[i] == Known::Safe)
+            probability[i] = 0.0;
+        else if (owner[i] < 0)
+            probability[i] = otherProbability;
+    }
+    for (Part &part : parts) {
+        const Sweep &sweep = *part.Solver;
+        for (size_t v = 0; v < part.VarCells.size(); ++v) {
+            const int32_t size = part.Comp.VarSize[v];
+            double p = 0.0;
+            if (sweep.MostMines[v] == 0)
+                p = 0.0;
+            else if (sweep.FewestMines[v] == size)
+                p = 1.0;
+            else
+                p = Uncertain(sweep.ExpectedMines[v] / size);
+            for (int32_t cell : part.VarCells[v])
+                probability[cell] = p;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+Result Solve(const Position &position, const Options &options, Monitor *monitor)
+{
+    Result result;
+    result.Error = CheckPosition(position);
+    if (!result.Error.empty()) return result;
+    const int32_t depth = options.Advanced ? std::clamp(options.StepDepth, 20, 30) : 30;
+    Work work(uint64_t{1} << depth, MemoryLimit, monitor);
+    if (monitor != nullptr) monitor->Budget(work.Budget);
+    try {
+        Runner runner(position, options, work);
+        const bool hasMarkers = std::find(position.State.begin(), position.State.end(),
+                                          Cell::Marked) != position.State.end();
+        bool possible =
+            runner.SolveWith(options.Checking != CheckingRule::Maximal, result.Probability);
+        if (!possible && hasMarkers && options.Checking == CheckingRule::Optimal)
+            possible = runner.SolveWith(false, result.Probability);
+        if (possible) {
+            result.RunStatus = Status::Finished;
+            work.UnitsDone = work.UnitsTotal;
+            work.ReportNow();
+        } else {
+            result.Error = "no arrangement of the mines agrees with the position";
+            result.Probability.clear();
+        }
+    } catch (const StopRun &stop) {
+        result.RunStatus = Status::Halted;
+        result.OverBudget = stop.OverBudget;
+        result.Probability.clear();
+    } catch (const std::bad_alloc &) {
+        result.RunStatus = Status::Halted;
+        result.OverBudget = true;
+        result.Probability.clear();
+    }
+    result.Steps = work.Steps;
+    return result;
+}
+
+} // namespace kelvane::solver

@@ -1,0 +1,394 @@
+#include "sweep.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace kelvane::solver
+{
+namespace
+{
+
+// C(n, k) for the at most eight sectors of one variable.
+struct BinomialTable {
+    double Value[9][9] = {};
+    BinomialTable()
+    {
+        for (int n = 0; n <= 8; ++n) {
+            Value[n][0] = 1.0;
+            for (int k = 1; k <= n; ++k)
+                Value[n][k] = Value[n - 1][k - 1] + Value[n - 1][k];
+        }
+    }
+};
+const BinomialTable Binomial;
+
+// One open number as seen by one variable of the sweep.
+struct Touch {
+    int32_t Slot; // where the number's need lives in the state
+    int32_t Add;  // its need, added when the sweep first meets it
+    int32_t Cap;  // sectors of it still to come: a larger need cannot be met
+};
+
+struct Plan {
+    std::vector<int32_t> Order;
+    std::vector<std::vector<Touch>> Touches;
+    int32_t Width = 0;
+};
+
+Plan MakePlan(const Component &comp, std::vector<int32_t> order)
+{
+    const size_t numbers = comp.Need.size();
+    std::vector<int32_t> first(numbers, -1), last(numbers, -1), left(numbers, 0);
+    for (size_t p = 0; p < order.size(); ++p) {
+        const int32_t var = order[p];
+        for (int32_t j : comp.VarNumbers[var]) {
+            if (first[j] < 0) first[j] = static_cast<int32_t>(p);
+            last[j] = static_cast<int32_t>(p);
+            left[j] += comp.VarSize[var];
+        }
+    }
+    Plan plan;
+    plan.Touches.resize(order.size());
+    std::vector<int32_t> slotOf(numbers, -1);
+    std::vector<bool> used;
+    int32_t inUse = 0;
+    for (size_t p = 0; p < order.size(); ++p) {
+        const int32_t var = order[p];
+        for (int32_t j : comp.VarNumbers[var]) {
+            int32_t add = 0;
+            if (first[j] == static_cast<int32_t>(p)) {
+                const auto free = std::find(used.begin(), used.end(), false);
+                slotOf[j] = static_cast<int32_t>(free - used.begin());
+                if (free == used.end())
+                    used.push_back(true);
+                else
+                    *free = true;
+                add = comp.Need[j];
+                plan.Width = std::max(plan.Width, ++inUse);
+            }
+            left[j] -= comp.VarSize[var];
+            plan.Touches[p].push_back({slotOf[j], add, left[j]});
+        }
+        for (int32_t j : comp.VarNumbers[var]) {
+            if (last[j] == static_cast<int32_t>(p)) {
+                used[slotOf[j]] = false;
+                --inUse;
+            }
+        }
+    }
+    plan.Order = std::move(order);
+    return plan;
+}
+
+// The better of the two straight sweeps: along columns or along rows.
+Plan ChoosePlan(const Component &comp)
+{
+    std::vector<int32_t> byColumn(comp.VarSize.size());
+    std::iota(byColumn.begin(), byColumn.end(), 0);
+    std::vector<int32_t> byRow = byColumn;
+    std::stable_sort(byColumn.begin(), byColumn.end(), [&](int32_t a, int32_t b) {
+        return std::pair(comp.VarColumn[a], comp.VarRow[a]) <
+               std::pair(comp.VarColumn[b], comp.VarRow[b]);
+    });
+    std::stable_sort(byRow.begin(), byRow.end(), [&](int32_t a, int32_t b) {
+        return std::pair(comp.VarRow[a], comp.VarColumn[a]) <
+               std::pair(comp.VarRow[b], comp.VarColumn[b]);
+    });
+    Plan a = MakePlan(comp, std::move(byColumn));
+    Plan b = MakePlan(comp, std::move(byRow));
+    return b.Width < a.Width ? b : a;
+}
+
+// The needs of up to 16 * Words open numbers, four bits each; free slots hold 0.
+template <int Words> struct Key {
+    uint64_t W[Words] = {};
+    int Get(int slot) const { return static_cast<int>((W[slot >> 4] >> ((slot & 15) * 4)) & 15); }
+    void Set(int slot, int value)
+    {
+        uint64_t &w = W[slot >> 4];
+        const int shift = (slot & 15) * 4;
+        w = (w & ~(uint64_t{15} << shift)) | (static_cast<uint64_t>(value) << shift);
+    }
+    bool operator==(const Key &o) const
+    {
+        for (int i = 0; i < Words; ++i)
+            if (W[i] != o.W[i]) return false;
+        return true;
+    }
+    uint64_t Hash() const
+    {
+        uint64_t h = 0x9E3779B97F4A7C15ull;
+        for (int i = 0; i < Words; ++i) {
+            h = (h ^ W[i]) * 0xFF51AFD7ED558CCDull;
+            h ^= h >> 31;
+        }
+        return h;
+    }
+};
+
+// Open addressing over the indices of a layer's keys.
+template <int Words> class KeyIndex
+{
+  public:
+    void Reset(size_t expected)
+    {
+        size_t capacity = 16;
+        while (capacity < expected * 2)
+            capacity <<= 1;
+        Slots.assign(capacity, -1);
+        Count = 0;
+    }
+    // The key's index in keys, appending it when new.
+    int32_t FindOrAdd(const Key<Words> &key, std::vector<Key<Words>> &keys, bool &added)
+    {
+        if ((Count + 1) * 2 > Slots.size()) Grow(keys);
+        size_t mask = Slots.size() - 1;
+        for (size_t i = key.Hash() & mask;; i = (i + 1) & mask) {
+            const int32_t at = Slots[i];
+            if (at < 0) {
+                Slots[i] = static_cast<int32_t>(keys.size());
+                keys.push_back(key);
+                ++Count;
+                added = true;
+                return Slots[i];
+            }
+            if (keys[at] == key) {
+                added = false;
+                return at;
+            }
+        }
+    }
+
+  private:
+    void Grow(const std::vector<Key<Words>> &keys)
+    {
+        std::vector<int32_t> old(Slots.size() * 2, -1);
+        old.swap(Slots);
+        const size_t mask = Slots.size() - 1;
+        for (int32_t at : old) {
+            if (at < 0) continue;
+            size_t i = keys[at].Hash() & mask;
+            while (Slots[i] >= 0)
+                i = (i + 1) & mask;
+            Slots[i] = at;
+        }
+    }
+    std::vector<int32_t> Slots;
+    size_t Count = 0;
+};
+
+// Brings the largest entry near 1 so that long sweeps neither overflow nor underflow.
+int32_t Rescale(std::vector<double> &values)
+{
+    double largest = 0.0;
+    for (double v : values)
+        largest = std::max(largest, v);
+    if (largest == 0.0) return 0;
+    const int32_t e = std::ilogb(largest);
+    if (e > -400 && e < 400) return 0;
+    for (double &v : values)
+        v = std::ldexp(v, -e);
+    return e;
+}
+
+template <int Words> class SweepOf final : public Sweep
+{
+  public:
+    explicit SweepOf(const Component &comp, Plan plan) : Comp(comp), Steps(std::move(plan))
+    {
+        Order = Steps.Order;
+        Width = Steps.Width;
+    }
+
+    bool Forward(int32_t maxMines, Work &work) override
+    {
+        const size_t n = Order.size();
+        Layers.clear();
+        Layers.resize(n + 1);
+        Layer &start = Layers[0];
+        start.Keys.push_back(Key<Words>{});
+        start.Lo = {0};
+        start.Len = {1};
+        start.Off = {0};
+        start.F = {1.0};
+        work.Claim(1);
+        KeyIndex<Words> index;
+        std::vector<int32_t> high;
+        for (size_t p = 0; p < n; ++p) {
+            Layer &a = Layers[p];
+            Layer &b = Layers[p + 1];
+            const int32_t size = Comp.VarSize[Order[p]];
+            const std::vector<Touch> &touches = Steps.Touches[p];
+            const size_t states = a.Keys.size();
+            a.Next.assign(states * (size + 1), -1);
+            index.Reset(states);
+            high.clear();
+            for (size_t st = 0; st < states; ++st) {
+                const int32_t lo = a.Lo[st];
+                const int32_t hi = lo + a.Len[st] - 1;
+                for (int32_t k = 0; k <= size && lo + k <= maxMines; ++k) {
+                    Key<Words> key = a.Keys[st];
+                    bool fits = true;
+                    for (const Touch &t : touches) {
+                        const int v = key.Get(t.Slot) + t.Add - k;
+                        if (v < 0 || v > t.Cap) {
+                            fits = false;
+                            break;
+                        }
+                        key.Set(t.Slot, v);
+                    }
+                    if (!fits) continue;
+                    bool added = false;
+                    const int32_t at = index.FindOrAdd(key, b.Keys, added);
+                    const int32_t top = std::min(hi + k, maxMines);
+                    if (added) {
+                        b.Lo.push_back(lo + k);
+                        high.push_back(top);
+                    } else {
+                        b.Lo[at] = std::min(b.Lo[at], lo + k);
+                        high[at] = std::max(high[at], top);
+                    }
+                    a.Next[st * (size + 1) + k] = at;
+                }
+                work.Tick(size + 1);
+            }
+            const size_t next = b.Keys.size();
+            b.Len.resize(next);
+            b.Off.resize(next);
+            uint64_t total = 0;
+            for (size_t t = 0; t < next; ++t) {
+                b.Len[t] = high[t] - b.Lo[t] + 1;
+                b.Off[t] = total;
+                total += b.Len[t];
+            }
+            work.Claim(static_cast<int64_t>(total));
+            b.F.assign(total, 0.0);
+            for (size_t st = 0; st < states; ++st) {
+                const double *from = &a.F[a.Off[st]];
+                for (int32_t k = 0; k <= size; ++k) {
+                    const int32_t t = a.Next[st * (size + 1) + k];
+                    if (t < 0) continue;
+                    const double c = Binomial.Value[size][k];
+                    const int32_t lo = a.Lo[st] + k;
+                    const int32_t count = std::min(a.Len[st], maxMines - lo + 1);
+                    double *to = &b.F[b.Off[t] + (lo - b.Lo[t])];
+                    for (int32_t j = 0; j < count; ++j)
+                        to[j] += c * from[j];
+                }
+                work.Tick(size + 1);
+            }
+            b.Scale = a.Scale + Rescale(b.F);
+            ++work.UnitsDone;
+            work.Figures.Live = static_cast<int64_t>(next);
+            work.Figures.MostLive = std::max(work.Figures.MostLive, work.Figures.Live);
+            if (next == 0) break;
+        }
+        Result.clear();
+        const Layer &end = Layers[n];
+        if (end.Keys.empty()) return false;
+        Result.assign(end.Lo[0] + end.Len[0], 0.0L);
+        bool any = false;
+        for (int32_t j = 0; j < end.Len[0]; ++j) {
+            Result[end.Lo[0] + j] = std::ldexp(static_cast<long double>(end.F[j]), end.Scale);
+            any = any || end.F[j] > 0.0;
+        }
+        return any;
+    }
+
+    const std::vector<long double> &Counts() const override { return Result; }
+
+    void Backward(const std::vector<double> &weight, Work &work) override
+    {
+        const size_t n = Order.size();
+        ExpectedMines.assign(n, 0.0);
+        FewestMines.assign(n, 0);
+        MostMines.assign(n, 0);
+        const Layer &end = Layers[n];
+        work.Claim(static_cast<int64_t>(end.F.size()));
+        std::vector<double> after(end.F.size(), 0.0);
+        for (int32_t j = 0; j < end.Len[0]; ++j) {
+            const size_t m = static_cast<size_t>(end.Lo[0] + j);
+            after[j] = m < weight.size() ? weight[m] : 0.0;
+        }
+        for (size_t p = n; p-- > 0;) {
+            Layer &a = Layers[p];
+            const Layer &b = Layers[p + 1];
+            const int32_t size = Comp.VarSize[Order[p]];
+            work.Claim(static_cast<int64_t>(a.F.size()));
+            std::vector<double> before(a.F.size(), 0.0);
+            double perMines[9] = {};
+            for (size_t st = 0; st < a.Keys.size(); ++st) {
+                const double *f = &a.F[a.Off[st]];
+                double *into = &before[a.Off[st]];
+                for (int32_t k = 0; k <= size; ++k) {
+                    const int32_t t = a.Next[st * (size + 1) + k];
+                    if (t < 0) continue;
+                    const double c = Binomial.Value[size][k];
+                    // Entries m of this state meet entries m + k of the target.
+                    const int32_t from = std::max(a.Lo[st], b.Lo[t] - k);
+                    const int32_t to = std::min(a.Lo[st] + a.Len[st], b.Lo[t] + b.Len[t] - k);
+                    const double *g = &after[b.Off[t]];
+                    double sum = 0.0;
+                    for (int32_t m = from; m < to; ++m) {
+                        const double v = c * g[m + k - b.Lo[t]];
+                        into[m - a.Lo[st]] += v;
+                        sum += f[m - a.Lo[st]] * v;
+                    }
+                    perMines[k] += sum;
+                }
+                work.Tick(size + 1);
+            }
+            double total = 0.0, expected = 0.0;
+            int32_t fewest = size, most = 0;
+            for (int32_t k = 0; k <= size; ++k) {
+                total += perMines[k];
+                expected += k * perMines[k];
+                if (perMines[k] > 0.0) {
+                    fewest = std::min(fewest, k);
+                    most = std::max(most, k);
+                }
+            }
+            const int32_t var = Order[p];
+            ExpectedMines[var] = total > 0.0 ? expected / total : 0.0;
+            FewestMines[var] = fewest;
+            MostMines[var] = most;
+            Rescale(before);
+            work.Claim(-static_cast<int64_t>(after.size() + b.F.size()));
+            after.swap(before);
+            Layers[p + 1] = Layer{};
+            ++work.UnitsDone;
+        }
+        work.Claim(-static_cast<int64_t>(after.size() + Layers[0].F.size()));
+        Layers.clear();
+    }
+
+  private:
+    struct Layer {
+        std::vector<Key<Words>> Keys;
+        std::vector<int32_t> Lo, Len;
+        std::vector<uint64_t> Off;
+        std::vector<double> F;     // arrangement counts, per state and mine total
+        std::vector<int32_t> Next; // per state and mines k in the variable: target, or -1
+        int32_t Scale = 0;         // F is the count times 2^-Scale
+    };
+
+    const Component &Comp;
+    Plan Steps;
+    std::vector<Layer> Layers;
+    std::vector<long double> Result;
+};
+
+} // namespace
+
+std::unique_ptr<Sweep> MakeSweep(const Component &component)
+{
+    Plan plan = ChoosePlan(component);
+    if (plan.Width <= 16) return std::make_unique<SweepOf<1>>(component, std::move(plan));
+    if (plan.Width <= 32) return std::make_unique<SweepOf<2>>(component, std::move(plan));
+    if (plan.Width <= 64) return std::make_unique<SweepOf<4>>(component, std::move(plan));
+    if (plan.Width > 128) return nullptr;
+    return std::make_unique<SweepOf<8>>(component, std::move(plan));
+}
+
+} // namespace kelvane::solver

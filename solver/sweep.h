@@ -1,0 +1,50 @@
+// Exact counting over one component of the frontier: a dynamic-programming sweep.
+//
+// The component's variables (single sectors or groups of sectors touching the same numbers)
+// are taken in a sweep order; the state after each variable is how many mines every "open"
+// number (touched before and after this point) still needs, and each state keeps its
+// arrangement counts per mine total. A forward pass counts; a backward pass, given the
+// weight of every mine total from the rest of the field, yields each variable's expected
+// mines. The cost grows with the sweep's width (open numbers at once), not with the size.
+#pragma once
+
+#include "work.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace kelvane::solver
+{
+
+struct Component {
+    std::vector<int32_t> VarSize;                 // sectors in each variable, 1 to 8
+    std::vector<std::vector<int32_t>> VarNumbers; // numbers each variable touches
+    std::vector<int32_t> VarColumn, VarRow;       // where it lies, for the sweep order
+    std::vector<int32_t> Need;                    // mines each number still needs
+};
+
+class Sweep
+{
+  public:
+    virtual ~Sweep() = default;
+    // Counts the arrangements by mine total m = 0 .. maxMines; false when there are none.
+    virtual bool Forward(int32_t maxMines, Work &work) = 0;
+    // Arrangements with m mines (m past the end: none).
+    virtual const std::vector<long double> &Counts() const = 0;
+    // Given the weight of each mine total (largest 1), fills ExpectedMines and the
+    // certainty bounds of every variable.
+    virtual void Backward(const std::vector<double> &weight, Work &work) = 0;
+    // How many sectors of variable i are mines, on average over the weighted arrangements;
+    // and the fewest and most mines it holds in any arrangement of positive weight.
+    std::vector<double> ExpectedMines;
+    std::vector<int32_t> FewestMines, MostMines;
+    // The order in which the variables are swept.
+    std::vector<int32_t> Order;
+    int32_t Width = 0;
+};
+
+// Null when the sweep would be wider than any field of 32 x 32 allows.
+std::unique_ptr<Sweep> MakeSweep(const Component &component);
+
+} // namespace kelvane::solver
