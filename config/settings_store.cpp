@@ -174,7 +174,7 @@ bool SettingsStore::Open(const QString &path)
         return false;
     }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         LastError = file.errorString();
         return false;
     }
