@@ -136,6 +136,28 @@ void PutPixels(QImage &image, int left, int top, const std::vector<const char *>
 // ---------------------------------------------------------------------------------------------
 // MAINBKGND: frosted ice under the board, quiet light areas where the window's texts sit
 
+// A six-armed frost crystal, drawn with soft lines.
+void DrawCrystal(QPainter &painter, QPointF centre, qreal radius, const QColor &colour, qreal width)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap));
+    for (int arm = 0; arm < 6; ++arm) {
+        const qreal a = arm * M_PI / 3.0;
+        const QPointF dir(std::cos(a), std::sin(a));
+        painter.drawLine(centre, centre + dir * radius);
+        for (qreal at : {0.45, 0.7}) {
+            const QPointF base = centre + dir * (radius * at);
+            const qreal len = radius * (at < 0.5 ? 0.28 : 0.2);
+            for (qreal side : {-1.0, 1.0}) {
+                const qreal b = a + side * M_PI / 4.0;
+                painter.drawLine(base, base + QPointF(std::cos(b), std::sin(b)) * len);
+            }
+        }
+    }
+    painter.restore();
+}
+
 constexpr int MainWidth = 964, MainHeight = 660;
 constexpr int BoardLeft = 4, BoardTop = 32, BoardWidth = 769, BoardHeight = 601;
 
@@ -261,6 +283,11 @@ QImage MakeMainBackground()
         image.setPixel(BoardLeft - 1, y, qRgb(158, 170, 196));
         image.setPixel(BoardLeft + BoardWidth, y, qRgb(250, 252, 255));
     }
+
+    // Two frost crystals in the top row, in the gaps either side of the face.
+    QPainter painter(&image);
+    DrawCrystal(painter, QPointF(284.5, 16.5), 9.5, QColor(188, 194, 228), 1.3);
+    DrawCrystal(painter, QPointF(516.5, 16.5), 9.5, QColor(188, 194, 228), 1.3);
     return image;
 }
 
@@ -364,28 +391,6 @@ const GroupBox SettingsGroups[] = {
     {4, 124, 272, 216, 144}, // Game Settings
     {4, 220, 496, 296, 240}, // Probability Engine Settings
 };
-
-// A six-armed frost crystal, drawn with soft lines.
-void DrawCrystal(QPainter &painter, QPointF centre, qreal radius, const QColor &colour, qreal width)
-{
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap));
-    for (int arm = 0; arm < 6; ++arm) {
-        const qreal a = arm * M_PI / 3.0;
-        const QPointF dir(std::cos(a), std::sin(a));
-        painter.drawLine(centre, centre + dir * radius);
-        for (qreal at : {0.45, 0.7}) {
-            const QPointF base = centre + dir * (radius * at);
-            const qreal len = radius * (at < 0.5 ? 0.28 : 0.2);
-            for (qreal side : {-1.0, 1.0}) {
-                const qreal b = a + side * M_PI / 4.0;
-                painter.drawLine(base, base + QPointF(std::cos(b), std::sin(b)) * len);
-            }
-        }
-    }
-    painter.restore();
-}
 
 QImage MakeSettingsBackground()
 {
