@@ -13,6 +13,11 @@ struct FormatCase {
     const char *text;
 };
 
+void PrintTo(const FormatCase &c, std::ostream *os)
+{
+    *os << c.text;
+}
+
 class BestTimesFormat : public ::testing::TestWithParam<FormatCase>
 {
 };
@@ -52,6 +57,11 @@ struct RecordCase {
     float elapsed;
     bool record;
 };
+
+void PrintTo(const RecordCase &c, std::ostream *os)
+{
+    *os << c.what;
+}
 
 class BestTimesRecord : public ::testing::TestWithParam<RecordCase>
 {

@@ -14,6 +14,11 @@ struct PlacementCase {
     QPoint expected;
 };
 
+void PrintTo(const PlacementCase &c, std::ostream *os)
+{
+    *os << c.expected.x() << "," << c.expected.y();
+}
+
 class BestDialogPlacement : public ::testing::TestWithParam<PlacementCase>
 {
 };
