@@ -1,0 +1,101 @@
+#include "main_window_fixture.h"
+
+#include <QFile>
+
+namespace {
+
+TEST(StartUp, ScreenCheck_RefusesAnythingBelow1024x768)
+{
+    EXPECT_TRUE(ScreenFits(QSize(1024, 768)));
+    EXPECT_FALSE(ScreenFits(QSize(1024, 767)));
+    EXPECT_FALSE(ScreenFits(QSize(1023, 768)));
+    EXPECT_TRUE(ScreenFits(QSize(1920, 1080)));
+}
+
+TEST(StartUp, FilesBesideTheExecutable_ReplaceItsExtension)
+{
+    EXPECT_EQ(ExecutableSibling("/opt/k/kelvane", ".ini"), "/opt/k/kelvane.ini");
+    EXPECT_EQ(ExecutableSibling("/opt/k/kelvane.bin", ".so"), "/opt/k/kelvane.so");
+    EXPECT_EQ(ExecutableSibling("/opt/k.d/kelvane", ".so"), "/opt/k.d/kelvane.so");
+}
+
+TEST_F(MainWindowTest, Window_HasItsFixedClientAreaAndCaption)
+{
+    Open();
+    EXPECT_EQ(Window->size(), QSize(964, 660));
+    EXPECT_EQ(Window->minimumSize(), Window->maximumSize());
+    EXPECT_TRUE(Window->windowTitle().startsWith("Kelvane "));
+    EXPECT_TRUE(Window->windowTitle().endsWith(" Edition"));
+    EXPECT_EQ(Window->pbImage->geometry(), QRect(4, 32, 769, 601));
+    EXPECT_EQ(Window->pbxLeft->geometry(), QRect(96, 4, 97, 25));
+    EXPECT_EQ(Window->pbxTime->geometry(), QRect(676, 4, 97, 25));
+    EXPECT_EQ(Window->pbxBar->geometry(), QRect(784, 476, 169, 17));
+    EXPECT_EQ(Window->imgNew->geometry(), QRect(376, 4, 25, 25));
+    EXPECT_EQ(Window->lblNewGame->pos(), QPoint(784, 512));
+    EXPECT_EQ(Window->lblHelp->pos(), QPoint(784, 608));
+    EXPECT_EQ(Window->Stats->lblRecalc->geometry().right() + 1, 953);
+}
+
+TEST_F(MainWindowTest, WithoutTheEngine_SaysSo_AndPlaysWithProbabilitiesOff)
+{
+    // The settings ask for probabilities (the default), but there is no engine.
+    Open(Folder.filePath("missing.so"));
+    ASSERT_EQ(Errors.size(), 1);
+    EXPECT_EQ(Errors[0], "Error loading Ordo.dll (file not found).\n"
+                         "The Probability Engine will be unavailable.");
+    EXPECT_EQ(Game().ProbDisplay, 0);
+    EXPECT_FALSE(Window->EngineLoaded());
+    EXPECT_EQ(Game().Live, 1);
+}
+
+TEST_F(MainWindowTest, FirstShowing_ResetsThePanelAndStartsAGame)
+{
+    Open();
+    EXPECT_EQ(Window->Stats->lblStatus->text(), "Idle");
+    EXPECT_EQ(Window->Stats->lblRecalc->text(), "True");
+    EXPECT_EQ(Window->Stats->lblProb->text(), "0.000");
+    EXPECT_TRUE(FaceIs(Window->bmpFace0));
+    EXPECT_EQ(Game().Level, 1); // no settings file: Intermediate
+    EXPECT_EQ(Window->Board.Geometry.CellSize, 37);
+}
+
+TEST_F(MainWindowTest, Closing_WritesTheSettingsFile)
+{
+    Open();
+    Window->ChooseLevel(2);
+    Window->close();
+    QFile file(Folder.filePath("kelvane.ini"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromLatin1(file.readAll());
+    EXPECT_TRUE(text.contains("Level=2\r\n"));
+    EXPECT_TRUE(text.contains("SizeX=24\r\n"));
+}
+
+TEST_F(MainWindowTest, SettingsFile_IsInForceBeforeTheFirstShowing)
+{
+    QFile file(Folder.filePath("kelvane.ini"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Window]\r\nTop=40\r\nLeft=50\r\n[Field]\r\nLevel=3\r\n[Game]\r\nMaxScale=0\r\n");
+    file.close();
+    Window = std::make_unique<TfrmMain>(Options());
+    EXPECT_EQ(Window->pos(), QPoint(50, 40));
+    EXPECT_EQ(Game().Level, 3);
+    EXPECT_EQ(Game().SizeX, 32);
+    EXPECT_EQ(Window->MaxScale, 0);
+}
+
+TEST_F(MainWindowTest, UnwritableSettingsFile_IsReported_AndTheWindowStillCloses)
+{
+    MainWindowOptions options = Options();
+    // A folder cannot be replaced by a file: the save must fail and say so.
+    options.SettingsFile = Folder.path();
+    Window = std::make_unique<TfrmMain>(options);
+    Window->show();
+    Errors.clear();
+    EXPECT_TRUE(Window->close());
+    ASSERT_EQ(Errors.size(), 1);
+    EXPECT_TRUE(Errors[0].contains(Folder.path()));
+    EXPECT_FALSE(Window->isVisible());
+}
+
+} // namespace
