@@ -330,13 +330,15 @@ bool SettingsStore::UpdateFile(const BeforeReplaceHook &beforeReplace)
         return false;
     }
     QSaveFile file(Path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, a failing write reports at once, with the system's reason still in errno.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         LastError = file.errorString();
         return false;
     }
     const QByteArray contents = Serialize();
-    if (file.write(contents) != contents.size() || !file.flush()) {
-        LastError = file.errorString();
+    errno = 0;
+    if (file.write(contents) != contents.size()) {
+        LastError = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : file.errorString();
         file.cancelWriting();
         return false;
     }

@@ -349,3 +349,15 @@ TEST_F(IniFile, AReplacedFileKeepsItsPermissions)
     EXPECT_EQ(QFile::permissions(PathOf("kelvane.ini")).toInt() & ownerGroupOther,
               mode.toInt() & ownerGroupOther);
 }
+
+TEST_F(IniFile, AnUpdateThroughASymbolicLinkWritesTheFileItPointsTo)
+{
+    ASSERT_TRUE(WriteAll(PathOf("real.ini"), "[A]\nx=1\n"));
+    ASSERT_TRUE(QFile::link(PathOf("real.ini"), PathOf("kelvane.ini")));
+    SettingsStore store(QLocale::c());
+    ASSERT_TRUE(store.Open(PathOf("kelvane.ini")));
+    store.WriteInteger("A", "x", 2);
+    ASSERT_TRUE(store.UpdateFile());
+    EXPECT_TRUE(QFileInfo(PathOf("kelvane.ini")).isSymLink());
+    EXPECT_EQ(ReadAll(PathOf("real.ini")), "[A]\r\nx=2\r\n\r\n");
+}

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <initializer_list>
@@ -370,6 +371,23 @@ TEST_F(SettingsFile, ATimeWrittenWithAPointIsNotLostUnderACommaLocale)
     EXPECT_EQ(s.Window.Best.BestTime[2], 45.6f);
 }
 
+TEST_F(SettingsFile, ALocaleWithItsOwnDecimalSeparatorWritesAndReadsItsTimes)
+{
+    const QLocale arabic(QLocale::Arabic, QLocale::Egypt);
+    const QString point = arabic.decimalPoint();
+    ASSERT_NE(point, ".");
+    ASSERT_NE(point, ",");
+    Settings s;
+    ASSERT_EQ(LoadSettings(Path, *s.Game, s.Window, arabic), "");
+    s.Window.Best.Record(3, "Nour", 88.04f);
+    ASSERT_EQ(SaveSettings(Path, *s.Game, s.Window, arabic), "");
+    EXPECT_TRUE(ReadAll(Path).contains("\r\nUltraTime=88" + point.toUtf8() + "0\r\n"));
+
+    Settings back;
+    ASSERT_EQ(LoadSettings(Path, *back.Game, back.Window, arabic), "");
+    EXPECT_EQ(back.Window.Best.BestTime[3], 88.0f);
+}
+
 // ---- failures ----
 
 TEST_F(SettingsFile, AnUnreadableFileIsReportedByNameAndLeavesTheDefaults)
@@ -448,6 +466,8 @@ TEST_F(SettingsFile, ASaveThatRunsOutOfSpaceIsReportedAndLeavesTheOldFileIntact)
     std::signal(SIGXFSZ, previousHandler);
 
     EXPECT_TRUE(message.contains(Path)) << message.toStdString();
+    EXPECT_TRUE(message.contains(QString::fromLocal8Bit(std::strerror(EFBIG))))
+        << message.toStdString();
     EXPECT_EQ(ReadAll(Path), old);
     EXPECT_EQ(Entries(), QStringList{"kelvane.ini"});
 }
