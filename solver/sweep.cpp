@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+
 #include <numeric>
+#include <sys/mman.h>
 
 namespace kelvane::solver
 {
@@ -178,17 +181,62 @@ template <int Words> class KeyIndex
     size_t Count = 0;
 };
 
+// Zeroed memory for the forward layers, taken in order and given back in reverse order.
+// Fresh pages come zeroed from the system, so nothing is cleared twice.
+class Arena
+{
+  public:
+    ~Arena() { Release(0); }
+    double *Take(size_t count, Work &work)
+    {
+        if (Chunks.empty() || Chunks.back().Used + count > Chunks.back().Size) {
+            // Chunks grow with the sweep; each comes zeroed and mapped in one call, which
+            // costs far less than a fault on every page as the sweep first writes it.
+            Next = std::min(Next * 2, LargestChunk);
+            const size_t size = std::max(count, Next);
+            void *memory = mmap(nullptr, size * sizeof(double), PROT_READ | PROT_WRITE,
+                                MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+            if (memory == MAP_FAILED) throw StopRun{true};
+            Chunks.push_back({static_cast<double *>(memory), size, 0});
+            work.Claim(static_cast<int64_t>(size));
+        }
+        Chunk &chunk = Chunks.back();
+        double *at = chunk.Memory + chunk.Used;
+        chunk.Used += count;
+        return at;
+    }
+    size_t Mark() const { return Chunks.size(); }
+    // Frees every chunk from index `keep` on.
+    void Release(size_t keep, Work *work = nullptr)
+    {
+        while (Chunks.size() > keep) {
+            munmap(Chunks.back().Memory, Chunks.back().Size * sizeof(double));
+            if (work != nullptr) work->Claim(-static_cast<int64_t>(Chunks.back().Size));
+            Chunks.pop_back();
+        }
+    }
+
+  private:
+    static constexpr size_t LargestChunk = size_t{1} << 22;
+    size_t Next = size_t{1} << 14;
+    struct Chunk {
+        double *Memory;
+        size_t Size, Used;
+    };
+    std::vector<Chunk> Chunks;
+};
+
 // Brings the largest entry near 1 so that long sweeps neither overflow nor underflow.
-int32_t Rescale(std::vector<double> &values)
+int32_t Rescale(double *values, size_t count)
 {
     double largest = 0.0;
-    for (double v : values)
-        largest = std::max(largest, v);
+    for (size_t i = 0; i < count; ++i)
+        largest = std::max(largest, values[i]);
     if (largest == 0.0) return 0;
     const int32_t e = std::ilogb(largest);
     if (e > -400 && e < 400) return 0;
-    for (double &v : values)
-        v = std::ldexp(v, -e);
+    for (size_t i = 0; i < count; ++i)
+        values[i] = std::ldexp(values[i], -e);
     return e;
 }
 
@@ -211,8 +259,11 @@ template <int Words> class SweepOf final : public Sweep
         start.Lo = {0};
         start.Len = {1};
         start.Off = {0};
-        start.F = {1.0};
-        work.Claim(1);
+        Memory.Release(0, &work);
+        start.F = Memory.Take(1, work);
+        start.Size = 1;
+        start.F[0] = 1.0;
+        start.Chunk = Memory.Mark();
         KeyIndex<Words> index;
         std::vector<int32_t> high;
         for (size_t p = 0; p < n; ++p) {
@@ -262,8 +313,9 @@ template <int Words> class SweepOf final : public Sweep
                 b.Off[t] = total;
                 total += b.Len[t];
             }
-            work.Claim(static_cast<int64_t>(total));
-            b.F.assign(total, 0.0);
+            b.F = Memory.Take(total, work);
+            b.Size = total;
+            b.Chunk = Memory.Mark();
             for (size_t st = 0; st < states; ++st) {
                 const double *from = &a.F[a.Off[st]];
                 for (int32_t k = 0; k <= size; ++k) {
@@ -278,7 +330,7 @@ template <int Words> class SweepOf final : public Sweep
                 }
                 work.Tick(size + 1);
             }
-            b.Scale = a.Scale + Rescale(b.F);
+            b.Scale = a.Scale + Rescale(b.F, b.Size);
             ++work.UnitsDone;
             work.Figures.Live = static_cast<int64_t>(next);
             work.Figures.MostLive = std::max(work.Figures.MostLive, work.Figures.Live);
@@ -305,8 +357,11 @@ template <int Words> class SweepOf final : public Sweep
         FewestMines.assign(n, 0);
         MostMines.assign(n, 0);
         const Layer &end = Layers[n];
-        work.Claim(static_cast<int64_t>(end.F.size()));
-        std::vector<double> after(end.F.size(), 0.0);
+        size_t largest = 0;
+        for (const Layer &layer : Layers)
+            largest = std::max(largest, layer.Size);
+        work.Claim(static_cast<int64_t>(2 * largest));
+        std::vector<double> after(largest, 0.0), before(largest, 0.0);
         for (int32_t j = 0; j < end.Len[0]; ++j) {
             const size_t m = static_cast<size_t>(end.Lo[0] + j);
             after[j] = m < weight.size() ? weight[m] : 0.0;
@@ -315,8 +370,7 @@ template <int Words> class SweepOf final : public Sweep
             Layer &a = Layers[p];
             const Layer &b = Layers[p + 1];
             const int32_t size = Comp.VarSize[Order[p]];
-            work.Claim(static_cast<int64_t>(a.F.size()));
-            std::vector<double> before(a.F.size(), 0.0);
+            std::fill(before.begin(), before.begin() + static_cast<ptrdiff_t>(a.Size), 0.0);
             double perMines[9] = {};
             for (size_t st = 0; st < a.Keys.size(); ++st) {
                 const double *f = &a.F[a.Off[st]];
@@ -353,13 +407,14 @@ template <int Words> class SweepOf final : public Sweep
             ExpectedMines[var] = total > 0.0 ? expected / total : 0.0;
             FewestMines[var] = fewest;
             MostMines[var] = most;
-            Rescale(before);
-            work.Claim(-static_cast<int64_t>(after.size() + b.F.size()));
+            Rescale(before.data(), a.Size);
             after.swap(before);
             Layers[p + 1] = Layer{};
+            Memory.Release(a.Chunk, &work);
             ++work.UnitsDone;
         }
-        work.Claim(-static_cast<int64_t>(after.size() + Layers[0].F.size()));
+        work.Claim(-static_cast<int64_t>(2 * largest));
+        Memory.Release(0, &work);
         Layers.clear();
     }
 
@@ -368,7 +423,9 @@ template <int Words> class SweepOf final : public Sweep
         std::vector<Key<Words>> Keys;
         std::vector<int32_t> Lo, Len;
         std::vector<uint64_t> Off;
-        std::vector<double> F;     // arrangement counts, per state and mine total
+        double *F = nullptr; // arrangement counts, per state and mine total
+        size_t Size = 0;
+        size_t Chunk = 0;          // arena chunks in use once this layer was made
         std::vector<int32_t> Next; // per state and mines k in the variable: target, or -1
         int32_t Scale = 0;         // F is the count times 2^-Scale
     };
@@ -376,6 +433,7 @@ template <int Words> class SweepOf final : public Sweep
     const Component &Comp;
     Plan Steps;
     std::vector<Layer> Layers;
+    Arena Memory;
     std::vector<long double> Result;
 };
 
