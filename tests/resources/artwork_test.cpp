@@ -7,8 +7,11 @@
 
 #include "artwork.h"
 
+#include <QDir>
 #include <QImage>
+#include <QProcess>
 #include <QString>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -202,6 +205,24 @@ TEST(ArtworkPackaging, LoadKeyedArtwork_ClearsExactlyTheKeyColouredPixels)
                 cleared += key;
             }
         EXPECT_GT(cleared, 0) << name;
+    }
+}
+
+TEST(ArtworkPackaging, TheGeneratorRunAgain_ReproducesEveryPackedPicture)
+{
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    QProcess generator;
+    generator.start(QStringLiteral(KELVANE_ARTWORK_GENERATOR), {out.path()});
+    ASSERT_TRUE(generator.waitForFinished(100000));
+    ASSERT_EQ(generator.exitStatus(), QProcess::NormalExit);
+    ASSERT_EQ(generator.exitCode(), 0) << generator.readAllStandardError().toStdString();
+    for (const Named &p : Pictures) {
+        const QString file = QDir(out.path()).filePath(QString(p.name).toLower() + ".png");
+        const QImage made = QImage(file).convertToFormat(QImage::Format_ARGB32);
+        const QImage packed = QImage(QString(":/") + p.name).convertToFormat(QImage::Format_ARGB32);
+        ASSERT_FALSE(made.isNull()) << p.name;
+        EXPECT_TRUE(made == packed) << p.name << " differs from what the generator draws";
     }
 }
 
