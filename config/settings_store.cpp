@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <charconv>
@@ -38,7 +39,12 @@ QString Strip(QStringView text)
 // Latin-1 keeps every character, so the next save loses none of them.
 QString DecodeLine(QByteArrayView bytes)
 {
-    if (bytes.isValidUtf8()) return QString::fromUtf8(bytes);
+    if (bytes.isValidUtf8()) {
+        // A byte order mark inside the file is text like any other; only the file's very
+        // first one is skipped, before the lines are split.
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+        return decoder.decode(bytes);
+    }
     return QString::fromLatin1(bytes);
 }
 

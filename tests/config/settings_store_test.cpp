@@ -93,6 +93,16 @@ TEST(IniReading, ALeadingByteOrderMarkDoesNotHideTheFirstSection)
     EXPECT_EQ(store.ReadInteger("Game", "MaxScale", 3), 2);
 }
 
+TEST(IniReading, AByteOrderMarkLaterInTheFileStaysTextAndStartsNoSectionAfterASave)
+{
+    const QByteArray file = "[BestScores]\n\x01\xEF\xBB\xBF[Game]\nBeginnerName=Al\n";
+    const SettingsStore store = StoreOf(file);
+    EXPECT_EQ(store.ReadString("BestScores", "BeginnerName", ""), "Al");
+    const SettingsStore reread = StoreOf(store.Serialize());
+    EXPECT_EQ(reread.ReadString("BestScores", "BeginnerName", ""), "Al");
+    EXPECT_EQ(reread.Serialize(), store.Serialize());
+}
+
 struct IntegerCase {
     const char *Text;
     int32_t Expected; // -77 stands for "the default"
