@@ -194,10 +194,17 @@ class Arena
             // costs far less than a fault on every page as the sweep first writes it.
             Next = std::min(Next * 2, LargestChunk);
             const size_t size = std::max(count, Next);
-            void *memory = mmap(nullptr, size * sizeof(double), PROT_READ | PROT_WRITE,
-                                MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-            if (memory == MAP_FAILED) throw StopRun{true};
-            Chunks.push_back({static_cast<double *>(memory), size, 0});
+            const bool mapped = size >= MappedChunk;
+            void *memory = nullptr;
+            if (mapped) {
+                memory = mmap(nullptr, size * sizeof(double), PROT_READ | PROT_WRITE,
+                              MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+                if (memory == MAP_FAILED) memory = nullptr;
+            } else {
+                memory = std::calloc(size, sizeof(double));
+            }
+            if (memory == nullptr) throw StopRun{true};
+            Chunks.push_back({static_cast<double *>(memory), size, 0, mapped});
             work.Claim(static_cast<int64_t>(size));
         }
         Chunk &chunk = Chunks.back();
@@ -210,7 +217,10 @@ class Arena
     void Release(size_t keep, Work *work = nullptr)
     {
         while (Chunks.size() > keep) {
-            munmap(Chunks.back().Memory, Chunks.back().Size * sizeof(double));
+            if (Chunks.back().Mapped)
+                munmap(Chunks.back().Memory, Chunks.back().Size * sizeof(double));
+            else
+                std::free(Chunks.back().Memory);
             if (work != nullptr) work->Claim(-static_cast<int64_t>(Chunks.back().Size));
             Chunks.pop_back();
         }
@@ -218,10 +228,12 @@ class Arena
 
   private:
     static constexpr size_t LargestChunk = size_t{1} << 22;
-    size_t Next = size_t{1} << 14;
+    static constexpr size_t MappedChunk = size_t{1} << 16;
+    size_t Next = size_t{1} << 7;
     struct Chunk {
         double *Memory;
         size_t Size, Used;
+        bool Mapped;
     };
     std::vector<Chunk> Chunks;
 };

@@ -1,0 +1,295 @@
+// Positions worked out by hand, the sum rule, extreme fields and the equivalence of the
+// options on the committed corpus.
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+
+namespace kelvane::solver::testing
+{
+namespace
+{
+
+constexpr double Tolerance = 1e-9;
+
+Result SolveWith(const Position &p, bool advanced = true, CheckingRule rule = CheckingRule::Optimal,
+                 bool dupCheck = true)
+{
+    Options options;
+    options.Advanced = advanced;
+    options.Checking = rule;
+    options.DupCheck = dupCheck;
+    return Solve(p, options);
+}
+
+double At(const Position &p, const Result &r, int32_t c, int32_t row)
+{
+    return r.Probability.at(p.Index(c, row));
+}
+
+struct HandCase {
+    const char *Name;
+    const char *Text;
+    bool FairPlay;
+    bool Advanced;
+    CheckingRule Rule;
+    // Expected probability per sector, row by row; negative where none is due.
+    std::vector<double> Expected;
+};
+
+class SolverHandPositions : public ::testing::TestWithParam<HandCase>
+{
+};
+
+TEST_P(SolverHandPositions, GiveTheWorkedOutProbabilities)
+{
+    const HandCase &hc = GetParam();
+    const Position p = Parse(hc.Text, hc.FairPlay);
+    for (bool dup : {true, false}) {
+        const Result r = SolveWith(p, hc.Advanced, hc.Rule, dup);
+        ASSERT_EQ(r.RunStatus, Status::Finished) << r.Error;
+        ASSERT_EQ(hc.Expected.size(), static_cast<size_t>(p.Width * p.Height));
+        for (int32_t row = 0; row < p.Height; ++row)
+            for (int32_t c = 0; c < p.Width; ++c)
+                EXPECT_NEAR(At(p, r, c, row), hc.Expected[row * p.Width + c], Tolerance)
+                    << hc.Name << " at (" << c << ", " << row << ")";
+    }
+}
+
+const double N = -1.0; // no probability: an open or triggered sector
+
+INSTANTIATE_TEST_SUITE_P(
+    Worked, SolverHandPositions,
+    ::testing::Values(
+        // The mines of a 1-2-1 lie under the ones.
+        HandCase{"OneTwoOne",
+                 "3 2 2\n121\n...\n",
+                 false,
+                 true,
+                 CheckingRule::Optimal,
+                 {N, N, N, 1, 0, 1}},
+        // Two sectors, one mine, nothing to tell them apart.
+        HandCase{
+            "FiftyFifty", "2 2 1\n1.\n1.\n", false, true, CheckingRule::Optimal, {N, 0.5, N, 0.5}},
+        // The one mine is next to the 1, so every other sector is safe: the count alone.
+        HandCase{"MineCountAlone",
+                 "3 3 1\n1..\n...\n...\n",
+                 false,
+                 true,
+                 CheckingRule::Optimal,
+                 {N, 1.0 / 3, 0, 1.0 / 3, 1.0 / 3, 0, 0, 0, 0}},
+        // No numbers: the mines spread evenly.
+        HandCase{"NoNumbers",
+                 "2 2 1\n..\n..\n",
+                 false,
+                 true,
+                 CheckingRule::Optimal,
+                 {0.25, 0.25, 0.25, 0.25}},
+        // Fair Play: the corners are safe, the rest share the mines.
+        HandCase{"FairPlayCorners",
+                 "3 2 2\n...\n...\n",
+                 true,
+                 true,
+                 CheckingRule::Optimal,
+                 {0, 1, 0, 0, 1, 0}},
+        // {B} with one more mine among three far sectors (3 ways) or {A, C} (1 way).
+        HandCase{"AdvancedWeighsTheRest",
+                 "8 1 2\n.1.1....\n",
+                 false,
+                 true,
+                 CheckingRule::Optimal,
+                 {0.25, N, 0.75, N, 0.25, 0.25, 0.25, 0.25}},
+        // "Simple" counts {B} and {A, C} once each; the far sectors share half a mine.
+        HandCase{"SimpleCountsEachFrontierLayoutOnce",
+                 "8 1 2\n.1.1....\n",
+                 false,
+                 false,
+                 CheckingRule::Optimal,
+                 {0.5, N, 0.5, N, 0.5, 1.0 / 6, 1.0 / 6, 1.0 / 6}},
+        // A marker that agrees with the numbers settles the other sector.
+        HandCase{
+            "MarkerTakenAsMine", "3 1 1\nF1.\n", false, true, CheckingRule::Minimal, {1, N, 0}},
+        // Maximal ignores the marker: the 1 could be on either side.
+        HandCase{"MaximalIgnoresMarkers",
+                 "3 1 1\nF1.\n",
+                 false,
+                 true,
+                 CheckingRule::Maximal,
+                 {0.5, N, 0.5}},
+        // Optimal drops a marker that makes the position impossible (it sits next to a 0).
+        HandCase{"OptimalDropsAnImpossibleMarker",
+                 "4 1 1\nF0..\n",
+                 false,
+                 true,
+                 CheckingRule::Optimal,
+                 {0, N, 0, 1}},
+        // A triggered mine counts for the numbers and shows no probability.
+        HandCase{"TriggeredMineIsKnown",
+                 "3 1 1\n*1.\n",
+                 false,
+                 true,
+                 CheckingRule::Optimal,
+                 {N, N, 0}}));
+
+TEST(SolverMarkers, MinimalRuleWithAnImpossibleMarkerIsAnError)
+{
+    const Result r = SolveWith(Parse("4 1 1\nF0..\n"), true, CheckingRule::Minimal);
+    EXPECT_EQ(r.RunStatus, Status::Error);
+    EXPECT_TRUE(r.Probability.empty());
+}
+
+TEST(SolverMarkers, FairPlayCornerMarkerIsImpossibleUnderMinimalAndIgnoredUnderOptimal)
+{
+    const Position p = Parse("3 3 1\nF..\n...\n...\n", true);
+    EXPECT_EQ(SolveWith(p, true, CheckingRule::Minimal).RunStatus, Status::Error);
+    const Result r = SolveWith(p, true, CheckingRule::Optimal);
+    ASSERT_EQ(r.RunStatus, Status::Finished);
+    EXPECT_EQ(At(p, r, 0, 0), 0.0);
+    EXPECT_NEAR(At(p, r, 1, 1), 0.2, Tolerance);
+}
+
+TEST(SolverImpossible, InconsistentNumbersAreAnErrorInEveryMode)
+{
+    // A 3 with only two closed neighbours.
+    const Position p = Parse("3 1 2\n.3.\n");
+    for (bool advanced : {true, false})
+        for (auto rule : {CheckingRule::Minimal, CheckingRule::Optimal, CheckingRule::Maximal})
+            EXPECT_EQ(SolveWith(p, advanced, rule).RunStatus, Status::Error);
+}
+
+TEST(SolverImpossible, TooFewMinesForTheNumbersIsAnError)
+{
+    EXPECT_EQ(SolveWith(Parse("3 1 1\n.2.\n")).RunStatus, Status::Error);
+}
+
+struct FieldCase {
+    int32_t Width, Height, Mines;
+    bool FairPlay;
+};
+
+class SolverEmptyFields : public ::testing::TestWithParam<FieldCase>
+{
+};
+
+TEST_P(SolverEmptyFields, ShareTheMinesEvenlyAndAddUpToTheCount)
+{
+    const FieldCase fc = GetParam();
+    std::string text = std::to_string(fc.Width) + " " + std::to_string(fc.Height) + " " +
+                       std::to_string(fc.Mines) + "\n";
+    for (int32_t r = 0; r < fc.Height; ++r)
+        text += std::string(fc.Width, '.') + "\n";
+    const Position p = Parse(text, fc.FairPlay);
+    const Result r = SolveWith(p);
+    ASSERT_EQ(r.RunStatus, Status::Finished);
+    const int32_t candidates = fc.Width * fc.Height - (fc.FairPlay ? 4 : 0);
+    const double each = static_cast<double>(fc.Mines) / candidates;
+    double sum = 0.0;
+    for (int32_t c = 0; c < fc.Width; ++c)
+        for (int32_t row = 0; row < fc.Height; ++row) {
+            const bool corner = (c == 0 || c == fc.Width - 1) && (row == 0 || row == fc.Height - 1);
+            const double want = fc.FairPlay && corner ? 0.0 : each;
+            EXPECT_NEAR(At(p, r, c, row), want, Tolerance);
+            sum += At(p, r, c, row);
+        }
+    EXPECT_NEAR(sum, fc.Mines, 1e-6);
+}
+
+INSTANTIATE_TEST_SUITE_P(Extremes, SolverEmptyFields,
+                         ::testing::Values(FieldCase{8, 8, 0, false}, FieldCase{8, 8, 49, false},
+                                           FieldCase{8, 8, 49, true}, FieldCase{32, 25, 180, false},
+                                           FieldCase{32, 25, 744, true},
+                                           FieldCase{32, 25, 744, false}));
+
+TEST(SolverExtremeFields, OpenEightOnAFullFieldLeavesExactOddsForTheRest)
+{
+    std::string text = "32 25 744\n";
+    for (int32_t r = 0; r < 25; ++r) {
+        std::string row(32, '.');
+        if (r == 12) row[16] = '8';
+        text += row + "\n";
+    }
+    const Position p = Parse(text);
+    const Result r = SolveWith(p);
+    ASSERT_EQ(r.RunStatus, Status::Finished);
+    EXPECT_EQ(At(p, r, 15, 11), 1.0);
+    EXPECT_EQ(At(p, r, 17, 13), 1.0);
+    EXPECT_NEAR(At(p, r, 0, 0), 736.0 / 791.0, Tolerance);
+}
+
+TEST(SolverExtremeFields, SmallProbabilitiesSurviveHugeCounts)
+{
+    // One open 1 among 180 mines on 32 x 25: its eight neighbours share one mine, so each
+    // holds it with a modest probability while the far field is dense; none is 0 or 1.
+    std::string text = "32 25 180\n";
+    for (int32_t r = 0; r < 25; ++r) {
+        std::string row(32, '.');
+        if (r == 12) row[16] = '1';
+        text += row + "\n";
+    }
+    const Position p = Parse(text);
+    const Result r = SolveWith(p);
+    ASSERT_EQ(r.RunStatus, Status::Finished);
+    EXPECT_NEAR(At(p, r, 15, 11), 1.0 / 8, Tolerance);
+    EXPECT_NEAR(At(p, r, 0, 0), 179.0 / 791.0, Tolerance);
+}
+
+std::vector<Position> Corpus(const std::string &name)
+{
+    std::ifstream in(std::string(KELVANE_CORPUS_DIR) + "/" + name + ".txt");
+    std::vector<Position> out;
+    Position p;
+    TextError error;
+    int32_t line = 0;
+    while (ReadPosition(in, line, p, error))
+        out.push_back(p);
+    EXPECT_TRUE(error.Message.empty()) << name << " line " << error.Line << ": " << error.Message;
+    return out;
+}
+
+class SolverCorpus : public ::testing::TestWithParam<const char *>
+{
+};
+
+// In "Advanced" the remaining mines are exactly the count less the known ones, so the
+// probabilities of the closed and marked sectors add up to the mines not triggered.
+TEST_P(SolverCorpus, AdvancedProbabilitiesAddUpToTheMinesLeft)
+{
+    int checked = 0;
+    for (const Position &p : Corpus(GetParam())) {
+        const Result r = SolveWith(p, true, CheckingRule::Maximal);
+        if (r.RunStatus != Status::Finished) continue;
+        double sum = 0.0;
+        int32_t triggered = 0;
+        for (size_t i = 0; i < p.State.size(); ++i) {
+            if (p.State[i] == Cell::Triggered)
+                ++triggered;
+            else if (r.Probability[i] >= 0.0)
+                sum += r.Probability[i];
+        }
+        EXPECT_NEAR(sum, p.Mines - triggered, 1e-6) << FormatPosition(p);
+        ++checked;
+    }
+    EXPECT_GT(checked, 100);
+}
+
+TEST_P(SolverCorpus, DuplicateCheckingChangesNoProbability)
+{
+    for (const Position &p : Corpus(GetParam())) {
+        for (bool advanced : {true, false}) {
+            const Result with = SolveWith(p, advanced, CheckingRule::Optimal, true);
+            const Result without = SolveWith(p, advanced, CheckingRule::Optimal, false);
+            ASSERT_EQ(with.RunStatus, without.RunStatus);
+            for (size_t i = 0; i < with.Probability.size(); ++i)
+                ASSERT_NEAR(with.Probability[i], without.Probability[i], Tolerance)
+                    << FormatPosition(p);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, SolverCorpus,
+                         ::testing::Values("beginner", "intermediate", "expert", "ultra"));
+
+} // namespace
+} // namespace kelvane::solver::testing
