@@ -180,15 +180,6 @@ QString SaveSettings(const QString &path, const TGameState &game, const MainWind
     return {};
 }
 
-QString SettingsFilePath(const QString &executablePath)
-{
-    const qsizetype nameStart = executablePath.lastIndexOf(u'/') + 1;
-    const qsizetype dot = executablePath.lastIndexOf(u'.');
-    // A dot in a folder name or at the start of the file name begins no extension.
-    const bool hasExtension = dot > nameStart;
-    return (hasExtension ? executablePath.left(dot) : executablePath) + QStringLiteral(".ini");
-}
-
 QPoint KeepOnScreen(QPoint topLeft, QSize size, const QList<QRect> &screens, QRect primary)
 {
     // In 64 bits: a position read from the file may lie anywhere in the 32-bit range.

@@ -42,10 +42,6 @@ QString SaveSettings(const QString &path, const TGameState &game, const MainWind
 void ReadSettings(const SettingsStore &store, TGameState &game, MainWindowSettings &window);
 void WriteSettings(SettingsStore &store, const TGameState &game, const MainWindowSettings &window);
 
-// The executable's own path with its final extension, if any, replaced by ".ini":
-// /opt/kelvane/kelvane gives /opt/kelvane/kelvane.ini.
-QString SettingsFilePath(const QString &executablePath);
-
 // A window of `size` at `topLeft` that overlaps one of `screens` (available geometries)
 // stays where it is; one wholly off them goes to the default offset on `primary`.
 QPoint KeepOnScreen(QPoint topLeft, QSize size, const QList<QRect> &screens, QRect primary);

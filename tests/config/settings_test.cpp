@@ -472,19 +472,6 @@ TEST_F(SettingsFile, ASaveThatRunsOutOfSpaceIsReportedAndLeavesTheOldFileIntact)
     EXPECT_EQ(Entries(), QStringList{"kelvane.ini"});
 }
 
-TEST(SettingsFilePath, TheFileSitsBesideTheExecutableNamedAfterIt)
-{
-    const std::pair<const char *, const char *> cases[] = {
-        {"/opt/kelvane/kelvane", "/opt/kelvane/kelvane.ini"},
-        {"/opt/kelvane/kelvane.bin", "/opt/kelvane/kelvane.ini"},
-        {"/opt/kelvane/ordo.x86.bin", "/opt/kelvane/ordo.x86.ini"},
-        {"/opt/games.d/kelvane", "/opt/games.d/kelvane.ini"},
-        {"/opt/games/.kelvane", "/opt/games/.kelvane.ini"},
-    };
-    for (const auto &[executable, expected] : cases)
-        EXPECT_EQ(SettingsFilePath(executable), expected) << executable;
-}
-
 // ---- the window position ----
 
 TEST(SettingsWindowPosition, AWindowOverlappingAScreenStaysAndOneWhollyOffMovesToThePrimary)
