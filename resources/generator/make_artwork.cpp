@@ -410,8 +410,7 @@ QImage MakeSettingsBackground()
     }
 
     QPainter painter(&image);
-    DrawCrystal(painter, QPointF(60, 312), 11, QColor(176, 172, 222), 1.4);
-    DrawCrystal(painter, QPointF(252, 310), 8, QColor(186, 182, 226), 1.2);
+    DrawCrystal(painter, QPointF(21, 312), 10, QColor(176, 172, 222), 1.4);
 
     for (const GroupBox &g : SettingsGroups) {
         // Inside: nearly white violet, a touch darker towards the bottom.
@@ -443,7 +442,7 @@ QImage MakeSettingsBackground()
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setFont(ArialPixels(15, true));
     painter.setPen(QColor(150, 146, 204));
-    painter.drawText(QRect(76, 300, 160, 24), Qt::AlignLeft | Qt::AlignVCenter, "Kelvane");
+    painter.drawText(QRect(37, 300, 160, 24), Qt::AlignLeft | Qt::AlignVCenter, "Kelvane");
     return image;
 }
 
