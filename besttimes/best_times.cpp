@@ -20,8 +20,7 @@ bool BestTimes::IsRecord(int32_t level, int32_t timedGame, float elapsed) const
 
 void BestTimes::Record(int32_t level, const QString &name, float elapsed)
 {
-    if (level < 0 || level > 3)
-        return;
+    if (level < 0 || level > 3) return;
     BestName[level] = name.left(BestNameLength);
     BestTime[level] = elapsed;
 }
@@ -43,8 +42,7 @@ static bool IncrementDigits(std::string &digits)
 QString FormatBestTime(float seconds, QChar decimalPoint)
 {
     const double value = seconds; // widened exactly
-    if (!std::isfinite(value))
-        return QString::number(value);
+    if (!std::isfinite(value)) return QString::number(value);
 
     // glibc prints the exact binary value; 60 decimals hold every float of a sensible size.
     char buffer[400];
@@ -57,22 +55,18 @@ QString FormatBestTime(float seconds, QChar decimalPoint)
     // Keep one decimal, fewer when the integral part already takes up the 7 digits.
     const int integralDigits = integral == "0" ? 0 : static_cast<int>(integral.size());
     int decimals = 1;
-    if (integralDigits + decimals > 7)
-        decimals = std::max(0, 7 - integralDigits);
+    if (integralDigits + decimals > 7) decimals = std::max(0, 7 - integralDigits);
 
     std::string kept = integral + fraction.substr(0, decimals);
     const char next = fraction[decimals];
-    if (next >= '5' && !IncrementDigits(kept))
-        kept.insert(kept.begin(), '1');
+    if (next >= '5' && !IncrementDigits(kept)) kept.insert(kept.begin(), '1');
     integral = kept.substr(0, kept.size() - decimals);
     std::string decimalDigits = kept.substr(kept.size() - decimals);
-    if (decimalDigits.empty())
-        decimalDigits = "0";
+    if (decimalDigits.empty()) decimalDigits = "0";
 
-    QString result = QString::fromStdString(integral) + decimalPoint +
-                     QString::fromStdString(decimalDigits);
+    QString result =
+        QString::fromStdString(integral) + decimalPoint + QString::fromStdString(decimalDigits);
     const bool isZero = result.count(QChar('0')) == result.size() - 1;
-    if (std::signbit(value) && !isZero)
-        result.prepend(QChar('-'));
+    if (std::signbit(value) && !isZero) result.prepend(QChar('-'));
     return result;
 }

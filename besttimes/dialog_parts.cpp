@@ -157,7 +157,9 @@ void DrawImageButton(TImage *image, const QString &caption)
 
 QFont DialogLabelFont(bool bold)
 {
-    QFont font(QStringLiteral("Sans Serif"));
+    // The narrow metric-compatible sans face: the wide default face overruns the fixed
+    // label widths ("Intermediate" in 65 pixels, the legend captions inside their group).
+    QFont font(QStringLiteral("Liberation Sans"));
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
     font.setBold(bold);

@@ -94,5 +94,5 @@ class TLabel : public QLabel
 // height on cream, the caption bold and navy in the middle.
 void DrawImageButton(TImage *image, const QString &caption);
 
-// The dialogs' label face: the default sans-serif face, 11 pixels high.
+// The dialogs' label face: a narrow sans-serif face, 11 pixels high.
 QFont DialogLabelFont(bool bold);

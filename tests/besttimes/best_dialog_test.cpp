@@ -207,3 +207,21 @@ TEST_F(BestDialog, Labels_SitAtTheirPlacesInNavy)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(BestDialog, Labels_FitTheLongestLevelNameAndTimeInTheirWidths)
+{
+    TfrmBest dialog(table, &mainWindow, nullptr, Prefix());
+    ShowAndWait(dialog);
+    for (const char *name : {"lblMode1", "lblTime0", "lblName", "lblMode"}) {
+        const auto *label = dialog.findChild<QLabel *>(QString::fromLatin1(name));
+        ASSERT_NE(label, nullptr) << name;
+        const QFontMetrics metrics(label->font());
+        EXPECT_LE(metrics.horizontalAdvance(label->text()), label->width()) << name;
+        EXPECT_LE(metrics.height(), label->height()) << name;
+    }
+}
+
+} // namespace

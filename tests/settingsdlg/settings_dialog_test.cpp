@@ -850,4 +850,24 @@ TEST_F(SettingsDialog, EngineNotLoadedLater_MakesProbabilityDisplayInertAgain)
     EXPECT_EQ(Commit().game.ProbDisplay, 0);
 }
 
+TEST_F(SettingsDialog, Labels_EndBeforeTheControlsBesideThem)
+{
+    Open();
+    const struct {
+        const char *name;
+        int limit; // the first column of whatever stands to the right
+    } labels[] = {{"lblIntermediate", 112}, {"lblHSize", 200},   {"lblVSize", 200},
+                  {"lblMines", 200},        {"lblMaxSS", 144},   {"lblCM", 144},
+                  {"lblDC", 144},           {"lblSD", 368},      {"lblCC", 368},
+                  {"lblProb", 272},         {"lblTrainer", 144}, {"lblTimed", 144},
+                  {"lblLegend1", 496},      {"lblLegend7", 496}, {"lblPESettings", 496}};
+    for (const auto &e : labels) {
+        const auto *label = dialog->findChild<QLabel *>(QString::fromLatin1(e.name));
+        ASSERT_NE(label, nullptr) << e.name;
+        const QFontMetrics metrics(label->font());
+        EXPECT_LE(label->x() + metrics.horizontalAdvance(label->text()), e.limit) << e.name;
+        EXPECT_GE(label->width(), metrics.horizontalAdvance(label->text())) << e.name;
+    }
+}
+
 } // namespace
