@@ -188,6 +188,30 @@ const ProbabilityEngineTable Table = {AttachEntry, CalculateEntry};
 
 } // namespace
 
+void LoadPosition(TGameState &game, const Position &position)
+{
+    game.SizeX = position.Width;
+    game.SizeY = position.Height;
+    game.MaxX = position.Width - 1;
+    game.MaxY = position.Height - 1;
+    game.Mines = position.Mines;
+    game.FairPlay = position.FairPlay ? 1 : 0;
+    int32_t known = 0;
+    for (int32_t c = 0; c < position.Width; ++c) {
+        for (int32_t r = 0; r < position.Height; ++r) {
+            const int32_t i = position.Index(c, r);
+            const int32_t slot = KELVANE_SECTOR_INDEX(c, r);
+            const Cell state = position.State[i];
+            game.State[slot] = static_cast<int32_t>(state);
+            game.Number[slot] = state == Cell::Open ? position.Number[i] : 0;
+            game.Prob[slot] = state == Cell::Open ? 0.0f : state == Cell::Triggered ? 1.0f : -1.0f;
+            known += state == Cell::Marked || state == Cell::Triggered;
+        }
+    }
+    game.MinesLeft = position.Mines - known;
+    game.SafeLeft = 0;
+}
+
 ProbabilityEngine *NewEngineObject()
 {
     try {

@@ -3,11 +3,17 @@
 #pragma once
 
 #include "kelvane_engine.h"
+#include "solver.h"
 
 namespace kelvane::solver
 {
 
 // A new engine object; it lives until the program ends.
 ProbabilityEngine *NewEngineObject();
+
+// Lays a position into a game record as the program would hold it: field, counts, states,
+// numbers of open sectors, Prob -1 on closed and marked sectors (0 open, 1 triggered).
+// The options and the flags are left to the caller.
+void LoadPosition(TGameState &game, const Position &position);
 
 } // namespace kelvane::solver

@@ -2,7 +2,7 @@
 // engine library through the same contract the game uses.
 #include "board_text.h"
 
-#include "kelvane_engine.h"
+#include "engine_object.h"
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -167,29 +167,13 @@ int main(int argc, char **argv)
 
     alignas(16) static TGameState game;
     std::memset(&game, 0, sizeof game);
+    LoadPosition(game, position);
     game.Level = 4;
-    game.SizeX = position.Width;
-    game.SizeY = position.Height;
-    game.MaxX = position.Width - 1;
-    game.MaxY = position.Height - 1;
-    game.Mines = position.Mines;
-    game.FairPlay = fairPlay ? 1 : 0;
     game.AdvancedMode = simple ? 0 : 1;
     game.DupCheck = dupCheck ? 1 : 0;
     game.CheckingMode = checking;
     game.StepDepth = depth;
     game.Active = game.Live = game.ProbDisplay = 1;
-    int32_t marked = 0;
-    for (int32_t c = 0; c < position.Width; ++c) {
-        for (int32_t r = 0; r < position.Height; ++r) {
-            const int32_t i = position.Index(c, r);
-            const int32_t slot = KELVANE_SECTOR_INDEX(c, r);
-            game.State[slot] = static_cast<int32_t>(position.State[i]);
-            game.Number[slot] = position.State[i] == Cell::Open ? position.Number[i] : 0;
-            if (position.State[i] == Cell::Marked || position.State[i] == Cell::Triggered) ++marked;
-        }
-    }
-    game.MinesLeft = position.Mines - marked;
 
     QuietSink sink;
     sink.Base.vtbl = &QuietTable;
@@ -199,8 +183,7 @@ int main(int argc, char **argv)
     double fastest = std::numeric_limits<double>::infinity();
     int32_t combinations = 0;
     for (int32_t run = 0; run < repeat; ++run) {
-        for (float &p : game.Prob)
-            p = -1.0f;
+        LoadPosition(game, position);
         game.EngineBusy = 1;
         game.HaltRequest = 0;
         sink.Status = "Error";

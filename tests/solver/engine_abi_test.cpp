@@ -1,0 +1,367 @@
+// The engine through its C table, as the program drives it, with a recording sink.
+#include "engine_object.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kelvane::solver::testing
+{
+namespace
+{
+
+using Clock = std::chrono::steady_clock;
+
+struct Recorder {
+    EngineEvents Base;
+    TGameState *Game = nullptr;
+    std::vector<std::string> Calls;
+    std::vector<int32_t> Highlighted, Drawn; // sector slots
+    std::vector<std::array<int32_t, 3>> Counts, Appended;
+    std::vector<int32_t> MaxCombinations;
+    std::vector<Clock::time_point> Reports;
+    std::vector<int32_t> Percents;
+    bool HaltAtDone = false;
+    std::function<void(Recorder &)> OnReport;
+};
+
+Recorder &Of(EngineEvents *self)
+{
+    return *reinterpret_cast<Recorder *>(self);
+}
+
+const EngineEventsTable RecorderTable = {
+    [](EngineEvents *s, int32_t c, int32_t r) {
+        Of(s).Calls.push_back("HighlightSector");
+        Of(s).Highlighted.push_back(KELVANE_SECTOR_INDEX(c, r));
+    },
+    [](EngineEvents *s, int32_t c, int32_t r) {
+        Of(s).Calls.push_back("DrawClosedSector");
+        Of(s).Drawn.push_back(KELVANE_SECTOR_INDEX(c, r));
+    },
+    [](EngineEvents *s) { Of(s).Calls.push_back("ShowStatusIdle"); },
+    [](EngineEvents *s, int32_t a, int32_t b, int32_t p) {
+        Of(s).Calls.push_back("SetSectorCounts");
+        Of(s).Counts.push_back({a, b, p});
+    },
+    [](EngineEvents *s, int32_t a, int32_t b, int32_t p) {
+        Of(s).Calls.push_back("AppendSectorCounts");
+        Of(s).Appended.push_back({a, b, p});
+    },
+    [](EngineEvents *s) { Of(s).Calls.push_back("ResetRunCounters"); },
+    [](EngineEvents *s, int32_t total, int32_t) {
+        Of(s).Calls.push_back("SetMaxCombinations");
+        Of(s).MaxCombinations.push_back(total);
+    },
+    [](EngineEvents *s, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t percent) {
+        Recorder &rec = Of(s);
+        rec.Calls.push_back("ReportProgress");
+        rec.Reports.push_back(Clock::now());
+        rec.Percents.push_back(percent);
+        if (rec.OnReport) rec.OnReport(rec);
+    },
+    [](EngineEvents *s) { Of(s).Calls.push_back("ShowStatusError"); },
+    [](EngineEvents *s) {
+        Of(s).Calls.push_back("ShowStatusDone");
+        Of(s).HaltAtDone = Of(s).Game->HaltRequest != 0;
+    },
+    [](EngineEvents *s) { Of(s).Calls.push_back("RefreshBoard"); },
+};
+
+struct alignas(16) Record {
+    TGameState Game;
+};
+
+class EngineAbi : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        record = std::make_unique<Record>();
+        std::memset(&record->Game, 0, sizeof(TGameState));
+        for (float &p : record->Game.Prob)
+            p = 123.0f; // slots no field may touch
+        game().AdvancedMode = 1;
+        game().DupCheck = 1;
+        game().CheckingMode = 1;
+        game().StepDepth = 25;
+        sink.Base.vtbl = &RecorderTable;
+        sink.Game = &game();
+        engine = NewEngineObject();
+        ASSERT_NE(engine, nullptr);
+        engine->vtbl->Attach(engine, &game(), &sink.Base);
+    }
+    TGameState &game() { return record->Game; }
+    int32_t Calculate()
+    {
+        game().EngineBusy = 1;
+        game().HaltRequest = 0;
+        const int32_t n = engine->vtbl->Calculate(engine, 0, 0);
+        game().EngineBusy = 0;
+        return n;
+    }
+    size_t CountOf(const std::string &call) const
+    {
+        return static_cast<size_t>(std::count(sink.Calls.begin(), sink.Calls.end(), call));
+    }
+
+    std::unique_ptr<Record> record;
+    Recorder sink;
+    ProbabilityEngine *engine = nullptr;
+};
+
+Position HardCorpusPosition(int index)
+{
+    std::ifstream in(std::string(KELVANE_CORPUS_DIR) + "/hard.txt");
+    Position p;
+    TextError error;
+    int32_t line = 0;
+    for (int i = 0; i <= index; ++i)
+        if (!ReadPosition(in, line, p, error)) throw std::runtime_error("hard.txt too short");
+    return p;
+}
+
+// An Ultra lattice whose exact answer takes far longer than any test may wait.
+Position LargePosition()
+{
+    return HardCorpusPosition(13);
+}
+
+TEST_F(EngineAbi, FinishedRunWritesProbOfClosedAndMarkedSectorsOnly)
+{
+    const Position p = Parse("5 3 3\n*1...\n.21F.\n..1..\n");
+    LoadPosition(game(), p);
+    const int32_t steps = Calculate();
+    const Result expected = Solve(p, Options{});
+    ASSERT_EQ(expected.RunStatus, Status::Finished);
+    EXPECT_EQ(static_cast<uint64_t>(steps), expected.Steps);
+    for (int32_t slot = 0; slot < KELVANE_SECTOR_SLOTS; ++slot) {
+        const int32_t c = slot / 32, r = slot % 32;
+        if (c >= p.Width || r >= p.Height) {
+            ASSERT_EQ(game().Prob[slot], 123.0f) << "slot " << slot;
+            continue;
+        }
+        const Cell state = p.State[p.Index(c, r)];
+        if (state == Cell::Open)
+            EXPECT_EQ(game().Prob[slot], 0.0f);
+        else if (state == Cell::Triggered)
+            EXPECT_EQ(game().Prob[slot], 1.0f);
+        else
+            EXPECT_FLOAT_EQ(game().Prob[slot],
+                            static_cast<float>(expected.Probability[p.Index(c, r)]));
+    }
+    ASSERT_FALSE(sink.Calls.empty());
+    EXPECT_EQ(sink.Calls.back(), "ShowStatusDone");
+    EXPECT_FALSE(sink.HaltAtDone);
+    EXPECT_EQ(CountOf("ShowStatusError"), 0u);
+}
+
+TEST_F(EngineAbi, FinishedRunReportsInTheOrderThePanelExpects)
+{
+    // A 0 settles its neighbour; the 1 beside it leaves a 50/50 behind.
+    LoadPosition(game(), Parse("4 2 1\n01..\n0...\n"));
+    Calculate();
+    const std::vector<std::string> head(sink.Calls.begin(), sink.Calls.begin() + 4);
+    EXPECT_EQ(head, (std::vector<std::string>{"ResetRunCounters", "SetMaxCombinations",
+                                              "SetSectorCounts", "AppendSectorCounts"}));
+    EXPECT_EQ(sink.MaxCombinations, std::vector<int32_t>{1 << 25});
+    // Before: the 0 and the 1 see (1,1) and (2,0), (2,1), three sectors in two groups
+    // ((1,1) alone touches both numbers). After settling the 0, (1,1) is safe and the 1 has
+    // two sectors in one group.
+    ASSERT_EQ(sink.Counts.size(), 1u);
+    EXPECT_EQ(sink.Counts[0], (std::array<int32_t, 3>{3, 3, 2}));
+    ASSERT_EQ(sink.Appended.size(), 1u);
+    EXPECT_EQ(sink.Appended[0], (std::array<int32_t, 3>{2, 1, 1}));
+    // Every closed sector is drawn once with its final probability, then the board shows.
+    EXPECT_EQ(CountOf("DrawClosedSector"), 5u);
+    const size_t refresh =
+        std::find(sink.Calls.begin(), sink.Calls.end(), "RefreshBoard") - sink.Calls.begin();
+    const size_t lastDraw =
+        sink.Calls.rend() - std::find(sink.Calls.rbegin(), sink.Calls.rend(), "DrawClosedSector");
+    EXPECT_LT(lastDraw, refresh + 1);
+    EXPECT_EQ(sink.Calls.back(), "ShowStatusDone");
+    EXPECT_FLOAT_EQ(game().Prob[KELVANE_SECTOR_INDEX(2, 0)], 0.5f);
+    EXPECT_FLOAT_EQ(game().Prob[KELVANE_SECTOR_INDEX(3, 0)], 0.0f);
+}
+
+TEST_F(EngineAbi, SimpleModeWorksToTheLargestBudget)
+{
+    LoadPosition(game(), Parse("3 2 2\n121\n...\n"));
+    game().AdvancedMode = 0;
+    game().StepDepth = 20;
+    Calculate();
+    EXPECT_EQ(sink.MaxCombinations, std::vector<int32_t>{1 << 30});
+}
+
+TEST_F(EngineAbi, MarkedSectorsGetAProbabilityButAreNotRedrawn)
+{
+    LoadPosition(game(), Parse("3 1 1\nF1.\n"));
+    Calculate();
+    EXPECT_EQ(game().Prob[KELVANE_SECTOR_INDEX(0, 0)], 1.0f);
+    EXPECT_EQ(game().Prob[KELVANE_SECTOR_INDEX(2, 0)], 0.0f);
+    EXPECT_EQ(sink.Drawn, std::vector<int32_t>{KELVANE_SECTOR_INDEX(2, 0)});
+}
+
+TEST_F(EngineAbi, NeverReadsMinesNorNumbersOfUnopenedSectors)
+{
+    const Position p = HardCorpusPosition(0);
+    LoadPosition(game(), p);
+    Calculate();
+    std::vector<float> plain(std::begin(game().Prob), std::end(game().Prob));
+    // The program's secrets, filled with noise: the answer must not move.
+    LoadPosition(game(), p);
+    uint32_t noise = 7;
+    for (int32_t slot = 0; slot < KELVANE_SECTOR_SLOTS; ++slot) {
+        noise = noise * 134775813u + 1u;
+        game().Mined[slot] = static_cast<int32_t>(noise >> 28);
+        if (game().State[slot] != SECTOR_OPEN) game().Number[slot] = static_cast<int32_t>(noise);
+    }
+    Calculate();
+    for (int32_t slot = 0; slot < KELVANE_SECTOR_SLOTS; ++slot)
+        ASSERT_EQ(game().Prob[slot], plain[slot]) << "slot " << slot;
+}
+
+struct BadRecord {
+    const char *Name;
+    std::function<void(TGameState &)> Spoil;
+};
+
+class EngineBadRecords : public EngineAbi, public ::testing::WithParamInterface<BadRecord>
+{
+};
+
+TEST_P(EngineBadRecords, ShowErrorAndChangeNothing)
+{
+    LoadPosition(game(), Parse("4 3 2\n1...\n....\n...1\n"));
+    GetParam().Spoil(game());
+    game().EngineBusy = 1;
+    auto before = std::make_unique<Record>();
+    std::memcpy(&before->Game, &game(), sizeof(TGameState));
+    EXPECT_EQ(engine->vtbl->Calculate(engine, 0, 0), 0);
+    EXPECT_EQ(std::memcmp(&before->Game, &game(), sizeof(TGameState)), 0);
+    EXPECT_EQ(CountOf("ShowStatusError"), 1u);
+    EXPECT_EQ(CountOf("ShowStatusDone"), 0u);
+    EXPECT_EQ(CountOf("DrawClosedSector"), CountOf("HighlightSector"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, EngineBadRecords,
+    ::testing::Values(
+        BadRecord{"NoColumns", [](TGameState &g) { g.SizeX = 0, g.MaxX = -1; }},
+        BadRecord{"TooManyColumns", [](TGameState &g) { g.SizeX = 33, g.MaxX = 32; }},
+        BadRecord{"TooManyRows", [](TGameState &g) { g.SizeY = 40, g.MaxY = 39; }},
+        BadRecord{"HugeSize", [](TGameState &g) { g.SizeX = 1 << 30, g.MaxX = (1 << 30) - 1; }},
+        BadRecord{"NegativeRows", [](TGameState &g) { g.SizeY = -3, g.MaxY = -4; }},
+        BadRecord{"MaxXDisagrees", [](TGameState &g) { g.MaxX = 7; }},
+        BadRecord{"MaxYDisagrees", [](TGameState &g) { g.MaxY = 0; }},
+        BadRecord{"NegativeMines", [](TGameState &g) { g.Mines = -1; }},
+        BadRecord{"MoreMinesThanSectors", [](TGameState &g) { g.Mines = 13; }},
+        BadRecord{"UnknownState", [](TGameState &g) { g.State[KELVANE_SECTOR_INDEX(1, 1)] = 7; }},
+        BadRecord{"NegativeState", [](TGameState &g) { g.State[KELVANE_SECTOR_INDEX(1, 1)] = -1; }},
+        BadRecord{"NumberAboveEight",
+                  [](TGameState &g) { g.Number[KELVANE_SECTOR_INDEX(0, 0)] = 9; }},
+        BadRecord{"NegativeNumber",
+                  [](TGameState &g) { g.Number[KELVANE_SECTOR_INDEX(0, 0)] = -2; }},
+        BadRecord{"InconsistentNumbers",
+                  [](TGameState &g) { g.Number[KELVANE_SECTOR_INDEX(0, 0)] = 4; }},
+        BadRecord{"MinesCannotFit",
+                  [](TGameState &g) {
+                      for (int32_t c = 0; c < 4; ++c)
+                          for (int32_t r = 0; r < 3; ++r)
+                              g.State[KELVANE_SECTOR_INDEX(c, r)] = SECTOR_TRIGGERED;
+                      g.Mines = 3;
+                  }}),
+    [](const ::testing::TestParamInfo<BadRecord> &info) { return info.param.Name; });
+
+TEST_F(EngineAbi, MinimalRuleWithAWrongMarkerEndsInErrorWithProbUntouched)
+{
+    LoadPosition(game(), Parse("5 2 1\nF0...\n.....\n"));
+    game().CheckingMode = 0;
+    std::vector<float> before(std::begin(game().Prob), std::end(game().Prob));
+    Calculate();
+    EXPECT_EQ(CountOf("ShowStatusError"), 1u);
+    EXPECT_EQ(std::vector<float>(std::begin(game().Prob), std::end(game().Prob)), before);
+    // Any sector lit up while working is drawn back.
+    EXPECT_EQ(sink.Drawn, sink.Highlighted);
+}
+
+TEST_F(EngineAbi, OutOfRangeCheckingModeActsAsOptimal)
+{
+    LoadPosition(game(), Parse("5 2 1\nF0...\n.....\n"));
+    game().CheckingMode = 9;
+    Calculate();
+    EXPECT_EQ(CountOf("ShowStatusError"), 0u);
+    EXPECT_EQ(game().Prob[KELVANE_SECTOR_INDEX(0, 0)], 0.0f);
+    EXPECT_NEAR(game().Prob[KELVANE_SECTOR_INDEX(4, 0)], 0.25f, 1e-6);
+}
+
+TEST_F(EngineAbi, HaltRequestStopsALargeRunWithin100Milliseconds)
+{
+    LoadPosition(game(), LargePosition());
+    game().StepDepth = 30;
+    Clock::time_point asked;
+    sink.OnReport = [&](Recorder &rec) {
+        if (rec.Game->HaltRequest == 0) {
+            rec.Game->HaltRequest = 1; // what Escape does inside the program's handler
+            asked = Clock::now();
+        }
+    };
+    std::vector<float> before(std::begin(game().Prob), std::end(game().Prob));
+    game().EngineBusy = 1;
+    game().HaltRequest = 0;
+    engine->vtbl->Calculate(engine, 0, 0);
+    const auto stopped = Clock::now();
+    ASSERT_EQ(sink.Reports.size(), 1u);
+    EXPECT_LE(std::chrono::duration_cast<std::chrono::milliseconds>(stopped - asked).count(), 100);
+    EXPECT_TRUE(sink.HaltAtDone);
+    EXPECT_EQ(sink.Calls.back(), "ShowStatusDone");
+    EXPECT_EQ(std::vector<float>(std::begin(game().Prob), std::end(game().Prob)), before);
+    EXPECT_EQ(sink.Drawn, sink.Highlighted);
+}
+
+TEST_F(EngineAbi, BudgetStopsTheRunAsAHalt)
+{
+    LoadPosition(game(), LargePosition());
+    game().StepDepth = 20;
+    std::vector<float> before(std::begin(game().Prob), std::end(game().Prob));
+    const int32_t steps = Calculate();
+    EXPECT_GT(steps, 1 << 20);
+    EXPECT_LT(steps, (1 << 20) + 100);
+    EXPECT_TRUE(sink.HaltAtDone);
+    EXPECT_EQ(sink.Calls.back(), "ShowStatusDone");
+    EXPECT_EQ(std::vector<float>(std::begin(game().Prob), std::end(game().Prob)), before);
+}
+
+TEST_F(EngineAbi, ProgressArrivesEvery20To100Milliseconds)
+{
+    LoadPosition(game(), LargePosition());
+    game().StepDepth = 30;
+    sink.OnReport = [](Recorder &rec) {
+        if (rec.Reports.size() == 12) rec.Game->HaltRequest = 1;
+    };
+    const auto start = Clock::now();
+    game().EngineBusy = 1;
+    game().HaltRequest = 0;
+    engine->vtbl->Calculate(engine, 0, 0);
+    ASSERT_EQ(sink.Reports.size(), 12u);
+    auto ms = [](Clock::duration d) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+    };
+    EXPECT_LE(ms(sink.Reports[0] - start), 100);
+    for (size_t i = 1; i < sink.Reports.size(); ++i) {
+        EXPECT_GE(ms(sink.Reports[i] - sink.Reports[i - 1]), 20) << "report " << i;
+        EXPECT_LE(ms(sink.Reports[i] - sink.Reports[i - 1]), 100) << "report " << i;
+        EXPECT_GE(sink.Percents[i], sink.Percents[i - 1]);
+    }
+    EXPECT_TRUE(sink.HaltAtDone);
+}
+
+} // namespace
+} // namespace kelvane::solver::testing
