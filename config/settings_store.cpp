@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <unistd.h>
@@ -177,6 +178,11 @@ bool SettingsStore::Open(const QString &path)
     if (!info.exists()) return true;
     if (info.isDir()) {
         LastError = QStringLiteral("it is a folder, not a file");
+        return false;
+    }
+    // A device or a pipe in its place could hold the program up for ever.
+    if (!info.isFile()) {
+        LastError = QStringLiteral("it is not a regular file");
         return false;
     }
     QFile file(path);

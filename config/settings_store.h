@@ -16,7 +16,8 @@ using BeforeReplaceHook = std::function<bool()>;
 class SettingsStore
 {
   public:
-    // Times are read with the locale's decimal separator (the point is always accepted too).
+    // Times are read with the locale's decimal separator, a point or a comma, and written
+    // by the caller with the locale's.
     explicit SettingsStore(const QLocale &locale = QLocale::system());
 
     // Reads the whole file when it exists. A missing file is no failure: the store starts

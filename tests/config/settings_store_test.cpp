@@ -308,6 +308,14 @@ TEST_F(IniFile, AFolderInPlaceOfTheFileCannotBeOpenedAndSaysWhy)
     EXPECT_TRUE(QFileInfo(PathOf("kelvane.ini")).isDir());
 }
 
+TEST_F(IniFile, ADeviceInPlaceOfTheFileIsNeitherReadNorWaitedFor)
+{
+    ASSERT_TRUE(QFile::link("/dev/zero", PathOf("kelvane.ini")));
+    SettingsStore store(QLocale::c());
+    EXPECT_FALSE(store.Open(PathOf("kelvane.ini")));
+    EXPECT_FALSE(store.ErrorString().isEmpty());
+}
+
 TEST_F(IniFile, AnUpdateBelowARegularFileFailsAndSaysWhy)
 {
     ASSERT_TRUE(WriteAll(PathOf("plain"), "x"));
