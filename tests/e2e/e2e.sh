@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# End-to-end runs of the real executable under Xvfb, each from a temporary folder holding a
+# copy of the program, so that its settings file lands there.
+#   e2e.sh CASE BIN_DIR TOOL_DIR SHOT_DIR
+set -uo pipefail
+
+case_name=$1
+bin=$2
+tools=$3
+shots=$4
+mkdir -p "$shots"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$bin/kelvane" "$work/"
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# The program's window, once it is mapped.
+find_window() {
+  local id=""
+  for _ in $(seq 1 100); do
+    id=$(xdotool search --onlyvisible --name "^Kelvane .*Edition$" 2>/dev/null | head -n 1)
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  echo "$id"
+}
+
+# Waits for the program to end, at most 20 seconds; sets rc to its exit code.
+wait_exit() {
+  local pid=$1
+  for _ in $(seq 1 200); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill -9 "$pid"
+    fail "the program did not end"
+  fi
+  wait "$pid"
+  rc=$?
+}
+
+# Runs the rest of this script on a fresh X server of the given size.
+if [ -z "${KELVANE_E2E_INSIDE:-}" ]; then
+  size=1024x768
+  [ "$case_name" = small_screen ] && size=1024x767
+  KELVANE_E2E_INSIDE=1 exec xvfb-run -a -s "-screen 0 ${size}x24" "$0" "$@"
+fi
+
+cd "$work"
+case "$case_name" in
+  small_screen)
+    ./kelvane &
+    pid=$!
+    sleep 2
+    import -window root "$shots/small_screen.png"
+    xdotool key Return
+    wait_exit $pid
+    [ "$rc" -eq 1 ] || fail "exit code $rc, expected 1"
+    [ ! -e kelvane.ini ] || fail "a refused start wrote a settings file"
+    ;;
+
+  window)
+    cp "$bin/kelvane.so" "$work/"
+    ./kelvane &
+    pid=$!
+    id=$(find_window)
+    [ -n "$id" ] || fail "no window"
+    sleep 1
+    geometry=$(xdotool getwindowgeometry "$id")
+    echo "$geometry"
+    echo "$geometry" | grep -q "Geometry: 964x660" || fail "client area is not 964x660"
+    # A real pointer: open a sector near the middle of the board, then ask for its neighbour.
+    xdotool mousemove 400 330 click 1
+    sleep 0.5
+    xdotool mousemove 430 330 click 2
+    sleep 1
+    import -window root "$shots/window.png"
+    "$tools/wm_close" "$id"
+    wait_exit $pid
+    [ "$rc" -eq 0 ] || fail "exit code $rc"
+    [ -f kelvane.ini ] || fail "closing wrote no settings file"
+    keys=$(grep -c '=' kelvane.ini)
+    [ "$keys" -eq 23 ] || fail "$keys keys written, expected 23"
+    ;;
+
+  settings_file)
+    printf '%s\r\n' "; my settings" "[Window]" "Top=30" "Left=40" "[Field]" "Level=4" \
+      "SizeX=12" "SizeY=9" "Mines=200" "[Game]" "FairPlay=0" "TrainerMode=1" "Extra = kept" \
+      "[My Notes]" "note=hello" > kelvane.ini
+    ./kelvane &
+    pid=$!
+    sleep 2
+    import -window root "$shots/settings_file_message.png"
+    xdotool key Return # the engine is missing here: dismiss its message
+    id=$(find_window)
+    [ -n "$id" ] || fail "no window"
+    sleep 0.5
+    import -window root "$shots/settings_file.png"
+    "$tools/wm_close" "$id"
+    wait_exit $pid
+    [ "$rc" -eq 0 ] || fail "exit code $rc"
+    cat -A kelvane.ini
+    expected=$(printf '%s\r\n' "[Window]" "Top=30" "Left=40" "" "[Field]" "Level=4" "SizeX=12" \
+      "SizeY=9" "Mines=88" "" "[Game]" "FairPlay=0" "TrainerMode=1" "Extra=kept" "TimedGame=1" \
+      "ProbDisplay=0" "MaxScale=3" "" "[My Notes]" "note=hello" "")
+    head -c ${#expected} kelvane.ini | cmp -s - <(printf '%s' "$expected") ||
+      fail "the file was not rewritten as expected"
+    grep -q '^\[Engine\]' kelvane.ini || fail "no Engine section appended"
+    grep -q '^BeginnerTime=999.9' kelvane.ini || fail "no best times appended"
+    ;;
+
+  *)
+    fail "unknown case $case_name"
+    ;;
+esac
+echo "PASS: $case_name"
