@@ -1,0 +1,196 @@
+// The text format of kelvane-solve and the program itself, run as a player would.
+#include "board_text.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+
+namespace kelvane::solver::testing
+{
+namespace
+{
+
+TEST(SolverBoardText, WrittenPositionsReadBackTheSame)
+{
+    for (const char *name : {"beginner", "expert", "hard"}) {
+        std::ifstream in(std::string(KELVANE_CORPUS_DIR) + "/" + name + ".txt");
+        Position p;
+        TextError error;
+        int32_t line = 0;
+        int count = 0;
+        while (ReadPosition(in, line, p, error)) {
+            const Position back = Parse(FormatPosition(p));
+            ASSERT_EQ(back.Width, p.Width);
+            ASSERT_EQ(back.Height, p.Height);
+            ASSERT_EQ(back.Mines, p.Mines);
+            ASSERT_EQ(back.State, p.State);
+            for (size_t i = 0; i < p.State.size(); ++i)
+                if (p.State[i] == Cell::Open) {
+                    ASSERT_EQ(back.Number[i], p.Number[i]);
+                }
+            ++count;
+        }
+        EXPECT_TRUE(error.Message.empty()) << error.Message;
+        EXPECT_GT(count, 10) << name;
+    }
+}
+
+TEST(SolverBoardText, AnswerGridHasOneTokenPerSector)
+{
+    const Position p = Parse("3 2 1\n*1F\n.0.\n");
+    const std::vector<float> prob = {-1.0f, 0.25f, 0.0f, 0.0f, 1.0f, -1.0f};
+    // Column-major: (0,0) (0,1) (1,0) (1,1) (2,0) (2,1).
+    EXPECT_EQ(FormatProbabilities(p, prob), "* . 1.000000\n0.250000 . -\n");
+}
+
+TEST(SolverBoardText, NearCertaintiesDoNotPrintAsCertain)
+{
+    const Position p = Parse("2 1 1\n..\n");
+    EXPECT_EQ(FormatProbabilities(p, {0.9999999f, 1e-9f}), "0.999999 0.000001\n");
+}
+
+struct BadText {
+    const char *Name;
+    const char *Text;
+    int32_t Line, Column;
+    const char *Message;
+};
+
+class SolverBoardTextErrors : public ::testing::TestWithParam<BadText>
+{
+};
+
+TEST_P(SolverBoardTextErrors, NameTheLineAndColumn)
+{
+    std::istringstream in(GetParam().Text);
+    Position p;
+    TextError error;
+    int32_t line = 0;
+    EXPECT_FALSE(ReadPosition(in, line, p, error));
+    EXPECT_EQ(error.Line, GetParam().Line);
+    EXPECT_EQ(error.Column, GetParam().Column);
+    EXPECT_NE(error.Message.find(GetParam().Message), std::string::npos) << error.Message;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, SolverBoardTextErrors,
+    ::testing::Values(BadText{"MissingHeight", "3\n", 1, 2, "height"},
+                      BadText{"WordForWidth", "# a comment\nthree 2 1\n", 2, 1, "width"},
+                      BadText{"TrailingText", "3 2 1 x\n", 1, 7, "unexpected"},
+                      BadText{"TooWide", "33 2 1\n", 1, 1, "width"},
+                      BadText{"NoRows", "3 0 1\n", 1, 1, "height"},
+                      BadText{"NegativeMines", "3 2 -1\n", 1, 1, "mine count"},
+                      BadText{"TooManyMines", "3 2 7\n", 1, 1, "mine count"},
+                      BadText{"UnknownSector", "3 2 1\n...\n.x.\n", 3, 2, "unknown sector 'x'"},
+                      BadText{"NineIsNoNumber", "3 2 1\n..9\n...\n", 2, 3, "unknown sector '9'"},
+                      BadText{"ShortRow", "3 2 1\n...\n..\n", 3, 3, "shorter"},
+                      BadText{"LongRow", "3 2 1\n....\n...\n", 2, 4, "longer"},
+                      BadText{"MissingRow", "3 2 1\n...\n# only a comment\n", 4, 1,
+                              "expected 2 rows"}),
+    [](const ::testing::TestParamInfo<BadText> &info) { return info.param.Name; });
+
+struct Outcome {
+    int Exit;
+    std::string Out, Err;
+};
+
+// Runs kelvane-solve with the given arguments and input text.
+Outcome RunSolve(const std::string &args, const std::string &input)
+{
+    const std::string dir = ::testing::TempDir();
+    const std::string in = dir + "/solve_in.txt", out = dir + "/solve_out.txt",
+                      err = dir + "/solve_err.txt";
+    std::ofstream(in) << input;
+    const std::string command =
+        std::string(KELVANE_SOLVE_PATH) + " " + args + " < " + in + " > " + out + " 2> " + err;
+    const int status = std::system(command.c_str());
+    auto slurp = [](const std::string &path) {
+        std::ifstream f(path);
+        std::stringstream s;
+        s << f.rdbuf();
+        return s.str();
+    };
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+}
+
+TEST(SolverFrontEnd, PrintsTheGridAndTheStatusLine)
+{
+    const Outcome o = RunSolve("", "# 1-2-1 on a wall\n3 2 2\n121\n...\n");
+    ASSERT_EQ(o.Exit, 0) << o.Err;
+    const std::regex shape("\\. \\. \\.\n1\\.000000 0\\.000000 1\\.000000\n"
+                           "status Finished combinations [0-9]+ seconds [0-9]+\\.[0-9]{6}\n");
+    EXPECT_TRUE(std::regex_match(o.Out, shape)) << o.Out;
+}
+
+TEST(SolverFrontEnd, ReadsAFileArgumentAndHonoursTheOptions)
+{
+    const std::string path = ::testing::TempDir() + "/solve_file.txt";
+    std::ofstream(path) << "3 3 1\n...\n...\n...\n";
+    const Outcome fair = RunSolve("--fair-play --no-dupcheck --repeat 3 " + path, "");
+    ASSERT_EQ(fair.Exit, 0) << fair.Err;
+    EXPECT_EQ(fair.Out.substr(0, 3 * 27), "0.000000 0.200000 0.000000\n"
+                                          "0.200000 0.200000 0.200000\n"
+                                          "0.000000 0.200000 0.000000\n");
+    const Outcome plain = RunSolve("--simple --checking 2 --depth 20 " + path, "");
+    EXPECT_EQ(plain.Out.substr(0, 9), "0.111111 ");
+}
+
+TEST(SolverFrontEnd, ImpossiblePositionReportsErrorWithoutProbabilities)
+{
+    const Outcome o = RunSolve("--checking 0", "3 1 1\nF0.\n");
+    EXPECT_EQ(o.Exit, 0);
+    EXPECT_EQ(o.Out.substr(0, 6), "- . -\n");
+    EXPECT_NE(o.Out.find("status Error combinations 0 "), std::string::npos) << o.Out;
+}
+
+TEST(SolverFrontEnd, BudgetTooSmallReportsHalted)
+{
+    std::ifstream in(std::string(KELVANE_CORPUS_DIR) + "/hard.txt");
+    std::stringstream all;
+    all << in.rdbuf();
+    // The 14th position of the hard set is an Ultra lattice far beyond 2^20 steps.
+    std::istringstream lines(all.str());
+    Position p;
+    TextError error;
+    int32_t line = 0;
+    for (int i = 0; i < 14; ++i)
+        ASSERT_TRUE(ReadPosition(lines, line, p, error));
+    const Outcome o = RunSolve("--depth 20", FormatPosition(p));
+    EXPECT_EQ(o.Exit, 0);
+    EXPECT_NE(o.Out.find("status Halted combinations "), std::string::npos) << o.Out;
+    EXPECT_EQ(o.Out.substr(0, o.Out.find("status")).find_first_not_of("-. *\n"), std::string::npos);
+}
+
+TEST(SolverFrontEnd, BadInputNamesLineAndColumnAndExitsWithTwo)
+{
+    const Outcome o = RunSolve("", "3 2 1\n...\n.?.\n");
+    EXPECT_EQ(o.Exit, 2);
+    EXPECT_TRUE(o.Out.empty());
+    EXPECT_NE(o.Err.find("line 3, column 2"), std::string::npos) << o.Err;
+    EXPECT_EQ(std::count(o.Err.begin(), o.Err.end(), '\n'), 1);
+}
+
+TEST(SolverFrontEnd, EmptyInputAndBadOptionsExitWithTwo)
+{
+    EXPECT_EQ(RunSolve("", "").Exit, 2);
+    EXPECT_EQ(RunSolve("--depth 40", "3 1 0\n...\n").Exit, 2);
+    EXPECT_EQ(RunSolve("--frobnicate", "3 1 0\n...\n").Exit, 2);
+    EXPECT_EQ(RunSolve("/no/such/file", "").Exit, 2);
+}
+
+TEST(SolverFrontEnd, MissingEngineLibraryIsReported)
+{
+    const Outcome o = RunSolve("--engine /no/such/kelvane.so", "3 1 0\n...\n");
+    EXPECT_EQ(o.Exit, 1);
+    EXPECT_NE(o.Err.find("/no/such/kelvane.so"), std::string::npos);
+}
+
+} // namespace
+} // namespace kelvane::solver::testing
