@@ -224,4 +224,15 @@ TEST_F(BestDialog, Labels_FitTheLongestLevelNameAndTimeInTheirWidths)
     }
 }
 
+TEST_F(BestDialog, DefaultPrefix_DrawsTheProgramsOwnBackground)
+{
+    const QImage background(QStringLiteral(":/BESTBKGND"));
+    ASSERT_EQ(background.size(), QSize(312, 156));
+    TfrmBest dialog(table, &mainWindow);
+    ShowAndWait(dialog);
+    const QImage shot = dialog.grab().toImage();
+    EXPECT_EQ(shot.pixel(150, 120), background.pixel(150, 120));
+    EXPECT_EQ(shot.pixel(170, 40), background.pixel(170, 40));
+}
+
 } // namespace

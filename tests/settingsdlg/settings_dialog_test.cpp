@@ -379,9 +379,12 @@ TEST_F(SettingsDialog, WithoutEngine_ProbabilityDisplayAndEngineOptionsAreInert)
     game.ProbDisplay = 0, game.AdvancedMode = 1, game.CheckingMode = 1;
     Open(false);
     const Committed before = Commit(false);
-    for (const QPoint pos : {ProbLabel, ProbBox, CalcModeArrow, CalcModeText, DupCheckArrow,
-                             DupCheckText, CombCheckArrow, CombCheckText, Up(ArrowStepDepth)})
+    for (const QPoint pos : {ProbLabel, CalcModeArrow, CalcModeText, DupCheckArrow, DupCheckText,
+                             CombCheckArrow, CombCheckText, Up(ArrowStepDepth)})
         Click(pos);
+    EXPECT_EQ(Commit(true).game.ProbDisplay, 0);
+    Click(ProbBox);
+    EXPECT_EQ(Commit(true).game.ProbDisplay, 0);
     const Committed after = Commit(false);
     EXPECT_EQ(std::memcmp(&after.game, &before.game, sizeof(TGameState)), 0);
     EXPECT_EQ(after.game.ProbDisplay, 0);
@@ -868,6 +871,19 @@ TEST_F(SettingsDialog, Labels_EndBeforeTheControlsBesideThem)
         EXPECT_LE(label->x() + metrics.horizontalAdvance(label->text()), e.limit) << e.name;
         EXPECT_GE(label->width(), metrics.horizontalAdvance(label->text())) << e.name;
     }
+}
+
+TEST_F(SettingsDialog, DefaultPrefix_DrawsTheProgramsOwnPictures)
+{
+    const QImage background(QStringLiteral(":/SETTINGSBKGND"));
+    ASSERT_EQ(background.size(), QSize(502, 328));
+    dialog = std::make_unique<TfrmSettings>(game, maxScale, &mainWindow);
+    Open();
+    EXPECT_EQ(ScreenPixel({100, 250}), background.pixel(100, 250));
+    EXPECT_EQ(ScreenPixel({420, 200}), background.pixel(420, 200));
+    EXPECT_FALSE(Image("imgTimed")->Picture().isNull());
+    EXPECT_FALSE(Image("imgX")->Picture().isNull());
+    EXPECT_FALSE(Image("imgLegend")->Picture().isNull());
 }
 
 } // namespace
