@@ -133,7 +133,7 @@ void TfrmMain::CreateLayout()
     lblLeftName->setFont(BoldPixels(font(), 16));
     lblLeftName->move(4, 6);
     lblLeftName->adjustSize();
-    pbxLeft = new PaintBox(this, QRect(96, 4, 97, 25), &bmpLeft);
+    pbxLeft = new PaintBox(this, QRect(96, 4, 97, 25));
 
     imgNew = new ClickLabel(QString(), this, HoverLook::None);
     imgNew->setGeometry(376, 4, 25, 25);
@@ -143,9 +143,9 @@ void TfrmMain::CreateLayout()
     lblTimeName->setFont(BoldPixels(font(), 16));
     lblTimeName->move(632, 6);
     lblTimeName->adjustSize();
-    pbxTime = new PaintBox(this, QRect(676, 4, 97, 25), &bmpTime);
+    pbxTime = new PaintBox(this, QRect(676, 4, 97, 25));
 
-    pbImage = new PaintBox(this, QRect(4, 32, 769, 601), &Board.bmpField);
+    pbImage = new PaintBox(this, QRect(4, 32, 769, 601));
     connect(pbImage, &PaintBox::Pressed, this, [this](QMouseEvent *event, bool doubleClick) {
         const QPoint at = event->position().toPoint();
         pbImageMouseDown(event->button(), event->buttons() & ~event->button(), doubleClick,
@@ -183,7 +183,7 @@ void TfrmMain::CreateLayout()
     connect(Stats->lblDupCheck, &ClickLabel::Clicked, this, &TfrmMain::lblDupCheckClick);
     connect(Stats->lblChMode, &ClickLabel::Clicked, this, &TfrmMain::lblChModeClick);
     connect(Stats->lblRecalc, &ClickLabel::Clicked, this, &TfrmMain::lblRecalcClick);
-    pbxBar = new PaintBox(this, QRect(784, 476, 169, 17), &bmpBar);
+    pbxBar = new PaintBox(this, QRect(784, 476, 169, 17));
 
     new Frame(this, QRect(776, 504, 185, 129)); // shpMenu
     auto menuLabel = [this](const char *text, int top, std::function<void()> handler) {

@@ -277,25 +277,25 @@ void TfrmMain::ShowPressedFace() { ShowFace(bmpFace1); }
 
 void TfrmMain::ShowFace(const QImage &face) { imgNew->setPixmap(QPixmap::fromImage(face)); }
 
-void TfrmMain::PresentField() { pbImage->repaint(); }
+void TfrmMain::PresentField() { pbImage->Present(Board.bmpField); }
 
 void TfrmMain::DrawMinesLeftCounter(int32_t count)
 {
     DrawCounter(bmpLeft, bmpMainBackground, pbxLeft->pos(), MinesLeftText(count));
-    pbxLeft->repaint();
+    pbxLeft->Present(bmpLeft);
 }
 
 void TfrmMain::DrawTimeCounter(float seconds)
 {
     DrawCounter(bmpTime, bmpMainBackground, pbxTime->pos(), TimeText(seconds));
-    pbxTime->repaint();
+    pbxTime->Present(bmpTime);
 }
 
 void TfrmMain::DrawProgressBar(int32_t percent)
 {
     ::DrawProgressBar(bmpBar, bmpMainBackground, QPoint(784, 476), percent);
     if (pbxBar != nullptr)
-        pbxBar->repaint();
+        pbxBar->Present(bmpBar);
 }
 
 void TfrmMain::HideEngineTimes() { Stats->HideRunTimes(); }

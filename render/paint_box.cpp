@@ -3,25 +3,24 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-PaintBox::PaintBox(QWidget *parent, QRect geometry, const QImage *image)
-    : QWidget(parent), Image(image)
+PaintBox::PaintBox(QWidget *parent, QRect geometry) : QWidget(parent)
 {
     setGeometry(geometry);
-    setAttribute(Qt::WA_OpaquePaintEvent, image != nullptr);
 }
 
-void PaintBox::SetImage(const QImage *image)
+void PaintBox::Present(const QImage &image)
 {
-    Image = image;
-    update();
+    Image = image; // shared until the drawing goes on, then copied once
+    setAttribute(Qt::WA_OpaquePaintEvent, !Image.isNull());
+    repaint();
 }
 
 void PaintBox::paintEvent(QPaintEvent *)
 {
-    if (Image == nullptr)
+    if (Image.isNull())
         return;
     QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), *Image);
+    painter.drawImage(QPoint(0, 0), Image);
 }
 
 void PaintBox::mousePressEvent(QMouseEvent *event) { emit Pressed(event, false); }

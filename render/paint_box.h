@@ -7,8 +7,11 @@
 class PaintBox : public QWidget {
     Q_OBJECT
 public:
-    PaintBox(QWidget *parent, QRect geometry, const QImage *image = nullptr);
-    void SetImage(const QImage *image);
+    PaintBox(QWidget *parent, QRect geometry);
+    // Copies the image to the box and shows it now; until the next call the box keeps
+    // showing this copy, whatever is drawn into the image meanwhile.
+    void Present(const QImage &image);
+    const QImage &Shown() const { return Image; }
 
 signals:
     void Pressed(QMouseEvent *event, bool doubleClick);
@@ -23,5 +26,5 @@ protected:
     void leaveEvent(QEvent *event) override;
 
 private:
-    const QImage *Image;
+    QImage Image;
 };
