@@ -333,3 +333,45 @@ TEST_F(MainWindowTest, HoverLabels_TurnPurple_AndTheLevelLabelTurnsNavyWhenItsMe
 }
 
 } // namespace
+
+namespace {
+
+// The rows of the press table that do nothing: the board must stay exactly as it was.
+TEST_F(MainWindowTest, PressesThatDoNothing_LeaveTheBoardAlone)
+{
+    OpenOnLevel(2, 11);
+    Game().ProbDisplay = 0;
+    Click(Qt::LeftButton, 12, 10);
+    int32_t open, openRow, marked, markedRow;
+    ASSERT_TRUE(Find(SECTOR_OPEN, false, open, openRow, true));
+    ASSERT_TRUE(Find(SECTOR_CLOSED, true, marked, markedRow));
+    Click(Qt::RightButton, marked, markedRow);
+    ASSERT_EQ(State(marked, markedRow), SECTOR_MARKED);
+
+    struct Row {
+        Qt::MouseButton Button;
+        int32_t C, R;
+        const char *What;
+    };
+    const Row rows[] = {
+        {Qt::LeftButton, open, openRow, "left on an open sector"},
+        {Qt::LeftButton, marked, markedRow, "left on a marker"},
+        {Qt::RightButton, open, openRow, "right on an open sector"},
+        {Qt::MiddleButton, marked, markedRow, "middle on a marker"},
+        {Qt::MiddleButton, 0, 0, "middle on a closed sector without probabilities"},
+    };
+    for (const Row &row : rows) {
+        if (row.C == 0 && row.R == 0 && State(0, 0) != SECTOR_CLOSED)
+            continue;
+        const QImage board = Window->Board.bmpField;
+        const int32_t safeLeft = Game().SafeLeft, minesLeft = Game().MinesLeft;
+        Click(row.Button, row.C, row.R);
+        EXPECT_EQ(Window->Board.bmpField, board) << row.What;
+        EXPECT_EQ(Game().SafeLeft, safeLeft) << row.What;
+        EXPECT_EQ(Game().MinesLeft, minesLeft) << row.What;
+        EXPECT_EQ(Game().Live, 1) << row.What;
+        EXPECT_EQ(Window->Stats->lblStatus->text(), "Idle") << row.What;
+    }
+}
+
+} // namespace
