@@ -177,7 +177,7 @@ void TfrmMain::CreateLayout()
     lblTessel->adjustSize();
     connect(lblTessel, &ClickLabel::Clicked, this, [this] { OpenLink(SponsorAddress); });
 
-    Stats = new StatsPanel(this);
+    Stats = std::make_unique<StatsPanel>(this);
     connect(Stats->lblMode, &ClickLabel::Clicked, this, &TfrmMain::lblModeClick);
     connect(Stats->lblDepth, &ClickLabel::Clicked, this, &TfrmMain::lblDepthClick);
     connect(Stats->lblDupCheck, &ClickLabel::Clicked, this, &TfrmMain::lblDupCheckClick);

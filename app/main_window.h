@@ -96,7 +96,7 @@ public:
     QLabel *lblLeftName, *lblTimeName, *sbStatus, *lblAuthor;
     ClickLabel *lblHomePage, *lblTessel;
     ClickLabel *lblNewGame, *lblLevel, *lblSettings, *lblBestTimes, *lblHelp;
-    StatsPanel *Stats;
+    std::unique_ptr<StatsPanel> Stats;
     QMenu *PopupMenu1;
     QTimer TimerCtl;
     TfrmSettings *frmSettings = nullptr;
