@@ -188,6 +188,11 @@ const ProbabilityEngineTable Table = {AttachEntry, CalculateEntry};
 
 } // namespace
 
+void DeleteEngineObject(ProbabilityEngine *engine)
+{
+    delete reinterpret_cast<EngineObject *>(engine);
+}
+
 void LoadPosition(TGameState &game, const Position &position)
 {
     game.SizeX = position.Width;

@@ -8,8 +8,10 @@
 namespace kelvane::solver
 {
 
-// A new engine object; it lives until the program ends.
+// A new engine object. The program never destroys its engine; tools and tests that make
+// their own give it back with DeleteEngineObject.
 ProbabilityEngine *NewEngineObject();
+void DeleteEngineObject(ProbabilityEngine *engine);
 
 // Lays a position into a game record as the program would hold it: field, counts, states,
 // numbers of open sectors, Prob -1 on closed and marked sectors (0 open, 1 triggered).

@@ -3,5 +3,7 @@
 
 extern "C" __attribute__((visibility("default"))) ProbabilityEngine *CreateObject(void)
 {
-    return kelvane::solver::NewEngineObject();
+    // One object for the life of the library, as the program expects.
+    static ProbabilityEngine *const engine = kelvane::solver::NewEngineObject();
+    return engine;
 }

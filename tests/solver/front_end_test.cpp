@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -104,9 +105,9 @@ struct Outcome {
 // Runs kelvane-solve with the given arguments and input text.
 Outcome RunSolve(const std::string &args, const std::string &input)
 {
-    const std::string dir = ::testing::TempDir();
-    const std::string in = dir + "/solve_in.txt", out = dir + "/solve_out.txt",
-                      err = dir + "/solve_err.txt";
+    // Test cases run side by side, so every file name is the process's own.
+    const std::string base = ::testing::TempDir() + "/kelvane_solve_" + std::to_string(getpid());
+    const std::string in = base + "_in.txt", out = base + "_out.txt", err = base + "_err.txt";
     std::ofstream(in) << input;
     const std::string command =
         std::string(KELVANE_SOLVE_PATH) + " " + args + " < " + in + " > " + out + " 2> " + err;
@@ -131,7 +132,8 @@ TEST(SolverFrontEnd, PrintsTheGridAndTheStatusLine)
 
 TEST(SolverFrontEnd, ReadsAFileArgumentAndHonoursTheOptions)
 {
-    const std::string path = ::testing::TempDir() + "/solve_file.txt";
+    const std::string path =
+        ::testing::TempDir() + "/kelvane_solve_" + std::to_string(getpid()) + "_file.txt";
     std::ofstream(path) << "3 3 1\n...\n...\n...\n";
     const Outcome fair = RunSolve("--fair-play --no-dupcheck --repeat 3 " + path, "");
     ASSERT_EQ(fair.Exit, 0) << fair.Err;
