@@ -37,6 +37,9 @@ struct Plan {
     std::vector<int32_t> Order;
     std::vector<std::vector<Touch>> Touches;
     int32_t Width = 0;
+    // A bound on the states the sweep may keep, summed over its steps: the needs each open
+    // number can still have, multiplied together.
+    double Cost = 0.0;
 };
 
 Plan MakePlan(const Component &comp, std::vector<int32_t> order)
@@ -79,12 +82,19 @@ Plan MakePlan(const Component &comp, std::vector<int32_t> order)
                 --inUse;
             }
         }
+        // The open numbers after this step, each with the needs it may still have.
+        double states = 1.0;
+        for (size_t j = 0; j < numbers; ++j)
+            if (first[j] >= 0 && first[j] <= static_cast<int32_t>(p) &&
+                last[j] > static_cast<int32_t>(p))
+                states *= std::min(comp.Need[j], left[j]) + 1;
+        plan.Cost += std::min(states, 1e30);
     }
     plan.Order = std::move(order);
     return plan;
 }
 
-// The better of the two straight sweeps: along columns or along rows.
+// The cheapest of a few sweep orders: along columns or rows, from either end.
 Plan ChoosePlan(const Component &comp)
 {
     std::vector<int32_t> byColumn(comp.VarSize.size());
@@ -98,9 +108,19 @@ Plan ChoosePlan(const Component &comp)
         return std::pair(comp.VarRow[a], comp.VarColumn[a]) <
                std::pair(comp.VarRow[b], comp.VarColumn[b]);
     });
-    Plan a = MakePlan(comp, std::move(byColumn));
-    Plan b = MakePlan(comp, std::move(byRow));
-    return b.Width < a.Width ? b : a;
+    std::vector<std::vector<int32_t>> orders = {byColumn, byRow};
+    if (comp.VarSize.size() > 16) {
+        orders.emplace_back(byColumn.rbegin(), byColumn.rend());
+        orders.emplace_back(byRow.rbegin(), byRow.rend());
+    }
+    Plan best;
+    bool any = false;
+    for (auto &order : orders) {
+        Plan plan = MakePlan(comp, std::move(order));
+        if (!any || plan.Cost < best.Cost) best = std::move(plan);
+        any = true;
+    }
+    return best;
 }
 
 // The needs of up to 16 * Words open numbers, four bits each; free slots hold 0.
