@@ -275,7 +275,7 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
             for (const auto &group : part.VarCells)
                 for (int32_t cell : group)
                     Meter.Observer->Working(cell / height, cell % height);
-        part.Solver = MakeSweep(part.Comp);
+        part.Solver = MakeSweep(part.Comp, Meter);
         if (!part.Solver) throw StopRun{true};
         const int32_t sectors =
             std::accumulate(part.Comp.VarSize.begin(), part.Comp.VarSize.end(), 0);

@@ -94,35 +94,6 @@ Plan MakePlan(const Component &comp, std::vector<int32_t> order)
     return plan;
 }
 
-// The cheapest of a few sweep orders: along columns or rows, from either end.
-Plan ChoosePlan(const Component &comp)
-{
-    std::vector<int32_t> byColumn(comp.VarSize.size());
-    std::iota(byColumn.begin(), byColumn.end(), 0);
-    std::vector<int32_t> byRow = byColumn;
-    std::stable_sort(byColumn.begin(), byColumn.end(), [&](int32_t a, int32_t b) {
-        return std::pair(comp.VarColumn[a], comp.VarRow[a]) <
-               std::pair(comp.VarColumn[b], comp.VarRow[b]);
-    });
-    std::stable_sort(byRow.begin(), byRow.end(), [&](int32_t a, int32_t b) {
-        return std::pair(comp.VarRow[a], comp.VarColumn[a]) <
-               std::pair(comp.VarRow[b], comp.VarColumn[b]);
-    });
-    std::vector<std::vector<int32_t>> orders = {byColumn, byRow};
-    if (comp.VarSize.size() > 16) {
-        orders.emplace_back(byColumn.rbegin(), byColumn.rend());
-        orders.emplace_back(byRow.rbegin(), byRow.rend());
-    }
-    Plan best;
-    bool any = false;
-    for (auto &order : orders) {
-        Plan plan = MakePlan(comp, std::move(order));
-        if (!any || plan.Cost < best.Cost) best = std::move(plan);
-        any = true;
-    }
-    return best;
-}
-
 // The needs of up to 16 * Words open numbers, four bits each; free slots hold 0.
 template <int Words> struct Key {
     uint64_t W[Words] = {};
@@ -200,6 +171,89 @@ template <int Words> class KeyIndex
     std::vector<int32_t> Slots;
     size_t Count = 0;
 };
+
+// The states a sweep in this order keeps, summed over its steps (mine totals aside), or
+// something above `limit` once it is clear the order is no better than that.
+template <int Words>
+double CountStates(const Component &comp, const Plan &plan, double limit, Work &work)
+{
+    std::vector<Key<Words>> keys(1), next;
+    KeyIndex<Words> index;
+    double total = 0.0;
+    for (size_t p = 0; p < plan.Order.size() && total <= limit; ++p) {
+        const int32_t size = comp.VarSize[plan.Order[p]];
+        next.clear();
+        index.Reset(keys.size());
+        for (const Key<Words> &from : keys) {
+            for (int32_t k = 0; k <= size; ++k) {
+                Key<Words> key = from;
+                bool fits = true;
+                for (const Touch &t : plan.Touches[p]) {
+                    const int v = key.Get(t.Slot) + t.Add - k;
+                    if (v < 0 || v > t.Cap) {
+                        fits = false;
+                        break;
+                    }
+                    key.Set(t.Slot, v);
+                }
+                bool added = false;
+                if (fits) index.FindOrAdd(key, next, added);
+            }
+            work.Tick(size + 1);
+        }
+        keys.swap(next);
+        total += static_cast<double>(keys.size());
+    }
+    return total;
+}
+
+double CountStatesOf(const Component &comp, const Plan &plan, double limit, Work &work)
+{
+    if (plan.Width <= 16) return CountStates<1>(comp, plan, limit, work);
+    if (plan.Width <= 32) return CountStates<2>(comp, plan, limit, work);
+    if (plan.Width <= 64) return CountStates<4>(comp, plan, limit, work);
+    if (plan.Width <= 128) return CountStates<8>(comp, plan, limit, work);
+    return limit * 2 + 1;
+}
+
+// The cheapest of a few sweep orders: along columns or rows, from either end. A bound picks
+// among them; where the sweep promises to be long, the likely ones are tried without the
+// mine totals and the one keeping the fewest states wins.
+Plan ChoosePlan(const Component &comp, Work &work)
+{
+    std::vector<int32_t> byColumn(comp.VarSize.size());
+    std::iota(byColumn.begin(), byColumn.end(), 0);
+    std::vector<int32_t> byRow = byColumn;
+    std::stable_sort(byColumn.begin(), byColumn.end(), [&](int32_t a, int32_t b) {
+        return std::pair(comp.VarColumn[a], comp.VarRow[a]) <
+               std::pair(comp.VarColumn[b], comp.VarRow[b]);
+    });
+    std::stable_sort(byRow.begin(), byRow.end(), [&](int32_t a, int32_t b) {
+        return std::pair(comp.VarRow[a], comp.VarColumn[a]) <
+               std::pair(comp.VarRow[b], comp.VarColumn[b]);
+    });
+    std::vector<Plan> plans;
+    plans.push_back(MakePlan(comp, byColumn));
+    plans.push_back(MakePlan(comp, byRow));
+    if (comp.VarSize.size() > 16) {
+        plans.push_back(MakePlan(comp, {byColumn.rbegin(), byColumn.rend()}));
+        plans.push_back(MakePlan(comp, {byRow.rbegin(), byRow.rend()}));
+    }
+    std::stable_sort(plans.begin(), plans.end(),
+                     [](const Plan &a, const Plan &b) { return a.Cost < b.Cost; });
+    constexpr double WorthTrying = 1e5;
+    if (plans.size() == 1 || plans[0].Cost < WorthTrying) return std::move(plans[0]);
+    size_t best = 0;
+    double fewest = CountStatesOf(comp, plans[0], 1e300, work);
+    for (size_t i = 1; i < plans.size() && plans[i].Cost < 10 * plans[0].Cost; ++i) {
+        const double states = CountStatesOf(comp, plans[i], fewest, work);
+        if (states < fewest) {
+            fewest = states;
+            best = i;
+        }
+    }
+    return std::move(plans[best]);
+}
 
 // Zeroed memory for the forward layers, taken in order and given back in reverse order.
 // Fresh pages come zeroed from the system, so nothing is cleared twice.
@@ -471,9 +525,9 @@ template <int Words> class SweepOf final : public Sweep
 
 } // namespace
 
-std::unique_ptr<Sweep> MakeSweep(const Component &component)
+std::unique_ptr<Sweep> MakeSweep(const Component &component, Work &work)
 {
-    Plan plan = ChoosePlan(component);
+    Plan plan = ChoosePlan(component, work);
     if (plan.Width <= 16) return std::make_unique<SweepOf<1>>(component, std::move(plan));
     if (plan.Width <= 32) return std::make_unique<SweepOf<2>>(component, std::move(plan));
     if (plan.Width <= 64) return std::make_unique<SweepOf<4>>(component, std::move(plan));

@@ -44,7 +44,8 @@ class Sweep
     int32_t Width = 0;
 };
 
+// The sweep for a component, in the cheapest order found (the search counts as work).
 // Null when the sweep would be wider than any field of 32 x 32 allows.
-std::unique_ptr<Sweep> MakeSweep(const Component &component);
+std::unique_ptr<Sweep> MakeSweep(const Component &component, Work &work);
 
 } // namespace kelvane::solver
