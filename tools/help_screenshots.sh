@@ -3,7 +3,10 @@
 # the built game under Xvfb from a temporary folder with a settings file of its own, plays
 # with xdotool, takes screenshots with ImageMagick and crops them.
 #
-#   tools/help_screenshots.sh [BUILD_DIR]      (default: build-help beside this folder)
+#   tools/help_screenshots.sh [BUILD_DIR [OUT_DIR]]
+#
+# BUILD_DIR defaults to build-help beside this folder, OUT_DIR to Help/images (the pictures
+# the help ships); the tests give a folder of their own.
 #
 # Needs xvfb-run, xdotool and ImageMagick (tools/setup.sh installs them) and a build with
 # bin/kelvane, bin/kelvane.so and tests/e2e/wm_close. The mines are laid at random, so every
@@ -12,11 +15,12 @@ set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build-help}" && pwd)
-out=$root/Help/images
+mkdir -p "${2:-$root/Help/images}"
+out=$(cd "${2:-$root/Help/images}" && pwd)
 
 # Runs the rest of this script on its own X server of the smallest size the game accepts.
 if [ -z "${KELVANE_SHOTS_INSIDE:-}" ]; then
-  KELVANE_SHOTS_INSIDE=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build"
+  KELVANE_SHOTS_INSIDE=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build" "$out"
 fi
 
 for file in "$build/bin/kelvane" "$build/bin/kelvane.so" "$build/tests/e2e/wm_close"; do
@@ -24,6 +28,11 @@ for file in "$build/bin/kelvane" "$build/bin/kelvane.so" "$build/tests/e2e/wm_cl
     echo "missing $file: build the game first" >&2
     exit 1
   }
+done
+
+pictures=(main-window stats-panel probabilities chord-preview lost-board settings-dialog best-times)
+for name in "${pictures[@]}"; do
+  rm -f "$out/$name.png"
 done
 
 work=$(mktemp -d)
@@ -36,11 +45,14 @@ trap cleanup EXIT
 cp "$build/bin/kelvane" "$build/bin/kelvane.so" "$work/"
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-mkdir -p "$out"
-cd "$work"
+cd "$work" || exit 1
 
 fail() {
   echo "help_screenshots: $*" >&2
+  if [ -s "$work/game.log" ]; then
+    echo "the game's own output:" >&2
+    cat "$work/game.log" >&2
+  fi
   exit 1
 }
 
@@ -51,10 +63,10 @@ printf '%s\r\n' "[Window]" "Top=16" "Left=16" "[Field]" "Level=1" "[Game]" "Fair
   "IntermediateTime=47.1" "ExpertTime=158.6" "UltraTime=999.9" "BeginnerName=Mira" \
   "IntermediateName=Tomas" "ExpertName=Mira" "UltraName=Anonymous" >kelvane.ini
 
-./kelvane >/dev/null 2>&1 &
+./kelvane >"$work/game.log" 2>&1 &
 pid=$!
 window=""
-for _ in $(seq 1 100); do
+for _ in $(seq 1 300); do # a sanitizer build takes a while to start
   window=$(xdotool search --onlyvisible --name "^Kelvane .*Edition$" 2>/dev/null | head -n 1) || true
   [ -n "$window" ] && break
   sleep 0.1
@@ -236,11 +248,14 @@ for ((c = 0; c < cols && marked < 3; c += 5)); do
   done
 done
 playing=$(face)
+read_board
 lost=""
-for ((step = 0; step < 200; step++)); do
-  c=$(((step * 7 + 3) % cols))
-  r=$(((step * 5 + 1) % rows))
-  read_board
+# Every sector once, in a scattered order (37 and 256 have no common factor); a press on one
+# that a region has opened meanwhile does nothing.
+for ((step = 0; step < cols * rows; step++)); do
+  i=$(((step * 37 + 11) % (cols * rows)))
+  c=$((i / rows))
+  r=$((i % rows))
   [ "$(state_at $c $r)" = c ] || continue
   press 1 $c $r
   sleep 0.3
@@ -296,4 +311,7 @@ if kill -0 "$pid" 2>/dev/null; then
 fi
 wait "$pid" || fail "the game ended with an error"
 pid=""
-echo "done: $(ls "$out" | wc -l) pictures in $out"
+for name in "${pictures[@]}"; do
+  [ -s "$out/$name.png" ] || fail "no picture $name.png was made"
+done
+echo "done: ${#pictures[@]} pictures in $out"
