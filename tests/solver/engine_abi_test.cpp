@@ -141,7 +141,7 @@ Position HardCorpusPosition(int index)
     return p;
 }
 
-// An Ultra lattice whose exact answer takes far longer than any test may wait.
+// An Ultra lattice: seconds of work even at the largest budget, far past 2^20 steps.
 Position LargePosition()
 {
     return HardCorpusPosition(13);
