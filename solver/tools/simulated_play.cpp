@@ -127,7 +127,8 @@ bool SimulatedGame::Move()
             int32_t best = -1;
             for (int32_t i = 0; i < n; ++i) {
                 if (View.State[i] != Cell::Closed) continue;
-                if (best < 0 || result.Probability[i] < result.Probability[best]) best = i;
+                // Near-ties go to the first sector, so the games do not hang on rounding.
+                if (best < 0 || result.Probability[i] < result.Probability[best] - 1e-9) best = i;
             }
             if (best >= 0) {
                 if (Mine[best]) return false; // the guess was wrong: the game is lost
