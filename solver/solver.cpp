@@ -264,10 +264,10 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
     Meter.UnitsDone = 0;
     Meter.UnitsTotal = 0;
     for (const Part &part : parts)
-        Meter.UnitsTotal += 2 * part.Comp.VarSize.size();
+        Meter.UnitsTotal += 3 * part.Comp.VarSize.size();
 
-    // Count each component by its own mine total.
-    std::vector<std::vector<long double>> counts(parts.size());
+    // The states of each component's sweep, and the mine totals each can hold.
+    int32_t fewestAll = 0, mostAll = 0;
     for (size_t p = 0; p < parts.size(); ++p) {
         Part &part = parts[p];
         Meter.Figures.Run = static_cast<int32_t>(p + 1);
@@ -279,8 +279,21 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
         if (!part.Solver) throw StopRun{true};
         const int32_t sectors =
             std::accumulate(part.Comp.VarSize.begin(), part.Comp.VarSize.end(), 0);
-        if (!part.Solver->Forward(std::min(remaining, sectors), Meter)) return false;
-        counts[p] = part.Solver->Counts();
+        if (!part.Solver->Prepare(std::min(remaining, sectors), Meter)) return false;
+        fewestAll += part.Solver->FewestTotal;
+        mostAll += part.Solver->MostTotal;
+    }
+    // Count each component by its own mine total, only over the totals that leave the
+    // others and the sectors away from numbers a possible share of the mines.
+    std::vector<std::vector<long double>> counts(parts.size());
+    for (size_t p = 0; p < parts.size(); ++p) {
+        Sweep &sweep = *parts[p].Solver;
+        Meter.Figures.Run = static_cast<int32_t>(p + 1);
+        const int32_t fewest =
+            std::max(sweep.FewestTotal, remaining - others - (mostAll - sweep.MostTotal));
+        const int32_t most = std::min(sweep.MostTotal, remaining - (fewestAll - sweep.FewestTotal));
+        if (fewest > most || !sweep.Forward(fewest, most, Meter)) return false;
+        counts[p] = sweep.Counts();
     }
 
     // Combine the components over the global mine count. The sectors away from every number

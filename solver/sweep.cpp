@@ -335,23 +335,17 @@ template <int Words> class SweepOf final : public Sweep
         Width = Steps.Width;
     }
 
-    bool Forward(int32_t maxMines, Work &work) override
+    bool Prepare(int32_t maxMines, Work &work) override
     {
         const size_t n = Order.size();
         Layers.clear();
         Layers.resize(n + 1);
+        Memory.Release(0, &work);
         Layer &start = Layers[0];
         start.Keys.push_back(Key<Words>{});
         start.Lo = {0};
-        start.Len = {1};
-        start.Off = {0};
-        Memory.Release(0, &work);
-        start.F = Memory.Take(1, work);
-        start.Size = 1;
-        start.F[0] = 1.0;
-        start.Chunk = Memory.Mark();
+        start.Hi = {0};
         KeyIndex<Words> index;
-        std::vector<int32_t> high;
         for (size_t p = 0; p < n; ++p) {
             Layer &a = Layers[p];
             Layer &b = Layers[p + 1];
@@ -360,10 +354,9 @@ template <int Words> class SweepOf final : public Sweep
             const size_t states = a.Keys.size();
             a.Next.assign(states * (size + 1), -1);
             index.Reset(states);
-            high.clear();
             for (size_t st = 0; st < states; ++st) {
                 const int32_t lo = a.Lo[st];
-                const int32_t hi = lo + a.Len[st] - 1;
+                const int32_t hi = a.Hi[st];
                 for (int32_t k = 0; k <= size && lo + k <= maxMines; ++k) {
                     Key<Words> key = a.Keys[st];
                     bool fits = true;
@@ -381,50 +374,113 @@ template <int Words> class SweepOf final : public Sweep
                     const int32_t top = std::min(hi + k, maxMines);
                     if (added) {
                         b.Lo.push_back(lo + k);
-                        high.push_back(top);
+                        b.Hi.push_back(top);
                     } else {
                         b.Lo[at] = std::min(b.Lo[at], lo + k);
-                        high[at] = std::max(high[at], top);
+                        b.Hi[at] = std::max(b.Hi[at], top);
                     }
                     a.Next[st * (size + 1) + k] = at;
                 }
                 work.Tick(size + 1);
             }
-            const size_t next = b.Keys.size();
-            b.Len.resize(next);
-            b.Off.resize(next);
-            uint64_t total = 0;
-            for (size_t t = 0; t < next; ++t) {
-                b.Len[t] = high[t] - b.Lo[t] + 1;
-                b.Off[t] = total;
-                total += b.Len[t];
-            }
-            b.F = Memory.Take(total, work);
-            b.Size = total;
-            b.Chunk = Memory.Mark();
+            ++work.UnitsDone;
+            work.Figures.Live = static_cast<int64_t>(b.Keys.size());
+            work.Figures.MostLive = std::max(work.Figures.MostLive, work.Figures.Live);
+            if (b.Keys.empty()) return false;
+        }
+        // From the end back: the fewest and most mines the rest of the sweep can add to each
+        // state on its way to a full arrangement (-1: none, the state is dead).
+        Layers[n].FutureFewest = {0};
+        Layers[n].FutureMost = {0};
+        for (size_t p = n; p-- > 0;) {
+            Layer &a = Layers[p];
+            const Layer &b = Layers[p + 1];
+            const int32_t size = Comp.VarSize[Order[p]];
+            const size_t states = a.Keys.size();
+            a.FutureFewest.assign(states, 0);
+            a.FutureMost.assign(states, -1);
             for (size_t st = 0; st < states; ++st) {
-                const double *from = &a.F[a.Off[st]];
+                int32_t fewest = INT32_MAX, most = -1;
                 for (int32_t k = 0; k <= size; ++k) {
                     const int32_t t = a.Next[st * (size + 1) + k];
-                    if (t < 0) continue;
+                    if (t < 0 || b.FutureMost[t] < 0) continue;
+                    fewest = std::min(fewest, k + b.FutureFewest[t]);
+                    most = std::max(most, k + b.FutureMost[t]);
+                }
+                if (most >= 0) {
+                    a.FutureFewest[st] = fewest;
+                    a.FutureMost[st] = most;
+                }
+            }
+        }
+        if (Layers[0].FutureMost[0] < 0) return false;
+        FewestTotal = Layers[0].FutureFewest[0];
+        MostTotal = std::min(Layers[0].FutureMost[0], maxMines);
+        return FewestTotal <= MostTotal;
+    }
+
+    bool Forward(int32_t fewest, int32_t most, Work &work) override
+    {
+        const size_t n = Order.size();
+        Result.clear();
+        Memory.Release(0, &work);
+        // Each state keeps only the mine totals that can still end within fewest .. most.
+        auto window = [&](Layer &layer) {
+            const size_t states = layer.Keys.size();
+            layer.Len.assign(states, 0);
+            layer.Off.assign(states, 0);
+            uint64_t total = 0;
+            int64_t live = 0;
+            for (size_t st = 0; st < states; ++st) {
+                layer.Off[st] = total;
+                if (layer.FutureMost[st] < 0) continue;
+                const int32_t from = std::max(layer.Lo[st], fewest - layer.FutureMost[st]);
+                const int32_t to = std::min(layer.Hi[st], most - layer.FutureFewest[st]);
+                layer.Lo[st] = from;
+                if (to < from) continue;
+                layer.Len[st] = to - from + 1;
+                total += static_cast<uint64_t>(layer.Len[st]);
+                ++live;
+            }
+            layer.F = Memory.Take(total, work);
+            layer.Size = total;
+            layer.Chunk = Memory.Mark();
+            return live;
+        };
+        Layer &start = Layers[0];
+        window(start);
+        if (start.Len[0] == 0) return false;
+        start.F[0] = 1.0;
+        for (size_t p = 0; p < n; ++p) {
+            Layer &a = Layers[p];
+            Layer &b = Layers[p + 1];
+            const int32_t size = Comp.VarSize[Order[p]];
+            const int64_t live = window(b);
+            for (size_t st = 0; st < a.Keys.size(); ++st) {
+                if (a.Len[st] == 0) continue;
+                const double *from = a.F + a.Off[st];
+                for (int32_t k = 0; k <= size; ++k) {
+                    const int32_t t = a.Next[st * (size + 1) + k];
+                    if (t < 0 || b.Len[t] == 0) continue;
                     const double c = Binomial.Value[size][k];
-                    const int32_t lo = a.Lo[st] + k;
-                    const int32_t count = std::min(a.Len[st], maxMines - lo + 1);
-                    double *to = &b.F[b.Off[t] + (lo - b.Lo[t])];
-                    for (int32_t j = 0; j < count; ++j)
-                        to[j] += c * from[j];
+                    // Entries m of this state meet entries m + k of the target.
+                    const int32_t lo = std::max(a.Lo[st], b.Lo[t] - k);
+                    const int32_t hi = std::min(a.Lo[st] + a.Len[st], b.Lo[t] + b.Len[t] - k);
+                    const double *src = from + (lo - a.Lo[st]);
+                    double *to = b.F + b.Off[t] + (lo + k - b.Lo[t]);
+                    for (int32_t j = 0; j < hi - lo; ++j)
+                        to[j] += c * src[j];
                 }
                 work.Tick(size + 1);
             }
             b.Scale = a.Scale + Rescale(b.F, b.Size);
             ++work.UnitsDone;
-            work.Figures.Live = static_cast<int64_t>(next);
+            work.Figures.Live = live;
             work.Figures.MostLive = std::max(work.Figures.MostLive, work.Figures.Live);
-            if (next == 0) break;
+            if (live == 0) return false;
         }
-        Result.clear();
         const Layer &end = Layers[n];
-        if (end.Keys.empty()) return false;
+        if (end.Len[0] == 0) return false;
         Result.assign(end.Lo[0] + end.Len[0], 0.0L);
         bool any = false;
         for (int32_t j = 0; j < end.Len[0]; ++j) {
@@ -459,16 +515,17 @@ template <int Words> class SweepOf final : public Sweep
             std::fill(before.begin(), before.begin() + static_cast<ptrdiff_t>(a.Size), 0.0);
             double perMines[9] = {};
             for (size_t st = 0; st < a.Keys.size(); ++st) {
-                const double *f = &a.F[a.Off[st]];
-                double *into = &before[a.Off[st]];
+                if (a.Len[st] == 0) continue;
+                const double *f = a.F + a.Off[st];
+                double *into = before.data() + a.Off[st];
                 for (int32_t k = 0; k <= size; ++k) {
                     const int32_t t = a.Next[st * (size + 1) + k];
-                    if (t < 0) continue;
+                    if (t < 0 || b.Len[t] == 0) continue;
                     const double c = Binomial.Value[size][k];
                     // Entries m of this state meet entries m + k of the target.
                     const int32_t from = std::max(a.Lo[st], b.Lo[t] - k);
                     const int32_t to = std::min(a.Lo[st] + a.Len[st], b.Lo[t] + b.Len[t] - k);
-                    const double *g = &after[b.Off[t]];
+                    const double *g = after.data() + b.Off[t];
                     double sum = 0.0;
                     for (int32_t m = from; m < to; ++m) {
                         const double v = c * g[m + k - b.Lo[t]];
@@ -507,8 +564,9 @@ template <int Words> class SweepOf final : public Sweep
   private:
     struct Layer {
         std::vector<Key<Words>> Keys;
-        std::vector<int32_t> Lo, Len;
+        std::vector<int32_t> Lo, Hi, Len; // mine totals so far: possible, then kept
         std::vector<uint64_t> Off;
+        std::vector<int32_t> FutureFewest, FutureMost;
         double *F = nullptr; // arrangement counts, per state and mine total
         size_t Size = 0;
         size_t Chunk = 0;          // arena chunks in use once this layer was made

@@ -28,8 +28,12 @@ class Sweep
 {
   public:
     virtual ~Sweep() = default;
-    // Counts the arrangements by mine total m = 0 .. maxMines; false when there are none.
-    virtual bool Forward(int32_t maxMines, Work &work) = 0;
+    // Finds the states of the sweep (at most maxMines mines) and the range of mine totals
+    // FewestTotal .. MostTotal its arrangements can have; false when there are none.
+    virtual bool Prepare(int32_t maxMines, Work &work) = 0;
+    // After Prepare: counts the arrangements with fewest .. most mines by mine total,
+    // keeping no count that cannot end in that range; false when there are none.
+    virtual bool Forward(int32_t fewest, int32_t most, Work &work) = 0;
     // Arrangements with m mines (m past the end: none).
     virtual const std::vector<long double> &Counts() const = 0;
     // Given the weight of each mine total (largest 1), fills ExpectedMines and the
@@ -42,6 +46,7 @@ class Sweep
     // The order in which the variables are swept.
     std::vector<int32_t> Order;
     int32_t Width = 0;
+    int32_t FewestTotal = 0, MostTotal = 0;
 };
 
 // The sweep for a component, in the cheapest order found (the search counts as work).
