@@ -275,11 +275,11 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
             for (const auto &group : part.VarCells)
                 for (int32_t cell : group)
                     Meter.Observer->Working(cell / height, cell % height);
-        part.Solver = MakeSweep(part.Comp, Meter);
-        if (!part.Solver) throw StopRun{true};
         const int32_t sectors =
             std::accumulate(part.Comp.VarSize.begin(), part.Comp.VarSize.end(), 0);
-        if (!part.Solver->Prepare(std::min(remaining, sectors), Meter)) return false;
+        part.Solver = MakeSweep(part.Comp, std::min(remaining, sectors), Meter);
+        if (!part.Solver) throw StopRun{true};
+        if (!part.Solver->Prepare(Meter)) return false;
         fewestAll += part.Solver->FewestTotal;
         mostAll += part.Solver->MostTotal;
     }

@@ -172,54 +172,110 @@ template <int Words> class KeyIndex
     size_t Count = 0;
 };
 
-// The states a sweep in this order keeps, summed over its steps (mine totals aside), or
-// something above `limit` once it is clear the order is no better than that.
+// One step of a sweep: the states after the first p variables.
+template <int Words> struct Layer {
+    std::vector<Key<Words>> Keys;
+    std::vector<int32_t> Lo, Hi, Len; // mine totals so far: possible, then kept
+    std::vector<uint64_t> Off;
+    std::vector<int32_t> FutureFewest, FutureMost;
+    double *F = nullptr; // arrangement counts, per state and mine total
+    size_t Size = 0;
+    size_t Chunk = 0;          // arena chunks in use once this layer was made
+    std::vector<int32_t> Next; // per state and mines k in the variable: target, or -1
+    int32_t Scale = 0;         // F is the count times 2^-Scale
+};
+
+// The states after variable p of the plan (into b) from those before it (a), with the
+// possible mine totals of each (at most maxMines) and every transition.
 template <int Words>
-double CountStates(const Component &comp, const Plan &plan, double limit, Work &work)
+void BuildLayer(const Component &comp, const Plan &plan, size_t p, Layer<Words> &a, Layer<Words> &b,
+                int32_t maxMines, KeyIndex<Words> &index, Work &work)
 {
-    std::vector<Key<Words>> keys(1), next;
-    KeyIndex<Words> index;
-    double total = 0.0;
-    for (size_t p = 0; p < plan.Order.size() && total <= limit; ++p) {
-        const int32_t size = comp.VarSize[plan.Order[p]];
-        next.clear();
-        index.Reset(keys.size());
-        for (const Key<Words> &from : keys) {
-            for (int32_t k = 0; k <= size; ++k) {
-                Key<Words> key = from;
-                bool fits = true;
-                for (const Touch &t : plan.Touches[p]) {
-                    const int v = key.Get(t.Slot) + t.Add - k;
-                    if (v < 0 || v > t.Cap) {
-                        fits = false;
-                        break;
-                    }
-                    key.Set(t.Slot, v);
+    const int32_t size = comp.VarSize[plan.Order[p]];
+    const std::vector<Touch> &touches = plan.Touches[p];
+    const size_t states = a.Keys.size();
+    a.Next.assign(states * (size + 1), -1);
+    index.Reset(states);
+    for (size_t st = 0; st < states; ++st) {
+        const int32_t lo = a.Lo[st];
+        const int32_t hi = a.Hi[st];
+        for (int32_t k = 0; k <= size && lo + k <= maxMines; ++k) {
+            Key<Words> key = a.Keys[st];
+            bool fits = true;
+            for (const Touch &t : touches) {
+                const int v = key.Get(t.Slot) + t.Add - k;
+                if (v < 0 || v > t.Cap) {
+                    fits = false;
+                    break;
                 }
-                bool added = false;
-                if (fits) index.FindOrAdd(key, next, added);
+                key.Set(t.Slot, v);
             }
-            work.Tick(size + 1);
+            if (!fits) continue;
+            bool added = false;
+            const int32_t at = index.FindOrAdd(key, b.Keys, added);
+            const int32_t top = std::min(hi + k, maxMines);
+            if (added) {
+                b.Lo.push_back(lo + k);
+                b.Hi.push_back(top);
+            } else {
+                b.Lo[at] = std::min(b.Lo[at], lo + k);
+                b.Hi[at] = std::max(b.Hi[at], top);
+            }
+            a.Next[st * (size + 1) + k] = at;
         }
-        keys.swap(next);
-        total += static_cast<double>(keys.size());
+        work.Tick(size + 1);
     }
-    return total;
 }
 
-double CountStatesOf(const Component &comp, const Plan &plan, double limit, Work &work)
+template <int Words> std::vector<Layer<Words>> FirstLayer(size_t n)
 {
-    if (plan.Width <= 16) return CountStates<1>(comp, plan, limit, work);
-    if (plan.Width <= 32) return CountStates<2>(comp, plan, limit, work);
-    if (plan.Width <= 64) return CountStates<4>(comp, plan, limit, work);
-    if (plan.Width <= 128) return CountStates<8>(comp, plan, limit, work);
-    return limit * 2 + 1;
+    std::vector<Layer<Words>> layers(n + 1);
+    layers[0].Keys.push_back(Key<Words>{});
+    layers[0].Lo = {0};
+    layers[0].Hi = {0};
+    return layers;
 }
 
-// The cheapest of a few sweep orders: along columns or rows, from either end. A bound picks
-// among them; where the sweep promises to be long, the likely ones are tried without the
-// mine totals and the one keeping the fewest states wins.
-Plan ChoosePlan(const Component &comp, Work &work)
+// The candidate orders swept side by side, always advancing the one that has kept the
+// fewest states so far. Totals only grow, so once one order has finished and every other has
+// kept at least as many, no other can do better: the finished one wins, its layers are kept
+// for the sweep, and no order is swept much past the winner's total. Returns its index.
+template <int Words>
+size_t RaceStates(const Component &comp, const std::vector<Plan> &plans, size_t count,
+                  int32_t maxMines, std::vector<Layer<Words>> &layers, Work &work)
+{
+    struct Racer {
+        std::vector<Layer<Words>> Layers;
+        double Total = 0.0;
+        size_t Done = 0; // variables swept
+    };
+    const size_t n = plans[0].Order.size();
+    std::vector<Racer> racers(count);
+    for (Racer &racer : racers)
+        racer.Layers = FirstLayer<Words>(n);
+    KeyIndex<Words> index;
+    size_t finished = count;
+    for (;;) {
+        size_t i = count;
+        for (size_t j = 0; j < count; ++j)
+            if (racers[j].Done < n && (i == count || racers[j].Total < racers[i].Total)) i = j;
+        if (i == count) break;
+        if (finished < count && racers[i].Total >= racers[finished].Total) break;
+        Racer &racer = racers[i];
+        const size_t p = racer.Done++;
+        BuildLayer(comp, plans[i], p, racer.Layers[p], racer.Layers[p + 1], maxMines, index, work);
+        racer.Total += static_cast<double>(racer.Layers[p + 1].Keys.size());
+        work.Figures.Live = static_cast<int64_t>(racer.Layers[p + 1].Keys.size());
+        work.Figures.MostLive = std::max(work.Figures.MostLive, work.Figures.Live);
+        if (racer.Done == n && (finished == count || racer.Total < racers[finished].Total))
+            finished = i;
+    }
+    layers = std::move(racers[finished].Layers);
+    return finished;
+}
+
+// The likely sweep orders, best bound first: along columns or rows, from either end.
+std::vector<Plan> CandidatePlans(const Component &comp)
 {
     std::vector<int32_t> byColumn(comp.VarSize.size());
     std::iota(byColumn.begin(), byColumn.end(), 0);
@@ -241,18 +297,14 @@ Plan ChoosePlan(const Component &comp, Work &work)
     }
     std::stable_sort(plans.begin(), plans.end(),
                      [](const Plan &a, const Plan &b) { return a.Cost < b.Cost; });
+    // Cheap sweeps take the best bound; the others race the orders within reach of it.
     constexpr double WorthTrying = 1e5;
-    if (plans.size() == 1 || plans[0].Cost < WorthTrying) return std::move(plans[0]);
-    size_t best = 0;
-    double fewest = CountStatesOf(comp, plans[0], 1e300, work);
-    for (size_t i = 1; i < plans.size() && plans[i].Cost < 10 * plans[0].Cost; ++i) {
-        const double states = CountStatesOf(comp, plans[i], fewest, work);
-        if (states < fewest) {
-            fewest = states;
-            best = i;
-        }
-    }
-    return std::move(plans[best]);
+    size_t count = 1;
+    if (plans[0].Cost >= WorthTrying)
+        while (count < plans.size() && plans[count].Cost < 3 * plans[0].Cost)
+            ++count;
+    plans.resize(count);
+    return plans;
 }
 
 // Zeroed memory for the forward layers, taken in order and given back in reverse order.
@@ -329,72 +381,34 @@ int32_t Rescale(double *values, size_t count)
 template <int Words> class SweepOf final : public Sweep
 {
   public:
-    explicit SweepOf(const Component &comp, Plan plan) : Comp(comp), Steps(std::move(plan))
+    SweepOf(const Component &comp, Plan plan, int32_t maxMines, std::vector<Layer<Words>> layers)
+        : Comp(comp), Steps(std::move(plan)), MaxMines(maxMines), Layers(std::move(layers))
     {
         Order = Steps.Order;
         Width = Steps.Width;
     }
 
-    bool Prepare(int32_t maxMines, Work &work) override
+    bool Prepare(Work &work) override
     {
         const size_t n = Order.size();
-        Layers.clear();
-        Layers.resize(n + 1);
-        Memory.Release(0, &work);
-        Layer &start = Layers[0];
-        start.Keys.push_back(Key<Words>{});
-        start.Lo = {0};
-        start.Hi = {0};
-        KeyIndex<Words> index;
-        for (size_t p = 0; p < n; ++p) {
-            Layer &a = Layers[p];
-            Layer &b = Layers[p + 1];
-            const int32_t size = Comp.VarSize[Order[p]];
-            const std::vector<Touch> &touches = Steps.Touches[p];
-            const size_t states = a.Keys.size();
-            a.Next.assign(states * (size + 1), -1);
-            index.Reset(states);
-            for (size_t st = 0; st < states; ++st) {
-                const int32_t lo = a.Lo[st];
-                const int32_t hi = a.Hi[st];
-                for (int32_t k = 0; k <= size && lo + k <= maxMines; ++k) {
-                    Key<Words> key = a.Keys[st];
-                    bool fits = true;
-                    for (const Touch &t : touches) {
-                        const int v = key.Get(t.Slot) + t.Add - k;
-                        if (v < 0 || v > t.Cap) {
-                            fits = false;
-                            break;
-                        }
-                        key.Set(t.Slot, v);
-                    }
-                    if (!fits) continue;
-                    bool added = false;
-                    const int32_t at = index.FindOrAdd(key, b.Keys, added);
-                    const int32_t top = std::min(hi + k, maxMines);
-                    if (added) {
-                        b.Lo.push_back(lo + k);
-                        b.Hi.push_back(top);
-                    } else {
-                        b.Lo[at] = std::min(b.Lo[at], lo + k);
-                        b.Hi[at] = std::max(b.Hi[at], top);
-                    }
-                    a.Next[st * (size + 1) + k] = at;
-                }
-                work.Tick(size + 1);
+        if (Layers.size() != n + 1) {
+            Layers = FirstLayer<Words>(n);
+            KeyIndex<Words> index;
+            for (size_t p = 0; p < n; ++p) {
+                BuildLayer(Comp, Steps, p, Layers[p], Layers[p + 1], MaxMines, index, work);
+                work.Figures.Live = static_cast<int64_t>(Layers[p + 1].Keys.size());
+                work.Figures.MostLive = std::max(work.Figures.MostLive, work.Figures.Live);
             }
-            ++work.UnitsDone;
-            work.Figures.Live = static_cast<int64_t>(b.Keys.size());
-            work.Figures.MostLive = std::max(work.Figures.MostLive, work.Figures.Live);
-            if (b.Keys.empty()) return false;
         }
+        work.UnitsDone += static_cast<int64_t>(n);
+        if (Layers[n].Keys.empty()) return false;
         // From the end back: the fewest and most mines the rest of the sweep can add to each
         // state on its way to a full arrangement (-1: none, the state is dead).
         Layers[n].FutureFewest = {0};
         Layers[n].FutureMost = {0};
         for (size_t p = n; p-- > 0;) {
-            Layer &a = Layers[p];
-            const Layer &b = Layers[p + 1];
+            Layer<Words> &a = Layers[p];
+            const Layer<Words> &b = Layers[p + 1];
             const int32_t size = Comp.VarSize[Order[p]];
             const size_t states = a.Keys.size();
             a.FutureFewest.assign(states, 0);
@@ -415,7 +429,7 @@ template <int Words> class SweepOf final : public Sweep
         }
         if (Layers[0].FutureMost[0] < 0) return false;
         FewestTotal = Layers[0].FutureFewest[0];
-        MostTotal = std::min(Layers[0].FutureMost[0], maxMines);
+        MostTotal = std::min(Layers[0].FutureMost[0], MaxMines);
         return FewestTotal <= MostTotal;
     }
 
@@ -425,7 +439,7 @@ template <int Words> class SweepOf final : public Sweep
         Result.clear();
         Memory.Release(0, &work);
         // Each state keeps only the mine totals that can still end within fewest .. most.
-        auto window = [&](Layer &layer) {
+        auto window = [&](Layer<Words> &layer) {
             const size_t states = layer.Keys.size();
             layer.Len.assign(states, 0);
             layer.Off.assign(states, 0);
@@ -447,13 +461,13 @@ template <int Words> class SweepOf final : public Sweep
             layer.Chunk = Memory.Mark();
             return live;
         };
-        Layer &start = Layers[0];
+        Layer<Words> &start = Layers[0];
         window(start);
         if (start.Len[0] == 0) return false;
         start.F[0] = 1.0;
         for (size_t p = 0; p < n; ++p) {
-            Layer &a = Layers[p];
-            Layer &b = Layers[p + 1];
+            Layer<Words> &a = Layers[p];
+            Layer<Words> &b = Layers[p + 1];
             const int32_t size = Comp.VarSize[Order[p]];
             const int64_t live = window(b);
             for (size_t st = 0; st < a.Keys.size(); ++st) {
@@ -479,7 +493,7 @@ template <int Words> class SweepOf final : public Sweep
             work.Figures.MostLive = std::max(work.Figures.MostLive, work.Figures.Live);
             if (live == 0) return false;
         }
-        const Layer &end = Layers[n];
+        const Layer<Words> &end = Layers[n];
         if (end.Len[0] == 0) return false;
         Result.assign(end.Lo[0] + end.Len[0], 0.0L);
         bool any = false;
@@ -498,9 +512,9 @@ template <int Words> class SweepOf final : public Sweep
         ExpectedMines.assign(n, 0.0);
         FewestMines.assign(n, 0);
         MostMines.assign(n, 0);
-        const Layer &end = Layers[n];
+        const Layer<Words> &end = Layers[n];
         size_t largest = 0;
-        for (const Layer &layer : Layers)
+        for (const Layer<Words> &layer : Layers)
             largest = std::max(largest, layer.Size);
         work.Claim(static_cast<int64_t>(2 * largest));
         std::vector<double> after(largest, 0.0), before(largest, 0.0);
@@ -509,8 +523,8 @@ template <int Words> class SweepOf final : public Sweep
             after[j] = m < weight.size() ? weight[m] : 0.0;
         }
         for (size_t p = n; p-- > 0;) {
-            Layer &a = Layers[p];
-            const Layer &b = Layers[p + 1];
+            Layer<Words> &a = Layers[p];
+            const Layer<Words> &b = Layers[p + 1];
             const int32_t size = Comp.VarSize[Order[p]];
             std::fill(before.begin(), before.begin() + static_cast<ptrdiff_t>(a.Size), 0.0);
             double perMines[9] = {};
@@ -552,7 +566,7 @@ template <int Words> class SweepOf final : public Sweep
             MostMines[var] = most;
             Rescale(before.data(), a.Size);
             after.swap(before);
-            Layers[p + 1] = Layer{};
+            Layers[p + 1] = Layer<Words>{};
             Memory.Release(a.Chunk, &work);
             ++work.UnitsDone;
         }
@@ -562,35 +576,47 @@ template <int Words> class SweepOf final : public Sweep
     }
 
   private:
-    struct Layer {
-        std::vector<Key<Words>> Keys;
-        std::vector<int32_t> Lo, Hi, Len; // mine totals so far: possible, then kept
-        std::vector<uint64_t> Off;
-        std::vector<int32_t> FutureFewest, FutureMost;
-        double *F = nullptr; // arrangement counts, per state and mine total
-        size_t Size = 0;
-        size_t Chunk = 0;          // arena chunks in use once this layer was made
-        std::vector<int32_t> Next; // per state and mines k in the variable: target, or -1
-        int32_t Scale = 0;         // F is the count times 2^-Scale
-    };
-
     const Component &Comp;
     Plan Steps;
-    std::vector<Layer> Layers;
+    int32_t MaxMines;
+    std::vector<Layer<Words>> Layers;
     Arena Memory;
     std::vector<long double> Result;
 };
 
 } // namespace
 
-std::unique_ptr<Sweep> MakeSweep(const Component &component, Work &work)
+namespace
 {
-    Plan plan = ChoosePlan(component, work);
-    if (plan.Width <= 16) return std::make_unique<SweepOf<1>>(component, std::move(plan));
-    if (plan.Width <= 32) return std::make_unique<SweepOf<2>>(component, std::move(plan));
-    if (plan.Width <= 64) return std::make_unique<SweepOf<4>>(component, std::move(plan));
-    if (plan.Width > 128) return nullptr;
-    return std::make_unique<SweepOf<8>>(component, std::move(plan));
+
+template <int Words>
+std::unique_ptr<Sweep> SweepFor(const Component &component, std::vector<Plan> plans,
+                                int32_t maxMines, Work &work)
+{
+    std::vector<Layer<Words>> layers;
+    size_t best = 0;
+    if (plans.size() > 1)
+        best = RaceStates<Words>(component, plans, plans.size(), maxMines, layers, work);
+    return std::make_unique<SweepOf<Words>>(component, std::move(plans[best]), maxMines,
+                                            std::move(layers));
+}
+
+} // namespace
+
+std::unique_ptr<Sweep> MakeSweep(const Component &component, int32_t maxMines, Work &work)
+{
+    std::vector<Plan> plans = CandidatePlans(component);
+    // Wider than any field of 32 x 32 allows: not swept.
+    std::erase_if(plans, [](const Plan &plan) { return plan.Width > 128; });
+    if (plans.empty()) return nullptr;
+    int32_t widest = 0;
+    for (const Plan &plan : plans)
+        widest = std::max(widest, plan.Width);
+    if (widest <= 16) return SweepFor<1>(component, std::move(plans), maxMines, work);
+    if (widest <= 32) return SweepFor<2>(component, std::move(plans), maxMines, work);
+    if (widest <= 64) return SweepFor<4>(component, std::move(plans), maxMines, work);
+    if (widest <= 128) return SweepFor<8>(component, std::move(plans), maxMines, work);
+    return nullptr;
 }
 
 } // namespace kelvane::solver

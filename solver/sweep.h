@@ -28,9 +28,9 @@ class Sweep
 {
   public:
     virtual ~Sweep() = default;
-    // Finds the states of the sweep (at most maxMines mines) and the range of mine totals
-    // FewestTotal .. MostTotal its arrangements can have; false when there are none.
-    virtual bool Prepare(int32_t maxMines, Work &work) = 0;
+    // Finds the states of the sweep and the range of mine totals FewestTotal .. MostTotal
+    // its arrangements can have; false when there are none.
+    virtual bool Prepare(Work &work) = 0;
     // After Prepare: counts the arrangements with fewest .. most mines by mine total,
     // keeping no count that cannot end in that range; false when there are none.
     virtual bool Forward(int32_t fewest, int32_t most, Work &work) = 0;
@@ -49,8 +49,9 @@ class Sweep
     int32_t FewestTotal = 0, MostTotal = 0;
 };
 
-// The sweep for a component, in the cheapest order found (the search counts as work).
-// Null when the sweep would be wider than any field of 32 x 32 allows.
-std::unique_ptr<Sweep> MakeSweep(const Component &component, Work &work);
+// The sweep for a component holding at most maxMines mines, in the cheapest order found
+// (the search counts as work). Null when the sweep would be wider than any field of
+// 32 x 32 allows.
+std::unique_ptr<Sweep> MakeSweep(const Component &component, int32_t maxMines, Work &work);
 
 } // namespace kelvane::solver
