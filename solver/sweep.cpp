@@ -480,8 +480,8 @@ template <int Words> class SweepOf final : public Sweep
                     // Entries m of this state meet entries m + k of the target.
                     const int32_t lo = std::max(a.Lo[st], b.Lo[t] - k);
                     const int32_t hi = std::min(a.Lo[st] + a.Len[st], b.Lo[t] + b.Len[t] - k);
-                    const double *src = from + (lo - a.Lo[st]);
-                    double *to = b.F + b.Off[t] + (lo + k - b.Lo[t]);
+                    const double *__restrict src = from + (lo - a.Lo[st]);
+                    double *__restrict to = b.F + b.Off[t] + (lo + k - b.Lo[t]);
                     for (int32_t j = 0; j < hi - lo; ++j)
                         to[j] += c * src[j];
                 }
