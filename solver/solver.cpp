@@ -4,6 +4,7 @@
 #include "work.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 #include <new>
@@ -98,18 +99,14 @@ bool Runner::Settle(std::vector<Known> &known, std::vector<Constraint> &constrai
         }
     }
     if (remaining < 0) return false;
-    std::vector<Constraint> left;
+    // What remains of each number, in place.
     for (Constraint &con : constraints) {
-        Constraint rest{con.Need, {}};
-        for (int32_t cell : con.Cells) {
-            if (known[cell] == Known::Unknown)
-                rest.Cells.push_back(cell);
-            else if (known[cell] == Known::Mine)
-                --rest.Need;
-        }
-        if (!rest.Cells.empty()) left.push_back(std::move(rest));
+        std::erase_if(con.Cells, [&](int32_t cell) {
+            if (known[cell] == Known::Mine) --con.Need;
+            return known[cell] != Known::Unknown;
+        });
     }
-    constraints.swap(left);
+    std::erase_if(constraints, [](const Constraint &con) { return con.Cells.empty(); });
     return true;
 }
 
@@ -230,12 +227,16 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
         localOf[j] = static_cast<int32_t>(part.Comp.Need.size());
         part.Comp.Need.push_back(constraints[j].Need);
     }
-    // Each sector's numbers, in a fixed order, decide its group.
-    std::vector<std::vector<int32_t>> numbersOf(cells);
+    // Each sector's numbers (at most eight), in a fixed order, decide its group.
+    using Numbers = std::array<int32_t, 8>;
+    Numbers none;
+    none.fill(-1);
+    std::vector<Numbers> numbersOf(cells, none);
+    std::vector<int32_t> numberCount(cells, 0);
     for (size_t j = 0; j < constraints.size(); ++j)
         for (int32_t cell : constraints[j].Cells)
-            numbersOf[cell].push_back(localOf[j]);
-    std::vector<std::map<std::vector<int32_t>, int32_t>> groupOf(parts.size());
+            numbersOf[cell][numberCount[cell]++] = localOf[j];
+    std::vector<std::map<Numbers, int32_t>> groupOf(parts.size());
     for (int32_t i = 0; i < cells; ++i) {
         if (owner[i] < 0 || known[i] != Known::Unknown) continue;
         const int32_t p = partOf[root(owner[i])];
@@ -252,7 +253,8 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
             var = static_cast<int32_t>(part.VarCells.size());
             part.VarCells.emplace_back();
             part.Comp.VarSize.push_back(0);
-            part.Comp.VarNumbers.push_back(numbersOf[i]);
+            part.Comp.VarNumbers.emplace_back(numbersOf[i].begin(),
+                                              numbersOf[i].begin() + numberCount[i]);
             part.Comp.VarColumn.push_back(i / height);
             part.Comp.VarRow.push_back(i % height);
         }
