@@ -173,11 +173,17 @@ template <int Words> class KeyIndex
 };
 
 // One step of a sweep: the states after the first p variables.
+// A range of mine totals, empty when Hi < Lo.
+struct Range {
+    int32_t Lo, Hi;
+    int32_t Len() const { return Hi - Lo + 1; }
+};
+
 template <int Words> struct Layer {
     std::vector<Key<Words>> Keys;
-    std::vector<int32_t> Lo, Hi, Len; // mine totals so far: possible, then kept
+    std::vector<Range> Span;   // per state: the mine totals so far that are possible, then kept
+    std::vector<Range> Future; // per state: the mines the rest can add; Hi -1 for a dead state
     std::vector<uint64_t> Off;
-    std::vector<int32_t> FutureFewest, FutureMost;
     double *F = nullptr; // arrangement counts, per state and mine total
     size_t Size = 0;
     size_t Chunk = 0;          // arena chunks in use once this layer was made
@@ -197,8 +203,8 @@ void BuildLayer(const Component &comp, const Plan &plan, size_t p, Layer<Words> 
     a.Next.assign(states * (size + 1), -1);
     index.Reset(states);
     for (size_t st = 0; st < states; ++st) {
-        const int32_t lo = a.Lo[st];
-        const int32_t hi = a.Hi[st];
+        const int32_t lo = a.Span[st].Lo;
+        const int32_t hi = a.Span[st].Hi;
         for (int32_t k = 0; k <= size && lo + k <= maxMines; ++k) {
             Key<Words> key = a.Keys[st];
             bool fits = true;
@@ -215,11 +221,10 @@ void BuildLayer(const Component &comp, const Plan &plan, size_t p, Layer<Words> 
             const int32_t at = index.FindOrAdd(key, b.Keys, added);
             const int32_t top = std::min(hi + k, maxMines);
             if (added) {
-                b.Lo.push_back(lo + k);
-                b.Hi.push_back(top);
+                b.Span.push_back({lo + k, top});
             } else {
-                b.Lo[at] = std::min(b.Lo[at], lo + k);
-                b.Hi[at] = std::max(b.Hi[at], top);
+                b.Span[at].Lo = std::min(b.Span[at].Lo, lo + k);
+                b.Span[at].Hi = std::max(b.Span[at].Hi, top);
             }
             a.Next[st * (size + 1) + k] = at;
         }
@@ -231,8 +236,7 @@ template <int Words> std::vector<Layer<Words>> FirstLayer(size_t n)
 {
     std::vector<Layer<Words>> layers(n + 1);
     layers[0].Keys.push_back(Key<Words>{});
-    layers[0].Lo = {0};
-    layers[0].Hi = {0};
+    layers[0].Span = {{0, 0}};
     return layers;
 }
 
@@ -404,32 +408,27 @@ template <int Words> class SweepOf final : public Sweep
         if (Layers[n].Keys.empty()) return false;
         // From the end back: the fewest and most mines the rest of the sweep can add to each
         // state on its way to a full arrangement (-1: none, the state is dead).
-        Layers[n].FutureFewest = {0};
-        Layers[n].FutureMost = {0};
+        Layers[n].Future = {{0, 0}};
         for (size_t p = n; p-- > 0;) {
             Layer<Words> &a = Layers[p];
             const Layer<Words> &b = Layers[p + 1];
             const int32_t size = Comp.VarSize[Order[p]];
             const size_t states = a.Keys.size();
-            a.FutureFewest.assign(states, 0);
-            a.FutureMost.assign(states, -1);
+            a.Future.assign(states, {0, -1});
             for (size_t st = 0; st < states; ++st) {
                 int32_t fewest = INT32_MAX, most = -1;
                 for (int32_t k = 0; k <= size; ++k) {
                     const int32_t t = a.Next[st * (size + 1) + k];
-                    if (t < 0 || b.FutureMost[t] < 0) continue;
-                    fewest = std::min(fewest, k + b.FutureFewest[t]);
-                    most = std::max(most, k + b.FutureMost[t]);
+                    if (t < 0 || b.Future[t].Hi < 0) continue;
+                    fewest = std::min(fewest, k + b.Future[t].Lo);
+                    most = std::max(most, k + b.Future[t].Hi);
                 }
-                if (most >= 0) {
-                    a.FutureFewest[st] = fewest;
-                    a.FutureMost[st] = most;
-                }
+                if (most >= 0) a.Future[st] = {fewest, most};
             }
         }
-        if (Layers[0].FutureMost[0] < 0) return false;
-        FewestTotal = Layers[0].FutureFewest[0];
-        MostTotal = std::min(Layers[0].FutureMost[0], MaxMines);
+        if (Layers[0].Future[0].Hi < 0) return false;
+        FewestTotal = Layers[0].Future[0].Lo;
+        MostTotal = std::min(Layers[0].Future[0].Hi, MaxMines);
         return FewestTotal <= MostTotal;
     }
 
@@ -441,20 +440,21 @@ template <int Words> class SweepOf final : public Sweep
         // Each state keeps only the mine totals that can still end within fewest .. most.
         auto window = [&](Layer<Words> &layer) {
             const size_t states = layer.Keys.size();
-            layer.Len.assign(states, 0);
             layer.Off.assign(states, 0);
             uint64_t total = 0;
             int64_t live = 0;
             for (size_t st = 0; st < states; ++st) {
                 layer.Off[st] = total;
-                if (layer.FutureMost[st] < 0) continue;
-                const int32_t from = std::max(layer.Lo[st], fewest - layer.FutureMost[st]);
-                const int32_t to = std::min(layer.Hi[st], most - layer.FutureFewest[st]);
-                layer.Lo[st] = from;
-                if (to < from) continue;
-                layer.Len[st] = to - from + 1;
-                total += static_cast<uint64_t>(layer.Len[st]);
-                ++live;
+                Range &span = layer.Span[st];
+                const Range future = layer.Future[st];
+                if (future.Hi < 0) {
+                    span.Hi = span.Lo - 1;
+                    continue;
+                }
+                span.Lo = std::max(span.Lo, fewest - future.Hi);
+                span.Hi = std::max(std::min(span.Hi, most - future.Lo), span.Lo - 1);
+                total += static_cast<uint64_t>(span.Len());
+                live += span.Len() > 0;
             }
             layer.F = Memory.Take(total, work);
             layer.Size = total;
@@ -463,7 +463,7 @@ template <int Words> class SweepOf final : public Sweep
         };
         Layer<Words> &start = Layers[0];
         window(start);
-        if (start.Len[0] == 0) return false;
+        if (start.Span[0].Len() == 0) return false;
         start.F[0] = 1.0;
         for (size_t p = 0; p < n; ++p) {
             Layer<Words> &a = Layers[p];
@@ -471,17 +471,17 @@ template <int Words> class SweepOf final : public Sweep
             const int32_t size = Comp.VarSize[Order[p]];
             const int64_t live = window(b);
             for (size_t st = 0; st < a.Keys.size(); ++st) {
-                if (a.Len[st] == 0) continue;
+                if (a.Span[st].Len() == 0) continue;
                 const double *from = a.F + a.Off[st];
                 for (int32_t k = 0; k <= size; ++k) {
                     const int32_t t = a.Next[st * (size + 1) + k];
-                    if (t < 0 || b.Len[t] == 0) continue;
+                    if (t < 0 || b.Span[t].Len() == 0) continue;
                     const double c = Binomial.Value[size][k];
                     // Entries m of this state meet entries m + k of the target.
-                    const int32_t lo = std::max(a.Lo[st], b.Lo[t] - k);
-                    const int32_t hi = std::min(a.Lo[st] + a.Len[st], b.Lo[t] + b.Len[t] - k);
-                    const double *__restrict src = from + (lo - a.Lo[st]);
-                    double *__restrict to = b.F + b.Off[t] + (lo + k - b.Lo[t]);
+                    const int32_t lo = std::max(a.Span[st].Lo, b.Span[t].Lo - k);
+                    const int32_t hi = std::min(a.Span[st].Hi, b.Span[t].Hi - k) + 1;
+                    const double *__restrict src = from + (lo - a.Span[st].Lo);
+                    double *__restrict to = b.F + b.Off[t] + (lo + k - b.Span[t].Lo);
                     for (int32_t j = 0; j < hi - lo; ++j)
                         to[j] += c * src[j];
                 }
@@ -494,11 +494,11 @@ template <int Words> class SweepOf final : public Sweep
             if (live == 0) return false;
         }
         const Layer<Words> &end = Layers[n];
-        if (end.Len[0] == 0) return false;
-        Result.assign(end.Lo[0] + end.Len[0], 0.0L);
+        if (end.Span[0].Len() == 0) return false;
+        Result.assign(end.Span[0].Hi + 1, 0.0L);
         bool any = false;
-        for (int32_t j = 0; j < end.Len[0]; ++j) {
-            Result[end.Lo[0] + j] = std::ldexp(static_cast<long double>(end.F[j]), end.Scale);
+        for (int32_t j = 0; j < end.Span[0].Len(); ++j) {
+            Result[end.Span[0].Lo + j] = std::ldexp(static_cast<long double>(end.F[j]), end.Scale);
             any = any || end.F[j] > 0.0;
         }
         return any;
@@ -518,8 +518,8 @@ template <int Words> class SweepOf final : public Sweep
             largest = std::max(largest, layer.Size);
         work.Claim(static_cast<int64_t>(2 * largest));
         std::vector<double> after(largest, 0.0), before(largest, 0.0);
-        for (int32_t j = 0; j < end.Len[0]; ++j) {
-            const size_t m = static_cast<size_t>(end.Lo[0] + j);
+        for (int32_t j = 0; j < end.Span[0].Len(); ++j) {
+            const size_t m = static_cast<size_t>(end.Span[0].Lo + j);
             after[j] = m < weight.size() ? weight[m] : 0.0;
         }
         for (size_t p = n; p-- > 0;) {
@@ -529,22 +529,22 @@ template <int Words> class SweepOf final : public Sweep
             std::fill(before.begin(), before.begin() + static_cast<ptrdiff_t>(a.Size), 0.0);
             double perMines[9] = {};
             for (size_t st = 0; st < a.Keys.size(); ++st) {
-                if (a.Len[st] == 0) continue;
+                if (a.Span[st].Len() == 0) continue;
                 const double *f = a.F + a.Off[st];
                 double *into = before.data() + a.Off[st];
                 for (int32_t k = 0; k <= size; ++k) {
                     const int32_t t = a.Next[st * (size + 1) + k];
-                    if (t < 0 || b.Len[t] == 0) continue;
+                    if (t < 0 || b.Span[t].Len() == 0) continue;
                     const double c = Binomial.Value[size][k];
                     // Entries m of this state meet entries m + k of the target.
-                    const int32_t from = std::max(a.Lo[st], b.Lo[t] - k);
-                    const int32_t to = std::min(a.Lo[st] + a.Len[st], b.Lo[t] + b.Len[t] - k);
+                    const int32_t from = std::max(a.Span[st].Lo, b.Span[t].Lo - k);
+                    const int32_t to = std::min(a.Span[st].Hi, b.Span[t].Hi - k) + 1;
                     const double *g = after.data() + b.Off[t];
                     double sum = 0.0;
                     for (int32_t m = from; m < to; ++m) {
-                        const double v = c * g[m + k - b.Lo[t]];
-                        into[m - a.Lo[st]] += v;
-                        sum += f[m - a.Lo[st]] * v;
+                        const double v = c * g[m + k - b.Span[t].Lo];
+                        into[m - a.Span[st].Lo] += v;
+                        sum += f[m - a.Span[st].Lo] * v;
                     }
                     perMines[k] += sum;
                 }
