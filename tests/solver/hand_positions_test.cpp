@@ -288,6 +288,25 @@ TEST_P(SolverCorpus, DuplicateCheckingChangesNoProbability)
     }
 }
 
+// The hard set holds the widest sweeps: full lattices of numbers, where each component's
+// mine totals are squeezed by the few sectors away from numbers. Every one must finish
+// exactly within the default budget, with or without duplicate checking, and agree.
+TEST(SolverHardSet, FinishesWithinTheDefaultBudgetAndAgreesWithAndWithoutDuplicateChecking)
+{
+    const std::vector<Position> positions = Corpus("hard");
+    ASSERT_GT(positions.size(), 50u);
+    for (const Position &p : positions) {
+        const Result with = SolveWith(p, true, CheckingRule::Optimal, true);
+        const Result without = SolveWith(p, true, CheckingRule::Optimal, false);
+        ASSERT_EQ(with.RunStatus, Status::Finished) << FormatPosition(p);
+        ASSERT_EQ(without.RunStatus, Status::Finished) << FormatPosition(p);
+        EXPECT_LT(without.Steps, uint64_t{1} << Options{}.StepDepth);
+        for (size_t i = 0; i < with.Probability.size(); ++i)
+            ASSERT_NEAR(with.Probability[i], without.Probability[i], Tolerance)
+                << FormatPosition(p);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Levels, SolverCorpus,
                          ::testing::Values("beginner", "intermediate", "expert", "ultra"));
 
