@@ -1,7 +1,8 @@
 // The library's one exported entry: kelvane.so beside the program.
 #include "engine_object.h"
 
-namespace {
+namespace
+{
 
 // One object for the life of the library, as the program expects; it goes when the
 // program unloads the library.
