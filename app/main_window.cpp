@@ -1,6 +1,7 @@
 // The main window's life: creation, layout, first showing, closing and destruction.
 #include "main_window.h"
 
+#include "artwork.h"
 #include "best_dialog.h"
 #include "level_table.h"
 #include "settings.h"
@@ -30,11 +31,6 @@ const char *const SponsorName = "Example";
 const char *const HelpDocument = "Help/index.htm";
 const QColor LabelNavy(0, 0, 128);
 const QColor WindowCream(255, 251, 240);
-
-QImage LoadPicture(const char *name)
-{
-    return QImage(QString(":/") + name).convertToFormat(QImage::Format_RGB32);
-}
 
 QFont BoldPixels(QFont font, int pixels)
 {
@@ -233,10 +229,10 @@ void TfrmMain::FormCreate()
     game.RecalcNeeded = 0;
     Stats->ShowRecalc(0);
 
-    bmpFace0 = LoadPicture("FACEBITMAP0");
-    bmpFace1 = LoadPicture("FACEBITMAP1");
-    bmpFace2 = LoadPicture("FACEBITMAP2");
-    bmpMainBackground = LoadPicture("MAINBKGND");
+    bmpFace0 = LoadArtwork(u"FACEBITMAP0");
+    bmpFace1 = LoadArtwork(u"FACEBITMAP1");
+    bmpFace2 = LoadArtwork(u"FACEBITMAP2");
+    bmpMainBackground = LoadArtwork(u"MAINBKGND");
     if (bmpMainBackground.isNull()) { // the window still works on its plain colour
         bmpMainBackground = QImage(964, 660, QImage::Format_RGB32);
         bmpMainBackground.fill(WindowCream);

@@ -123,6 +123,7 @@ private:
     void CheckWinAfterPress();
     void ShowFace(const QImage &face);
     void DrawTimeCounter(float seconds);
+    void ResumeClock();
     void DrawProgressBar(int32_t percent);
     void OpenLink(const QString &address);
 

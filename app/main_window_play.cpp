@@ -215,16 +215,21 @@ void TfrmMain::ApplicationEvents1Deactivate()
 void TfrmMain::ApplicationEvents1Restore()
 {
     AppMinimized = 0;
-    if (GameState->Active != 0 && GameState->TimedGame != 0 && AppInactive == 0) {
-        LastTick = Options.Clock();
-        TimerCtl.start();
-    }
+    ResumeClock();
 }
 
 void TfrmMain::ApplicationEvents1Activate()
 {
     AppInactive = 0;
-    if (GameState->Active != 0 && GameState->TimedGame != 0 && AppMinimized == 0) {
+    ResumeClock();
+}
+
+// The clock runs again only once the application is both restored and active; the time
+// spent away is not counted.
+void TfrmMain::ResumeClock()
+{
+    if (GameState->Active != 0 && GameState->TimedGame != 0 && AppMinimized == 0 &&
+        AppInactive == 0) {
         LastTick = Options.Clock();
         TimerCtl.start();
     }
