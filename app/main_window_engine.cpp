@@ -46,7 +46,9 @@ void TfrmMain::RunEngine(int32_t c, int32_t r)
     game.HaltRequest = 0;
     Stats->ShowRecalc(game.RecalcNeeded);
     DrawProgressBar(0);
-    Stats->lblTimer->setText(QString::asprintf("Completed in %.3lf seconds", elapsed));
+    // Three decimals with a point under every locale.
+    Stats->lblTimer->setText(
+        QString("Completed in %1 seconds").arg(QString::number(elapsed, 'f', 3)));
     Stats->lblTimer->show();
     if (count > 0 && elapsed > 0.01) {
         const double rate = std::round(double(count) / elapsed);

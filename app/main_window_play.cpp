@@ -165,7 +165,10 @@ void TfrmMain::GameWon()
         sbStatus->setText("Finished!");
         return;
     }
-    sbStatus->setText(QString("Finished in %1 seconds").arg(double(ElapsedTime), 0, 'f', 1));
+    // QString::number writes a point whatever the locale; the player reads their own.
+    QString seconds = QString::number(double(ElapsedTime), 'f', 1);
+    seconds.replace(QChar('.'), LocaleDecimalPoint());
+    sbStatus->setText(QString("Finished in %1 seconds").arg(seconds));
     if (!Best.IsRecord(game.Level, game.TimedGame, ElapsedTime))
         return;
     const QString prompt = QString("You have the fastest time for the %1 level.\n"

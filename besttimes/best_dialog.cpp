@@ -3,7 +3,6 @@
 #include "level_table.h"
 
 #include <QKeyEvent>
-#include <QLocale>
 #include <QPainter>
 
 namespace
@@ -12,12 +11,6 @@ namespace
 constexpr int RowTop[4] = {32, 56, 80, 104};
 constexpr int ModeLeft = 8, TimeLeft = 88, NameLeft = 184;
 const QSize ModeSize(65, 13), TimeSize(81, 13), NameSize(121, 13);
-
-QChar LocaleDecimalPoint()
-{
-    const QString point = QLocale::system().decimalPoint();
-    return point.isEmpty() ? QChar('.') : point.at(0);
-}
 
 } // namespace
 

@@ -1,8 +1,10 @@
 #include "best_times.h"
 
+#include <QLocale>
+
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 void BestTimes::Clear()
@@ -44,10 +46,12 @@ QString FormatBestTime(float seconds, QChar decimalPoint)
     const double value = seconds; // widened exactly
     if (!std::isfinite(value)) return QString::number(value);
 
-    // glibc prints the exact binary value; 60 decimals hold every float of a sensible size.
+    // The exact binary value, with a point whatever the C library's locale; 60 decimals
+    // hold every float of a sensible size.
     char buffer[400];
-    std::snprintf(buffer, sizeof buffer, "%.60f", std::fabs(value));
-    const std::string text(buffer);
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                       std::chars_format::fixed, 60);
+    const std::string text(buffer, written.ptr);
     const auto point = text.find('.');
     std::string integral = text.substr(0, point);
     const std::string fraction = text.substr(point + 1);
@@ -69,4 +73,10 @@ QString FormatBestTime(float seconds, QChar decimalPoint)
     const bool isZero = result.count(QChar('0')) == result.size() - 1;
     if (std::signbit(value) && !isZero) result.prepend(QChar('-'));
     return result;
+}
+
+QChar LocaleDecimalPoint(const QLocale &locale)
+{
+    const QString point = locale.decimalPoint();
+    return point.isEmpty() ? QChar('.') : point.front();
 }

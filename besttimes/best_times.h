@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QChar>
+#include <QLocale>
 #include <QString>
 #include <cstdint>
 
@@ -26,3 +27,7 @@ struct BestTimes {
 // rounded once, at 7 significant digits or one decimal, whichever comes first, an exact
 // half away from zero. 12.25 gives "12.3", 7.06f gives "7.1", 999.9f gives "999.9".
 QString FormatBestTime(float seconds, QChar decimalPoint = QChar('.'));
+
+// The separator that times are written with: the locale's own, or a point when the locale
+// names none.
+QChar LocaleDecimalPoint(const QLocale &locale = QLocale::system());

@@ -139,8 +139,7 @@ void WriteSettings(SettingsStore &store, const TGameState &game, const MainWindo
     store.WriteInteger(Engine, QStringLiteral("CheckingMode"), game.CheckingMode);
     store.WriteInteger(Engine, QStringLiteral("StepDepth"), game.StepDepth);
 
-    const QString localePoint = store.Locale().decimalPoint();
-    const QChar decimalPoint = localePoint.isEmpty() ? QChar('.') : localePoint.front();
+    const QChar decimalPoint = LocaleDecimalPoint(store.Locale());
     for (int i = 0; i < 4; ++i)
         store.WriteString(BestScores, TimeKeys[i],
                           FormatBestTime(window.Best.BestTime[i], decimalPoint));

@@ -1,6 +1,6 @@
 #include "board_text.h"
 
-#include <cstdio>
+#include <charconv>
 #include <sstream>
 
 namespace kelvane::solver
@@ -34,7 +34,7 @@ bool ReadNumber(const std::string &text, size_t &at, long long &value)
     while (end < text.size() && text[end] >= '0' && text[end] <= '9' && end - digits < 12)
         ++end;
     if (end == digits) return false;
-    value = std::stoll(text.substr(at, end - at));
+    std::from_chars(text.data() + at, text.data() + end, value);
     at = end;
     return true;
 }
@@ -115,10 +115,17 @@ bool ReadPosition(std::istream &in, int32_t &lineNumber, Position &position, Tex
     return true;
 }
 
+std::string FormatFixed(double value, int decimals)
+{
+    char buffer[400];
+    const auto written =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    return std::string(buffer, written.ptr);
+}
+
 std::string FormatProbabilities(const Position &position, const std::vector<float> &probability)
 {
     std::string out;
-    char buffer[32];
     for (int32_t r = 0; r < position.Height; ++r) {
         for (int32_t c = 0; c < position.Width; ++c) {
             const int32_t i = position.Index(c, r);
@@ -135,14 +142,14 @@ std::string FormatProbabilities(const Position &position, const std::vector<floa
                     out += '-';
                 } else {
                     const double v = probability[i];
-                    std::snprintf(buffer, sizeof buffer, "%.6f", v);
+                    const std::string text = FormatFixed(v, 6);
                     // Six decimals would round a near-certainty to a certainty.
-                    if (v < 1.0 && std::string(buffer) == "1.000000")
+                    if (v < 1.0 && text == "1.000000")
                         out += "0.999999";
-                    else if (v > 0.0 && std::string(buffer) == "0.000000")
+                    else if (v > 0.0 && text == "0.000000")
                         out += "0.000001";
                     else
-                        out += buffer;
+                        out += text;
                 }
             }
         }
@@ -154,6 +161,7 @@ std::string FormatProbabilities(const Position &position, const std::vector<floa
 std::string FormatPosition(const Position &position)
 {
     std::ostringstream out;
+    out.imbue(std::locale::classic());
     out << position.Width << ' ' << position.Height << ' ' << position.Mines << '\n';
     for (int32_t r = 0; r < position.Height; ++r) {
         for (int32_t c = 0; c < position.Width; ++c) {

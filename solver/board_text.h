@@ -25,7 +25,12 @@ struct TextError {
 // end of the stream. lineNumber counts the lines read so far.
 bool ReadPosition(std::istream &in, int32_t &lineNumber, Position &position, TextError &error);
 
+// A value in fixed notation with the given number of decimals and a point, whatever the C
+// library's locale: the output contract is the same everywhere.
+std::string FormatFixed(double value, int decimals);
+
 // The answer grid: a probability with six decimals, '-' where none, '.' open, '*' triggered.
+
 std::string FormatProbabilities(const Position &position, const std::vector<float> &probability);
 
 // The position in the input form, so that a written position reads back the same.

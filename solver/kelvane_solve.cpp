@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -75,9 +76,10 @@ std::string OwnFolder()
 
 bool ParseCount(const char *text, long min, long max, int32_t &out)
 {
-    char *end = nullptr;
-    const long v = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || v < min || v > max) return false;
+    long v = 0;
+    const char *end = text + std::strlen(text);
+    const auto [stop, ec] = std::from_chars(text, end, v);
+    if (ec != std::errc() || stop != end || v < min || v > max) return false;
     out = static_cast<int32_t>(v);
     return true;
 }
@@ -199,6 +201,7 @@ int main(int argc, char **argv)
         for (int32_t r = 0; r < position.Height; ++r)
             probability[position.Index(c, r)] = game.Prob[KELVANE_SECTOR_INDEX(c, r)];
     std::fputs(FormatProbabilities(position, probability).c_str(), stdout);
-    std::printf("status %s combinations %d seconds %.6f\n", sink.Status, combinations, fastest);
+    std::printf("status %s combinations %d seconds %s\n", sink.Status, combinations,
+                FormatFixed(fastest, 6).c_str());
     return 0;
 }

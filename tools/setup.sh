@@ -8,7 +8,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev libgtest-dev
-          libbenchmark-dev fonts-liberation2 fontconfig xvfb xauth xdotool imagemagick)
+          libbenchmark-dev fonts-liberation2 fontconfig xvfb xauth xdotool imagemagick
+          locales)
 
 missing=()
 for package in "${packages[@]}"; do
@@ -21,6 +22,17 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+# The tests also run under a German and a French locale (comma decimals; point and narrow
+# no-break space thousands), so those locales must exist.
+make_test_locales() {
+  local locale
+  for locale in de_DE fr_FR; do
+    if ! locale -a 2>/dev/null | grep -qx "$locale.utf8"; then
+      localedef -i "$locale" -c -f UTF-8 "$locale.UTF-8"
+    fi
+  done
+}
 
 jobs=$(nproc)
 build() { # build DIR [cmake options...]
@@ -37,6 +49,7 @@ case "$mode" in
     exec ./kelvane
     ;;
   test)
+    make_test_locales
     # The plain build and its tests, then everything again under AddressSanitizer and
     # UBSan with clang, which also runs the fuzz targets for a few seconds each.
     build "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo

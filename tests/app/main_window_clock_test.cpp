@@ -85,7 +85,7 @@ TEST_F(Clock, StopsAtTheEndOfTheGame_WithTheTimeOfTheLastTick)
     QTimer::singleShot(0, [this] { Window->frmBest->accept(); });
     OpenAllSafe();
     EXPECT_FALSE(Window->TimerCtl.isActive());
-    EXPECT_EQ(Window->sbStatus->text(), "Finished in 2.0 seconds");
+    EXPECT_EQ(Window->sbStatus->text(), LocaleTime("Finished in 2.0 seconds"));
     // A pause after the end does not start it again.
     Window->ApplicationEvents1Minimize();
     Window->ApplicationEvents1Restore();

@@ -129,7 +129,7 @@ TEST_F(Dialogs, ARecord_SurvivesARestart_RoundedToOneDecimal)
         auto *time = dialog->findChild<QLabel *>("lblTime1");
         auto *name = dialog->findChild<QLabel *>("lblName1");
         ASSERT_NE(time, nullptr);
-        EXPECT_EQ(time->text(), QString("12") + QLocale::system().decimalPoint() + "3 seconds");
+        EXPECT_EQ(time->text(), LocaleTime("12.3 seconds"));
         EXPECT_EQ(name->text(), "Winner");
         QTest::keyClick(dialog, Qt::Key_Escape);
     });

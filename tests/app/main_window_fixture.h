@@ -5,6 +5,7 @@
 #include "best_dialog.h"
 #include "main_window.h"
 #include "settings_dialog.h"
+#include "locale_time.h"
 
 #include <QTemporaryDir>
 #include <QTest>

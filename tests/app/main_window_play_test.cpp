@@ -206,7 +206,7 @@ TEST_F(MainWindowTest, TimedWin_FasterThanTheRecord_AsksForTheNameAndRecordsIt)
     // The best-times dialog opens modally after the record; close it as the player would.
     QTimer::singleShot(0, [this] { Window->frmBest->accept(); });
     OpenAllSafe();
-    EXPECT_EQ(Window->sbStatus->text(), "Finished in 40.3 seconds"); // 40.25 in one decimal
+    EXPECT_EQ(Window->sbStatus->text(), LocaleTime("Finished in 40.3 seconds")); // 40.25 in one decimal
     ASSERT_EQ(Prompts.size(), 1);
     EXPECT_EQ(Prompts[0], "You have the fastest time for the Beginner level.\nPlease enter your name");
     EXPECT_FLOAT_EQ(Window->Best.BestTime[0], 40.25f);
@@ -253,7 +253,7 @@ TEST_F(MainWindowTest, CustomFieldWin_IsNeverARecord)
     OpenAllSafe();
     EXPECT_EQ(Game().Live, 0);
     EXPECT_TRUE(Prompts.isEmpty());
-    EXPECT_EQ(Window->sbStatus->text(), "Finished in 1.0 seconds");
+    EXPECT_EQ(Window->sbStatus->text(), LocaleTime("Finished in 1.0 seconds"));
 }
 
 TEST_F(MainWindowTest, LevelMenu_ChangesTheFieldAndStartsAGame)

@@ -1,4 +1,5 @@
 #include "best_dialog.h"
+#include "locale_time.h"
 
 #include <QLabel>
 #include <QTemporaryDir>
@@ -64,7 +65,7 @@ TEST_F(BestDialog, Show_FillsTheRowsFromTheTable)
         const QString row = QString::number(level);
         EXPECT_EQ(Text(dialog, QStringLiteral("lblMode") + row),
                   QString::fromLatin1(levels[level]));
-        EXPECT_EQ(Text(dialog, QStringLiteral("lblTime") + row), QString::fromLatin1(times[level]));
+        EXPECT_EQ(Text(dialog, QStringLiteral("lblTime") + row), LocaleTime(times[level]));
         EXPECT_EQ(Text(dialog, QStringLiteral("lblName") + row), QString::fromLatin1(names[level]));
     }
     EXPECT_EQ(Text(dialog, QStringLiteral("lblMode")), QStringLiteral("Level"));
@@ -79,7 +80,7 @@ TEST_F(BestDialog, Show_AfterANewRecordShowsIt)
     dialog.hide();
     table.Record(2, QStringLiteral("A twenty char name!"), 88.25f);
     ShowAndWait(dialog);
-    EXPECT_EQ(Text(dialog, QStringLiteral("lblTime2")), QStringLiteral("88.3 seconds"));
+    EXPECT_EQ(Text(dialog, QStringLiteral("lblTime2")), LocaleTime("88.3 seconds"));
     EXPECT_EQ(Text(dialog, QStringLiteral("lblName2")), QStringLiteral("A twenty char na"));
 }
 
@@ -95,7 +96,7 @@ TEST_F(BestDialog, ResetScores_ClearsEveryRowAtOnceAndStaysOpen)
         const QString row = QString::number(level);
         EXPECT_EQ(table.BestTime[level], EmptyRecordTime);
         EXPECT_EQ(table.BestName[level], QStringLiteral("Anonymous"));
-        EXPECT_EQ(Text(dialog, QStringLiteral("lblTime") + row), QStringLiteral("999.9 seconds"));
+        EXPECT_EQ(Text(dialog, QStringLiteral("lblTime") + row), LocaleTime("999.9 seconds"));
         EXPECT_EQ(Text(dialog, QStringLiteral("lblName") + row), QStringLiteral("Anonymous"));
     }
 }

@@ -116,6 +116,41 @@ case "$case_name" in
     grep -q '^BeginnerTime=999.9' kelvane.ini || fail "no best times appended"
     ;;
 
+  locale_records)
+    # A record kept across starts under a comma locale and under the C locale.
+    cp "$bin/kelvane.so" "$work/"
+    printf '%s\r\n' "[BestScores]" "BeginnerTime=12.3" "BeginnerName=Ida" > kelvane.ini
+    run_and_close() { # run_and_close LOCALE [SHOT]: start, optionally show the best times, close
+      LC_ALL=$1 ./kelvane &
+      local pid=$! id
+      id=$(find_window)
+      [ -n "$id" ] || fail "no window under $1"
+      sleep 0.5
+      if [ -n "${2:-}" ]; then
+        xdotool mousemove --window "$id" 810 594 click 1 # "Best Times"
+        sleep 1
+        import -window root "$shots/$2"
+        xdotool search --onlyvisible --name "^Best Times$" >/dev/null || fail "no Best Times dialog"
+        xdotool key Escape
+        sleep 0.5
+      fi
+      "$tools/wm_close" "$id"
+      wait_exit $pid
+      [ "$rc" -eq 0 ] || fail "exit code $rc under $1"
+    }
+    expect_time() {
+      grep -q "^BeginnerTime=$1"$'\r'"\$" kelvane.ini ||
+        fail "$2: $(grep BeginnerTime kelvane.ini | cat -A)"
+    }
+    run_and_close de_DE.UTF-8
+    expect_time "12,3" "a point file read under de_DE"
+    grep -q "^IntermediateTime=999,9"$'\r'"\$" kelvane.ini || fail "empty record not 999,9"
+    run_and_close de_DE.UTF-8 locale_best_times.png
+    expect_time "12,3" "a second start under de_DE"
+    run_and_close C
+    expect_time "12.3" "a comma file read under C"
+    ;;
+
   *)
     fail "unknown case $case_name"
     ;;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <locale.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -103,14 +104,15 @@ struct Outcome {
 };
 
 // Runs kelvane-solve with the given arguments and input text.
-Outcome RunSolve(const std::string &args, const std::string &input)
+Outcome RunSolve(const std::string &args, const std::string &input,
+                 const std::string &environment = "")
 {
     // Test cases run side by side, so every file name is the process's own.
     const std::string base = ::testing::TempDir() + "/kelvane_solve_" + std::to_string(getpid());
     const std::string in = base + "_in.txt", out = base + "_out.txt", err = base + "_err.txt";
     std::ofstream(in) << input;
-    const std::string command =
-        std::string(KELVANE_SOLVE_PATH) + " " + args + " < " + in + " > " + out + " 2> " + err;
+    const std::string command = environment + " " + std::string(KELVANE_SOLVE_PATH) + " " + args +
+                                " < " + in + " > " + out + " 2> " + err;
     const int status = std::system(command.c_str());
     auto slurp = [](const std::string &path) {
         std::ifstream f(path);
@@ -128,6 +130,31 @@ TEST(SolverFrontEnd, PrintsTheGridAndTheStatusLine)
     const std::regex shape("\\. \\. \\.\n1\\.000000 0\\.000000 1\\.000000\n"
                            "status Finished combinations [0-9]+ seconds [0-9]+\\.[0-9]{6}\n");
     EXPECT_TRUE(std::regex_match(o.Out, shape)) << o.Out;
+}
+
+TEST(SolverFrontEnd, PrintsTheSameTextUnderEveryLocale)
+{
+    // The engine and the front end may run under a player's comma locale: their output
+    // contract keeps the point. Only the measured seconds may differ between the runs.
+    for (const char *name : {"de_DE.UTF-8", "fr_FR.UTF-8"}) {
+        const locale_t installed = newlocale(LC_ALL_MASK, name, nullptr);
+        ASSERT_NE(installed, locale_t(nullptr)) << "the locale " << name << " is not installed";
+        freelocale(installed);
+    }
+    const std::string input = "# 1-2-1 on a wall\n4 3 3\n121.\n....\n....\n";
+    const std::regex seconds("seconds [0-9]+\\.[0-9]{6}\n$");
+    std::string reference;
+    for (const char *locale : {"C", "de_DE.UTF-8", "fr_FR.UTF-8"}) {
+        const Outcome o = RunSolve("", input, std::string("LC_ALL=") + locale);
+        ASSERT_EQ(o.Exit, 0) << locale << ": " << o.Err;
+        ASSERT_TRUE(std::regex_search(o.Out, seconds)) << locale << ": " << o.Out;
+        const std::string text = std::regex_replace(o.Out, seconds, "");
+        EXPECT_EQ(text.find(','), std::string::npos) << locale << ": " << text;
+        if (reference.empty())
+            reference = text;
+        else
+            EXPECT_EQ(text, reference) << locale;
+    }
 }
 
 TEST(SolverFrontEnd, ReadsAFileArgumentAndHonoursTheOptions)
