@@ -46,13 +46,14 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "minesweeper with an exact mine-probability engine
- Kelvane is a minesweeper for players who want to understand the game. Open
- sectors, mark mines and chord as usual; a middle press on a closed sector asks
- Kelvane's own probability engine for the exact probability that each closed
- sector holds a mine, with a panel that tells what the engine did.
- .
- Four levels up to Ultra (32 x 25, 180 mines) and custom fields, Fair Play,
- Trainer Mode and best times per level. kelvane-solve analyses a position from
- a text file with the same engine.")
+    "Kelvane is a minesweeper for players who want to understand the game. Open\n\
+sectors, mark mines and chord as usual; a middle press on a closed sector asks\n\
+Kelvane's own probability engine for the exact probability that each closed\n\
+sector holds a mine, with a panel that tells what the engine did.\n\
+\n\
+Four levels up to Ultra (32 x 25, 180 mines) and custom fields, Fair Play,\n\
+Trainer Mode and best times per level. kelvane-solve analyses a position from\n\
+a text file with the same engine.")
+set(CPACK_KELVANE_CHANGELOG ${CMAKE_SOURCE_DIR}/docs/changelog)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/KelvaneDebianPackage.cmake)
 include(CPack)
