@@ -54,6 +54,7 @@ sector holds a mine, with a panel that tells what the engine did.\n\
 Four levels up to Ultra (32 x 25, 180 mines) and custom fields, Fair Play,\n\
 Trainer Mode and best times per level. kelvane-solve analyses a position from\n\
 a text file with the same engine.")
+set(CPACK_KELVANE_BINDIR ${KELVANE_INSTALL_BINDIR})
 set(CPACK_KELVANE_CHANGELOG ${CMAKE_SOURCE_DIR}/docs/changelog)
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/KelvaneDebianPackage.cmake)
 include(CPack)
