@@ -6,13 +6,16 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 // Qt's own options, which QApplication takes out of the command line after this check;
 // they stay accepted, as in every Qt program, and stay out of the help text.
-const char *const QtValueOptions[] = {"platform", "platformpluginpath", "platformtheme",
-                                      "plugin",   "qwindowgeometry",    "qwindowicon",
-                                      "qwindowtitle", "style",          "stylesheet",
-                                      "display",  "session",            "name"};
+const char *const QtValueOptions[] = {"platform",        "platformpluginpath",
+                                      "platformtheme",   "plugin",
+                                      "qwindowgeometry", "qwindowicon",
+                                      "qwindowtitle",    "style",
+                                      "stylesheet",      "display",
+                                      "session",         "name"};
 const char *const QtFlagOptions[] = {"reverse", "widgetcount", "sync", "nograb", "dograb"};
 
 void Print(std::FILE *stream, const QString &text)
@@ -21,7 +24,10 @@ void Print(std::FILE *stream, const QString &text)
 }
 } // namespace
 
-const char *DesktopFileName() { return KELVANE_APP_ID; }
+const char *DesktopFileName()
+{
+    return KELVANE_APP_ID;
+}
 
 int HandleCommandLine(int argc, char **argv)
 {
@@ -53,10 +59,10 @@ int HandleCommandLine(int argc, char **argv)
     auto usage = [&] { return parser.helpText().replace("<executable_name>", program); };
 
     if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
-        const QString error = parser.errorText().isEmpty()
-                                  ? QString("Unexpected argument '%1'.")
-                                        .arg(parser.positionalArguments().value(0))
-                                  : parser.errorText();
+        const QString error =
+            parser.errorText().isEmpty()
+                ? QString("Unexpected argument '%1'.").arg(parser.positionalArguments().value(0))
+                : parser.errorText();
         Print(stderr, program + ": " + error + "\n" + usage());
         return 2;
     }

@@ -11,7 +11,8 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 const char EngineFile[] = "kelvane.so";
 
 bool Exists(const fs::path &path)
@@ -20,22 +21,23 @@ bool Exists(const fs::path &path)
     return fs::exists(path, error);
 }
 
-std::string Normal(const fs::path &path) { return path.lexically_normal().string(); }
+std::string Normal(const fs::path &path)
+{
+    return path.lexically_normal().string();
+}
 
 // The executable's path with a final extension replaced by `ext`.
 fs::path Sibling(const fs::path &executable, const char *ext)
 {
     fs::path result = executable;
     const std::string name = executable.filename().string();
-    if (name.find('.', 1) == std::string::npos)
-        return result += ext;
+    if (name.find('.', 1) == std::string::npos) return result += ext;
     return result.replace_extension(ext);
 }
 
 std::string ConfigFolder(const std::string &configHome, const std::string &home)
 {
-    if (!configHome.empty() && configHome.front() == '/')
-        return configHome;
+    if (!configHome.empty() && configHome.front() == '/') return configHome;
     std::string base = home;
     if (base.empty())
         if (const passwd *user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr)
@@ -50,7 +52,10 @@ std::string Environment(const char *name)
 }
 } // namespace
 
-InstallFolders BuiltInstallFolders() { return {KELVANE_ENGINE_FROM_BIN, KELVANE_HELP_FROM_BIN}; }
+InstallFolders BuiltInstallFolders()
+{
+    return {KELVANE_ENGINE_FROM_BIN, KELVANE_HELP_FROM_BIN};
+}
 
 FileLayout LocateFiles(const std::string &executable, const InstallFolders &installed,
                        const std::string &configHome, const std::string &home)
@@ -70,8 +75,8 @@ FileLayout LocateFiles(const std::string &executable, const InstallFolders &inst
     } else {
         layout.EngineLibrary = Normal(engineFolder / EngineFile);
         layout.HelpFolder = Normal(helpFolder);
-        layout.SettingsFile = Normal(fs::path(ConfigFolder(configHome, home)) / "kelvane" /
-                                     "kelvane.ini");
+        layout.SettingsFile =
+            Normal(fs::path(ConfigFolder(configHome, home)) / "kelvane" / "kelvane.ini");
     }
     return layout;
 }
@@ -99,13 +104,11 @@ std::string OwnExecutable()
 bool MakeFolderFor(const std::string &file)
 {
     const fs::path folder = fs::path(file).parent_path();
-    if (folder.empty())
-        return true;
+    if (folder.empty()) return true;
     fs::path partial;
     for (const fs::path &part : folder) {
         partial /= part;
-        if (mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
+        if (mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) return false;
     }
     std::error_code error;
     return fs::is_directory(folder, error);

@@ -34,7 +34,7 @@ class Layout : public ::testing::Test
 
 struct LayoutCase {
     const char *what;
-    std::vector<const char *> files;   // made before looking, relative to the temporary folder
+    std::vector<const char *> files; // made before looking, relative to the temporary folder
     const char *executable;
     bool portable;
     const char *engine, *help, *settings; // expected, relative to the folder ("~" is HOME)
@@ -45,23 +45,45 @@ TEST_F(Layout, TheFilesSitWhereTheLayoutAroundTheExecutableSaysNeverWhereTheCurr
     const LayoutCase cases[] = {
         {"engine beside: portable, whatever is installed around it",
          {"usr/bin/kelvane", "usr/bin/kelvane.so", "usr/lib/kelvane/kelvane.so"},
-         "usr/bin/kelvane", true, "usr/bin/kelvane.so", "usr/bin/Help", "usr/bin/kelvane.ini"},
+         "usr/bin/kelvane",
+         true,
+         "usr/bin/kelvane.so",
+         "usr/bin/Help",
+         "usr/bin/kelvane.ini"},
         {"a final extension is replaced",
          {"p/kelvane.bin", "p/kelvane.so"},
-         "p/kelvane.bin", true, "p/kelvane.so", "p/Help", "p/kelvane.ini"},
+         "p/kelvane.bin",
+         true,
+         "p/kelvane.so",
+         "p/Help",
+         "p/kelvane.ini"},
         {"a dot in a folder name is no extension",
          {"k.d/kelvane", "k.d/kelvane.so"},
-         "k.d/kelvane", true, "k.d/kelvane.so", "k.d/Help", "k.d/kelvane.ini"},
+         "k.d/kelvane",
+         true,
+         "k.d/kelvane.so",
+         "k.d/Help",
+         "k.d/kelvane.ini"},
         {"a lone executable stays portable, its missing engine named beside it",
          {"alone/kelvane"},
-         "alone/kelvane", true, "alone/kelvane.so", "alone/Help", "alone/kelvane.ini"},
+         "alone/kelvane",
+         true,
+         "alone/kelvane.so",
+         "alone/Help",
+         "alone/kelvane.ini"},
         {"installed engine: the prefix's folders and the user's configuration",
          {"usr/bin/kelvane", "usr/lib/kelvane/kelvane.so"},
-         "usr/bin/kelvane", false, "usr/lib/kelvane/kelvane.so", "usr/share/kelvane/Help",
+         "usr/bin/kelvane",
+         false,
+         "usr/lib/kelvane/kelvane.so",
+         "usr/share/kelvane/Help",
          "~/.config/kelvane/kelvane.ini"},
         {"installed help alone (a broken engine install) still means installed",
          {"usr/bin/kelvane", "usr/share/kelvane/Help/index.htm"},
-         "usr/bin/kelvane", false, "usr/lib/kelvane/kelvane.so", "usr/share/kelvane/Help",
+         "usr/bin/kelvane",
+         false,
+         "usr/lib/kelvane/kelvane.so",
+         "usr/share/kelvane/Help",
          "~/.config/kelvane/kelvane.ini"},
     };
     for (const LayoutCase &c : cases) {
@@ -86,9 +108,9 @@ TEST_F(Layout, InstalledSettingsFollowAnAbsoluteXdgConfigHomeAndIgnoreARelativeO
 {
     Make("usr/bin/kelvane");
     Make("usr/lib/kelvane/kelvane.so");
-    EXPECT_EQ(LocateFiles(At("usr/bin/kelvane"), Installed, "/elsewhere/conf", "/home/u")
-                  .SettingsFile,
-              "/elsewhere/conf/kelvane/kelvane.ini");
+    EXPECT_EQ(
+        LocateFiles(At("usr/bin/kelvane"), Installed, "/elsewhere/conf", "/home/u").SettingsFile,
+        "/elsewhere/conf/kelvane/kelvane.ini");
     EXPECT_EQ(LocateFiles(At("usr/bin/kelvane"), Installed, "conf", "/home/u").SettingsFile,
               "/home/u/.config/kelvane/kelvane.ini");
 }
@@ -97,9 +119,8 @@ TEST_F(Layout, TheGamesFolderFindsTheSameTreeThroughItsOwnRelativePaths)
 {
     Make("usr/games/kelvane");
     Make("usr/lib/kelvane/kelvane.so");
-    const FileLayout layout = LocateFiles(At("usr/games/kelvane"),
-                                          {"../lib/kelvane", "../share/games/kelvane/Help"}, "",
-                                          "/home/u");
+    const FileLayout layout = LocateFiles(
+        At("usr/games/kelvane"), {"../lib/kelvane", "../share/games/kelvane/Help"}, "", "/home/u");
     EXPECT_FALSE(layout.Portable);
     EXPECT_EQ(layout.EngineLibrary, At("usr/lib/kelvane/kelvane.so"));
     EXPECT_EQ(layout.HelpFolder, At("usr/share/games/kelvane/Help"));
@@ -119,7 +140,8 @@ TEST_F(Layout, TheSettingsFolderIsMadePrivateOnFirstSaveAndAFileInTheWayIsAFailu
 {
     const std::string file = At("home/.config/kelvane/kelvane.ini");
     ASSERT_TRUE(MakeFolderFor(file));
-    struct stat info {};
+    struct stat info {
+    };
     ASSERT_EQ(stat(At("home/.config/kelvane").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(file))) << "only the folder is made";
