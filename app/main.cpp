@@ -1,4 +1,5 @@
 // Kelvane: start-up. Refuses small screens, creates the windows and runs the event loop.
+#include "command_line.h"
 #include "main_window.h"
 
 #include <QApplication>
@@ -9,10 +10,13 @@
 
 int main(int argc, char **argv)
 {
+    if (const int exitCode = HandleCommandLine(argc, argv); exitCode >= 0)
+        return exitCode;
     // Sizes are pixels as laid out; the desktop's scale factor must not stretch them.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     QApplication app(argc, argv);
     QApplication::setApplicationName("Kelvane");
+    QGuiApplication::setDesktopFileName(DesktopFileName());
     QApplication::setApplicationDisplayName("Kelvane");
 
     const QScreen *screen = QGuiApplication::primaryScreen();

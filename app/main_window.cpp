@@ -3,6 +3,7 @@
 
 #include "artwork.h"
 #include "best_dialog.h"
+#include "file_layout.h"
 #include "level_table.h"
 #include "settings.h"
 #include "settings_dialog.h"
@@ -28,7 +29,6 @@ namespace {
 const char *const HomePageAddress = "https://kelvane.example.org/";
 const char *const SponsorAddress = "https://www.example.org/";
 const char *const SponsorName = "Example";
-const char *const HelpDocument = "Help/index.htm";
 const QColor LabelNavy(0, 0, 128);
 const QColor WindowCream(255, 251, 240);
 
@@ -49,22 +49,17 @@ uint32_t ReadMillisecondClock()
 
 bool ScreenFits(QSize screen) { return screen.width() >= 1024 && screen.height() >= 768; }
 
-QString ExecutableSibling(const QString &executable, const QString &ext)
-{
-    const QFileInfo info(executable);
-    QString name = info.fileName();
-    const auto dot = name.lastIndexOf('.');
-    if (dot > 0)
-        name.truncate(dot);
-    return info.dir().filePath(name + ext);
-}
-
 MainWindowOptions DefaultMainWindowOptions()
 {
     MainWindowOptions options;
-    const QString executable = QCoreApplication::applicationFilePath();
-    options.SettingsFile = ExecutableSibling(executable, ".ini");
-    options.EngineLibrary = ExecutableSibling(executable, ".so");
+    const FileLayout layout =
+        LocateFiles(QCoreApplication::applicationFilePath().toStdString(), BuiltInstallFolders(),
+                    qEnvironmentVariable("XDG_CONFIG_HOME").toStdString(),
+                    QDir::homePath().toStdString());
+    options.SettingsFile = QString::fromStdString(layout.SettingsFile);
+    options.EngineLibrary = QString::fromStdString(layout.EngineLibrary);
+    options.HelpFolder = QString::fromStdString(layout.HelpFolder);
+    options.MakeSettingsFolder = !layout.Portable;
     return options;
 }
 
@@ -194,9 +189,10 @@ void TfrmMain::CreateLayout()
     lblLevel = menuLabel("Level...", 536, [this] { lblLevelClick(); });
     lblSettings = menuLabel("Settings", 560, [this] { lblSettingsClick(); });
     lblBestTimes = menuLabel("Best Times", 584, [this] { lblBestTimesClick(); });
-    // A relative path, so the help is found from the folder the game was started in.
+    // The help beside the program or in its installed data folder, never the current one.
     lblHelp = menuLabel("Help", 608, [this] {
-        OpenLink(QUrl::fromLocalFile(QDir::current().absoluteFilePath(HelpDocument)).toString());
+        OpenLink(QUrl::fromLocalFile(QDir(Options.HelpFolder).absoluteFilePath("index.htm"))
+                     .toString());
     });
 
     PopupMenu1 = new QMenu(this);
@@ -310,6 +306,10 @@ void TfrmMain::SaveSettingsNow()
     window.Top = y();
     window.MaxScale = MaxScale;
     window.Best = Best;
+    // An installed program keeps its settings in the user's configuration folder, which
+    // may not exist yet; SaveSettings reports a folder that cannot be made.
+    if (Options.MakeSettingsFolder)
+        MakeFolderFor(Options.SettingsFile.toStdString());
     const QString error = SaveSettings(Options.SettingsFile, *GameState, window);
     if (!error.isEmpty())
         Options.ShowError(error);

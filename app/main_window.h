@@ -29,20 +29,20 @@ uint32_t ReadMillisecondClock();
 // A screen of at least 1024 x 768 pixels.
 bool ScreenFits(QSize screen);
 
-// "The executable's path with the extension replaced": drop a final extension, add `ext`.
-QString ExecutableSibling(const QString &executable, const QString &ext);
-
 // Where the window finds its files and how it talks to the player; tests replace these.
 struct MainWindowOptions {
     QString SettingsFile;
     QString EngineLibrary;
+    QString HelpFolder;              // holds index.htm
+    bool MakeSettingsFolder = false; // create the settings file's folder before saving
     std::function<void(const QString &)> ShowError; // default: an error message box
     // Asks for a record holder's name; false when the player cancels.
     std::function<bool(const QString &prompt, QString &name)> AskName;
     std::function<uint32_t()> Clock = ReadMillisecondClock;
 };
 
-// The files beside the running executable.
+// The running executable's files: beside it when run from its own folder, else where the
+// installed layout puts them.
 MainWindowOptions DefaultMainWindowOptions();
 
 class TfrmMain : public QWidget, private GameView, private EngineSinkTarget {

@@ -3,9 +3,9 @@
 #include "board_text.h"
 
 #include "engine_object.h"
+#include "file_layout.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
@@ -33,7 +33,9 @@ const char Usage[] =
     "  --checking N    mine markers: 0 Minimal, 1 Optimal (default), 2 Maximal\n"
     "  --depth N       work budget 2^N steps, 20 to 30 (default 25)\n"
     "  --repeat N      run N times and report the fastest\n"
-    "  --engine PATH   the engine library (default: kelvane.so beside this program)\n";
+    "  --engine PATH   the engine library (default: kelvane.so beside this program, else\n"
+    "                  the installed one)\n"
+    "  --version       print the version and exit\n";
 
 // The front end's sink: it shows nothing, and remembers how the run ended.
 struct QuietSink {
@@ -65,13 +67,9 @@ const EngineEventsTable QuietTable = {Nothing2, Nothing2, Nothing0, Nothing3,
 
 std::string OwnFolder()
 {
-    char path[4096];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return ".";
-    path[n] = '\0';
-    std::string s(path);
-    const size_t slash = s.rfind('/');
-    return slash == std::string::npos ? "." : s.substr(0, slash);
+    const std::string path = OwnExecutable();
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
 bool ParseCount(const char *text, long min, long max, int32_t &out)
@@ -96,13 +94,16 @@ int main(int argc, char **argv)
 {
     bool fairPlay = false, simple = false, dupCheck = true;
     int32_t checking = 1, depth = 25, repeat = 1;
-    std::string enginePath = OwnFolder() + "/kelvane.so";
+    std::string enginePath = EngineNear(OwnFolder(), BuiltInstallFolders());
     const char *file = nullptr;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
         if (arg == "--help" || arg == "-h") {
             std::fputs(Usage, stdout);
+            return 0;
+        } else if (arg == "--version") {
+            std::printf("kelvane-solve %s\n", KELVANE_VERSION);
             return 0;
         } else if (arg == "--fair-play")
             fairPlay = true;

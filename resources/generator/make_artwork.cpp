@@ -1,6 +1,7 @@
-// Draws every picture of Kelvane and writes them as PNG files into one folder.
+// Draws every picture of Kelvane and writes them as PNG files into one folder; with a
+// second folder, also the desktop's icons (PNG in every menu size, and SVG).
 //
-//   QT_QPA_PLATFORM=offscreen kelvane-make-artwork resources/images
+//   QT_QPA_PLATFORM=offscreen kelvane-make-artwork resources/images [resources/icons]
 //
 // The output is committed, so a normal build never runs this program. Every picture is
 // drawn from fixed seeds: running it again gives the same files.
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
+#include <QSvgGenerator>
 #include <QTextStream>
 
 #include <algorithm>
@@ -659,13 +661,12 @@ QImage MakeBestBackground()
 }
 
 // ---------------------------------------------------------------------------------------------
-// MAINICON: a mine on a tile of ice
+// MAINICON: a mine on a tile of ice. The desktop icons are the same drawing at other sizes
+// and as SVG, so the window and the menu show one picture.
 
-QImage MakeIcon()
+// Paints the icon on a 32 x 32 unit square.
+void PaintIcon(QPainter &painter)
 {
-    QImage image(32, 32, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
 
     QLinearGradient tile(0, 0, 32, 32);
@@ -691,7 +692,38 @@ QImage MakeIcon()
     painter.drawEllipse(c, 7.0, 7.0);
     painter.setBrush(QColor(255, 255, 255, 220));
     painter.drawEllipse(c - QPointF(2.6, 2.6), 1.8, 1.8);
+}
+
+QImage MakeIcon(int size = 32)
+{
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.scale(size / 32.0, size / 32.0);
+    PaintIcon(painter);
     return image;
+}
+
+// The desktop's icons: kelvane-SIZE.png for each size the menus use, and kelvane.svg.
+bool WriteDesktopIcons(const QDir &dir)
+{
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString path = dir.filePath(QString("kelvane-%1.png").arg(size));
+        if (!MakeIcon(size).save(path, "PNG", 9))
+            return false;
+        QTextStream(stdout) << path << "  " << size << "x" << size << "\n";
+    }
+    QSvgGenerator svg;
+    svg.setFileName(dir.filePath("kelvane.svg"));
+    svg.setSize(QSize(32, 32));
+    svg.setViewBox(QRect(0, 0, 32, 32));
+    svg.setTitle("Kelvane");
+    svg.setDescription("A mine on a tile of ice");
+    QPainter painter;
+    if (!painter.begin(&svg))
+        return false;
+    PaintIcon(painter);
+    return painter.end();
 }
 
 struct Output {
@@ -704,8 +736,8 @@ struct Output {
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        QTextStream(stderr) << "usage: kelvane-make-artwork OUTPUT_DIR\n";
+    if (argc != 2 && argc != 3) {
+        QTextStream(stderr) << "usage: kelvane-make-artwork OUTPUT_DIR [ICON_DIR]\n";
         return 2;
     }
     const QDir dir(QString::fromLocal8Bit(argv[1]));
@@ -736,6 +768,13 @@ int main(int argc, char **argv)
         }
         QTextStream(stdout) << path << "  " << out.image.width() << "x" << out.image.height()
                             << "\n";
+    }
+    if (argc == 3) {
+        const QDir icons(QString::fromLocal8Bit(argv[2]));
+        if ((!icons.exists() && !QDir().mkpath(icons.path())) || !WriteDesktopIcons(icons)) {
+            QTextStream(stderr) << "cannot write the icons to " << icons.path() << "\n";
+            return 1;
+        }
     }
     return 0;
 }

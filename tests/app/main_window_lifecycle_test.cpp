@@ -1,6 +1,9 @@
 #include "main_window_fixture.h"
 
+#include <QDesktopServices>
+#include <QDir>
 #include <QFile>
+#include <QUrl>
 
 namespace {
 
@@ -10,13 +13,6 @@ TEST(StartUp, ScreenCheck_RefusesAnythingBelow1024x768)
     EXPECT_FALSE(ScreenFits(QSize(1024, 767)));
     EXPECT_FALSE(ScreenFits(QSize(1023, 768)));
     EXPECT_TRUE(ScreenFits(QSize(1920, 1080)));
-}
-
-TEST(StartUp, FilesBesideTheExecutable_ReplaceItsExtension)
-{
-    EXPECT_EQ(ExecutableSibling("/opt/k/kelvane", ".ini"), "/opt/k/kelvane.ini");
-    EXPECT_EQ(ExecutableSibling("/opt/k/kelvane.bin", ".so"), "/opt/k/kelvane.so");
-    EXPECT_EQ(ExecutableSibling("/opt/k.d/kelvane", ".so"), "/opt/k.d/kelvane.so");
 }
 
 TEST_F(MainWindowTest, Window_HasItsFixedClientAreaAndCaption)
@@ -84,6 +80,45 @@ TEST_F(MainWindowTest, SettingsFile_IsInForceBeforeTheFirstShowing)
     EXPECT_EQ(Window->MaxScale, 0);
 }
 
+// Receives the addresses the window asks the desktop to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> Opened;
+public slots:
+    void Open(const QUrl &url) { Opened << url; }
+};
+
+TEST_F(MainWindowTest, HelpLabel_OpensTheHelpFolderItWasGiven_WhateverTheCurrentFolder)
+{
+    MainWindowOptions options = Options();
+    options.HelpFolder = Folder.filePath("share/kelvane/Help");
+    Window = std::make_unique<TfrmMain>(options);
+    Window->show();
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("file", &catcher, "Open");
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(QDir::rootPath());
+    QTest::mouseClick(Window->lblHelp, Qt::LeftButton, {}, QPoint(5, 5));
+    QDir::setCurrent(before);
+    QDesktopServices::unsetUrlHandler("file");
+    ASSERT_EQ(catcher.Opened.size(), 1);
+    EXPECT_EQ(catcher.Opened[0], QUrl::fromLocalFile(options.HelpFolder + "/index.htm"));
+}
+
+TEST_F(MainWindowTest, InstalledSettings_MakeTheirFolderOnTheFirstSave)
+{
+    MainWindowOptions options = Options();
+    options.SettingsFile = Folder.filePath("home/.config/kelvane/kelvane.ini");
+    options.MakeSettingsFolder = true;
+    Window = std::make_unique<TfrmMain>(options);
+    Window->show();
+    Errors.clear();
+    EXPECT_TRUE(Window->close());
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
+    EXPECT_TRUE(QFile::exists(options.SettingsFile));
+}
+
 TEST_F(MainWindowTest, UnwritableSettingsFile_IsReported_AndTheWindowStillCloses)
 {
     MainWindowOptions options = Options();
@@ -99,3 +134,5 @@ TEST_F(MainWindowTest, UnwritableSettingsFile_IsReported_AndTheWindowStillCloses
 }
 
 } // namespace
+
+#include "main_window_lifecycle_test.moc"

@@ -8,6 +8,9 @@
 #include "artwork.h"
 
 #include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QSvgRenderer>
 #include <QImage>
 #include <QProcess>
 #include <QString>
@@ -208,12 +211,12 @@ TEST(ArtworkPackaging, LoadKeyedArtwork_ClearsExactlyTheKeyColouredPixels)
     }
 }
 
-TEST(ArtworkPackaging, TheGeneratorRunAgain_ReproducesEveryPackedPicture)
+TEST(ArtworkPackaging, TheGeneratorRunAgain_ReproducesEveryPackedPictureAndDesktopIcon)
 {
-    QTemporaryDir out;
-    ASSERT_TRUE(out.isValid());
+    QTemporaryDir out, icons;
+    ASSERT_TRUE(out.isValid() && icons.isValid());
     QProcess generator;
-    generator.start(QStringLiteral(KELVANE_ARTWORK_GENERATOR), {out.path()});
+    generator.start(QStringLiteral(KELVANE_ARTWORK_GENERATOR), {out.path(), icons.path()});
     ASSERT_TRUE(generator.waitForFinished(100000));
     ASSERT_EQ(generator.exitStatus(), QProcess::NormalExit);
     ASSERT_EQ(generator.exitCode(), 0) << generator.readAllStandardError().toStdString();
@@ -224,6 +227,47 @@ TEST(ArtworkPackaging, TheGeneratorRunAgain_ReproducesEveryPackedPicture)
         ASSERT_FALSE(made.isNull()) << p.name;
         EXPECT_TRUE(made == packed) << p.name << " differs from what the generator draws";
     }
+
+    // The installed icons: the committed files are the generator's, and the menu's 32-pixel
+    // icon is the window's own.
+    const QDir committed(QStringLiteral(KELVANE_ICON_SOURCE_DIR));
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString name = QString("kelvane-%1.png").arg(size);
+        const QImage made = QImage(icons.filePath(name)).convertToFormat(QImage::Format_ARGB32);
+        const QImage kept = QImage(committed.filePath(name)).convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(made.size(), QSize(size, size)) << name.toStdString();
+        EXPECT_TRUE(made == kept) << name.toStdString() << " differs from what the generator draws";
+        // Readable at every size: a light tile with the dark mine in its middle.
+        const QRgb middle = made.pixel(size / 2, size / 2 + size / 16);
+        const QRgb corner = made.pixel(size / 5, size * 4 / 5);
+        EXPECT_LT(qGray(middle), 60) << name.toStdString();
+        EXPECT_GT(qGray(corner), 120) << name.toStdString();
+        EXPECT_EQ(qAlpha(made.pixel(0, 0)), 0) << name.toStdString() << ": rounded corner";
+    }
+    const QImage menu32 = QImage(icons.filePath("kelvane-32.png")).convertToFormat(QImage::Format_ARGB32);
+    EXPECT_TRUE(menu32 == QImage(":/MAINICON").convertToFormat(QImage::Format_ARGB32));
+    QFile madeSvg(icons.filePath("kelvane.svg")), keptSvg(committed.filePath("kelvane.svg"));
+    ASSERT_TRUE(madeSvg.open(QIODevice::ReadOnly) && keptSvg.open(QIODevice::ReadOnly));
+    const QByteArray svg = madeSvg.readAll();
+    EXPECT_EQ(svg, keptSvg.readAll()) << "kelvane.svg differs from what the generator draws";
+    EXPECT_TRUE(svg.contains("viewBox=\"0 0 32 32\""));
+
+    // The scalable icon is the same drawing: rendered at 64 pixels it matches the PNG.
+    QSvgRenderer renderer(svg);
+    ASSERT_TRUE(renderer.isValid());
+    QImage drawn(64, 64, QImage::Format_ARGB32);
+    drawn.fill(Qt::transparent);
+    QPainter painter(&drawn);
+    renderer.render(&painter);
+    painter.end();
+    const QImage png = QImage(committed.filePath("kelvane-64.png")).convertToFormat(QImage::Format_ARGB32);
+    double difference = 0;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const QRgb a = drawn.pixel(x, y), b = png.pixel(x, y);
+            difference += std::abs(qGray(a) - qGray(b)) + std::abs(qAlpha(a) - qAlpha(b));
+        }
+    EXPECT_LT(difference / (64 * 64), 4.0) << "the SVG and the PNG icons differ";
 }
 
 // ---------------------------------------------------------------------------------------------

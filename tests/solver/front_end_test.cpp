@@ -214,6 +214,17 @@ TEST(SolverFrontEnd, EmptyInputAndBadOptionsExitWithTwo)
     EXPECT_EQ(RunSolve("/no/such/file", "").Exit, 2);
 }
 
+TEST(SolverFrontEnd, HelpAndVersionAnswerAtOnceWithoutReadingAPosition)
+{
+    const Outcome version = RunSolve("--version", "not a position");
+    EXPECT_EQ(version.Exit, 0);
+    EXPECT_EQ(version.Out, "kelvane-solve " KELVANE_VERSION "\n");
+    const Outcome help = RunSolve("--help", "not a position");
+    EXPECT_EQ(help.Exit, 0);
+    EXPECT_NE(help.Out.find("--version"), std::string::npos);
+    EXPECT_NE(help.Out.find("--engine PATH"), std::string::npos);
+}
+
 TEST(SolverFrontEnd, MissingEngineLibraryIsReported)
 {
     const Outcome o = RunSolve("--engine /no/such/kelvane.so", "3 1 0\n...\n");

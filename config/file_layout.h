@@ -1,0 +1,44 @@
+// Where the program's files are. Run from its own folder (the build tree, an unpacked
+// portable folder) everything sits beside the executable; installed under a prefix, the
+// engine and the help sit in the prefix's library and data folders and each user's settings
+// in their configuration folder. No Qt here: the command-line front end uses it too.
+#pragma once
+
+#include <string>
+
+// The installed folders as seen from the folder holding the executables, e.g.
+// "../lib/kelvane" and "../share/kelvane/Help".
+struct InstallFolders {
+    std::string EngineFromBin;
+    std::string HelpFromBin;
+};
+
+// The folders this build installs to.
+InstallFolders BuiltInstallFolders();
+
+struct FileLayout {
+    bool Portable = true;
+    std::string EngineLibrary; // the engine library, kelvane.so
+    std::string HelpFolder;    // the folder holding index.htm
+    std::string SettingsFile;  // kelvane.ini
+};
+
+// The layout decides, never whether a folder is writable: an engine beside the executable
+// means portable; otherwise the installed tree (its engine or help folder) around it means
+// installed; a lone executable stays portable. `configHome` is $XDG_CONFIG_HOME (ignored
+// unless absolute) and `home` is $HOME.
+FileLayout LocateFiles(const std::string &executable, const InstallFolders &installed,
+                       const std::string &configHome, const std::string &home);
+
+// LocateFiles for the running executable and the user's environment.
+FileLayout LocateOwnFiles();
+
+// The engine for a tool beside the game: kelvane.so in `folder`, else the installed one.
+std::string EngineNear(const std::string &folder, const InstallFolders &installed);
+
+// The running executable's full path, through /proc/self/exe; "" when unknown.
+std::string OwnExecutable();
+
+// Creates the missing folders above `file` (mode 0700, as for a configuration folder).
+// True when the folder exists afterwards.
+bool MakeFolderFor(const std::string &file);
