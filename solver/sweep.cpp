@@ -236,11 +236,63 @@ void BuildLayer(const Component &comp, const Plan &plan, size_t p, Layer<Words> 
     }
 }
 
+// Small layers of finished sweeps, kept empty with their memory for the next sweeps of this
+// thread, so that the sweeps of a small position seldom ask the system for memory. A large
+// layer's memory goes back at once.
+template <int Words> std::vector<Layer<Words>> &SpareLayers()
+{
+    thread_local std::vector<Layer<Words>> spare;
+    return spare;
+}
+
+template <int Words> void GiveBack(Layer<Words> &layer)
+{
+    constexpr size_t KeptBytes = size_t{1} << 13;
+    constexpr size_t KeptLayers = 1024;
+    const size_t bytes = layer.Keys.capacity() * sizeof(Key<Words>) +
+                         (layer.Span.capacity() + layer.Future.capacity()) * sizeof(Range) +
+                         layer.Off.capacity() * sizeof(uint64_t) +
+                         layer.Next.capacity() * sizeof(int32_t);
+    std::vector<Layer<Words>> &spare = SpareLayers<Words>();
+    if (bytes == 0 || bytes > KeptBytes || spare.size() >= KeptLayers) {
+        layer = Layer<Words>{};
+        return;
+    }
+    layer.Keys.clear();
+    layer.Span.clear();
+    layer.Future.clear();
+    layer.Off.clear();
+    layer.Next.clear();
+    layer.F = nullptr;
+    layer.Size = layer.Chunk = 0;
+    layer.Scale = 0;
+    if (spare.capacity() == 0) spare.reserve(KeptLayers);
+    spare.push_back(std::move(layer));
+    layer = Layer<Words>{};
+}
+
+template <int Words> void GiveBack(std::vector<Layer<Words>> &layers)
+{
+    for (Layer<Words> &layer : layers)
+        GiveBack(layer);
+    layers.clear();
+}
+
 template <int Words> std::vector<Layer<Words>> FirstLayer(size_t n)
 {
-    std::vector<Layer<Words>> layers(n + 1);
+    std::vector<Layer<Words>> &spare = SpareLayers<Words>();
+    std::vector<Layer<Words>> layers;
+    layers.reserve(n + 1);
+    for (size_t p = 0; p <= n; ++p) {
+        if (spare.empty()) {
+            layers.emplace_back();
+        } else {
+            layers.push_back(std::move(spare.back()));
+            spare.pop_back();
+        }
+    }
     layers[0].Keys.push_back(Key<Words>{});
-    layers[0].Span = {{0, 0}};
+    layers[0].Span.push_back({0, 0});
     return layers;
 }
 
@@ -279,6 +331,8 @@ size_t RaceStates(const Component &comp, const std::vector<Plan> &plans, size_t 
             finished = i;
     }
     layers = std::move(racers[finished].Layers);
+    for (Racer &racer : racers)
+        GiveBack(racer.Layers);
     return finished;
 }
 
@@ -399,6 +453,7 @@ template <int Words> class SweepOf final : public Sweep
         Order = Steps.Order;
         Width = Steps.Width;
     }
+    ~SweepOf() override { GiveBack(Layers); }
 
     bool Prepare(Work &work) override
     {
@@ -574,13 +629,13 @@ template <int Words> class SweepOf final : public Sweep
             MostMines[var] = most;
             Rescale(before.data(), a.Size);
             after.swap(before);
-            Layers[p + 1] = Layer<Words>{};
+            GiveBack(Layers[p + 1]);
             Memory.Release(a.Chunk, &work);
             ++work.UnitsDone;
         }
         work.Claim(-static_cast<int64_t>(2 * largest));
         Memory.Release(0, &work);
-        Layers.clear();
+        GiveBack(Layers);
     }
 
   private:
