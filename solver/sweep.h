@@ -27,10 +27,10 @@ struct NumberList {
 };
 
 struct Component {
-    std::vector<int32_t> VarSize;          // sectors in each variable, 1 to 8
-    std::vector<NumberList> VarNumbers;    // numbers each variable touches
-    std::vector<int32_t> VarColumn, VarRow;       // where it lies, for the sweep order
-    std::vector<int32_t> Need;                    // mines each number still needs
+    std::vector<int32_t> VarSize;           // sectors in each variable, 1 to 8
+    std::vector<NumberList> VarNumbers;     // numbers each variable touches
+    std::vector<int32_t> VarColumn, VarRow; // where it lies, for the sweep order
+    std::vector<int32_t> Need;              // mines each number still needs
 };
 
 class Sweep
