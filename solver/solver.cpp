@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <map>
 #include <new>
 #include <numeric>
 
@@ -39,10 +38,45 @@ constexpr uint64_t MemoryLimit = uint64_t{1} << 27;
 
 enum class Known : uint8_t { Unknown, Mine, Safe };
 
+// An open number and its unknown sectors (at most eight), held in place.
 struct Constraint {
-    int32_t Need;
-    std::vector<int32_t> Cells;
+    int32_t Need = 0;
+    int32_t Size = 0;
+    std::array<int32_t, 8> Of{};
+    const int32_t *begin() const { return Of.data(); }
+    const int32_t *end() const { return Of.data() + Size; }
 };
+
+// Each sector's numbers, at most eight, in the order of the numbers.
+struct Touching {
+    int32_t Count = 0;
+    std::array<int32_t, 8> Of{};
+    bool operator==(const Touching &o) const
+    {
+        return Count == o.Count && std::equal(Of.begin(), Of.begin() + Count, o.Of.begin());
+    }
+};
+
+std::vector<Touching> NumbersOfSectors(const std::vector<Constraint> &constraints, int32_t cells)
+{
+    std::vector<Touching> touching(cells);
+    for (size_t j = 0; j < constraints.size(); ++j)
+        for (int32_t cell : constraints[j])
+            touching[cell].Of[touching[cell].Count++] = static_cast<int32_t>(j);
+    return touching;
+}
+
+// An earlier sector touching exactly the same numbers as this one, or -1. Such a sector is
+// next to the sector's first number, so only that number's sectors are looked at.
+int32_t EarlierTwin(const std::vector<Constraint> &constraints,
+                    const std::vector<Touching> &touching, int32_t cell)
+{
+    for (int32_t other : constraints[touching[cell].Of[0]]) {
+        if (other >= cell) continue;
+        if (touching[other] == touching[cell]) return other;
+    }
+    return -1;
+}
 
 // A probability that is not certain never shows as 0 or 1.
 double Uncertain(double p)
@@ -64,7 +98,7 @@ class Runner
   private:
     bool Settle(std::vector<Known> &known, std::vector<Constraint> &constraints,
                 int32_t &remaining) const;
-    void Count(const std::vector<Constraint> &constraints, bool simplified);
+    void Count(const std::vector<Constraint> &constraints, int32_t cells, bool simplified);
 
     const Position &Pos;
     const Options &Opt;
@@ -81,7 +115,7 @@ bool Runner::Settle(std::vector<Known> &known, std::vector<Constraint> &constrai
         changed = false;
         for (Constraint &con : constraints) {
             int32_t open = 0, mines = 0;
-            for (int32_t cell : con.Cells) {
+            for (int32_t cell : con) {
                 if (known[cell] == Known::Unknown)
                     ++open;
                 else if (known[cell] == Known::Mine)
@@ -90,7 +124,7 @@ bool Runner::Settle(std::vector<Known> &known, std::vector<Constraint> &constrai
             const int32_t need = con.Need - mines;
             if (need < 0 || need > open) return false;
             if (open == 0 || (need != 0 && need != open)) continue;
-            for (int32_t cell : con.Cells) {
+            for (int32_t cell : con) {
                 if (known[cell] != Known::Unknown) continue;
                 known[cell] = need == 0 ? Known::Safe : Known::Mine;
                 if (need != 0) --remaining;
@@ -101,30 +135,28 @@ bool Runner::Settle(std::vector<Known> &known, std::vector<Constraint> &constrai
     if (remaining < 0) return false;
     // What remains of each number, in place.
     for (Constraint &con : constraints) {
-        std::erase_if(con.Cells, [&](int32_t cell) {
+        int32_t kept = 0;
+        for (int32_t k = 0; k < con.Size; ++k) {
+            const int32_t cell = con.Of[k];
             if (known[cell] == Known::Mine) --con.Need;
-            return known[cell] != Known::Unknown;
-        });
+            if (known[cell] == Known::Unknown) con.Of[kept++] = cell;
+        }
+        con.Size = kept;
     }
-    std::erase_if(constraints, [](const Constraint &con) { return con.Cells.empty(); });
+    std::erase_if(constraints, [](const Constraint &con) { return con.Size == 0; });
     return true;
 }
 
-void Runner::Count(const std::vector<Constraint> &constraints, bool simplified)
+void Runner::Count(const std::vector<Constraint> &constraints, int32_t cells, bool simplified)
 {
     if (Meter.Observer == nullptr) return;
-    std::map<int32_t, std::vector<int32_t>> touching;
-    for (size_t j = 0; j < constraints.size(); ++j)
-        for (int32_t cell : constraints[j].Cells)
-            touching[cell].push_back(static_cast<int32_t>(j));
-    int32_t groups = static_cast<int32_t>(touching.size());
-    if (Opt.DupCheck) {
-        std::map<std::vector<int32_t>, int32_t> distinct;
-        for (const auto &entry : touching)
-            distinct[entry.second] = 0;
-        groups = static_cast<int32_t>(distinct.size());
+    const std::vector<Touching> touching = NumbersOfSectors(constraints, cells);
+    int32_t closed = 0, groups = 0;
+    for (int32_t cell = 0; cell < cells; ++cell) {
+        if (touching[cell].Count == 0) continue;
+        ++closed;
+        if (!Opt.DupCheck || EarlierTwin(constraints, touching, cell) < 0) ++groups;
     }
-    const auto closed = static_cast<int32_t>(touching.size());
     const auto numbers = static_cast<int32_t>(constraints.size());
     if (simplified)
         Meter.Observer->SimplifiedCounts(closed, numbers, groups);
@@ -168,7 +200,8 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
         for (int32_t r = 0; r < height; ++r) {
             const int32_t i = Pos.Index(c, r);
             if (Pos.State[i] != Cell::Open) continue;
-            Constraint con{Pos.Number[i], {}};
+            Constraint con;
+            con.Need = Pos.Number[i];
             for (int32_t dc = -1; dc <= 1; ++dc) {
                 for (int32_t dr = -1; dr <= 1; ++dr) {
                     const int32_t nc = c + dc, nr = r + dr;
@@ -178,16 +211,16 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
                     if (known[j] == Known::Mine)
                         --con.Need;
                     else if (known[j] == Known::Unknown)
-                        con.Cells.push_back(j);
+                        con.Of[con.Size++] = j;
                 }
             }
-            if (con.Need < 0 || con.Need > static_cast<int32_t>(con.Cells.size())) return false;
-            if (!con.Cells.empty()) constraints.push_back(std::move(con));
+            if (con.Need < 0 || con.Need > con.Size) return false;
+            if (con.Size != 0) constraints.push_back(con);
         }
     }
-    Count(constraints, false);
+    Count(constraints, cells, false);
     if (!Settle(known, constraints, remaining)) return false;
-    Count(constraints, true);
+    Count(constraints, cells, true);
 
     // Components: sectors linked through shared numbers.
     std::vector<int32_t> owner(cells, -1); // a number touching the sector
@@ -199,7 +232,7 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
         return x;
     };
     for (size_t j = 0; j < constraints.size(); ++j) {
-        for (int32_t cell : constraints[j].Cells) {
+        for (int32_t cell : constraints[j]) {
             if (owner[cell] < 0)
                 owner[cell] = static_cast<int32_t>(j);
             else
@@ -212,7 +245,7 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
 
     struct Part {
         Component Comp;
-        std::vector<std::vector<int32_t>> VarCells;
+        std::vector<std::array<int32_t, 8>> VarCells; // the first VarSize of each
         std::unique_ptr<Sweep> Solver;
     };
     std::vector<Part> parts;
@@ -227,39 +260,32 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
         localOf[j] = static_cast<int32_t>(part.Comp.Need.size());
         part.Comp.Need.push_back(constraints[j].Need);
     }
-    // Each sector's numbers (at most eight), in a fixed order, decide its group.
-    using Numbers = std::array<int32_t, 8>;
-    Numbers none;
-    none.fill(-1);
-    std::vector<Numbers> numbersOf(cells, none);
-    std::vector<int32_t> numberCount(cells, 0);
-    for (size_t j = 0; j < constraints.size(); ++j)
-        for (int32_t cell : constraints[j].Cells)
-            numbersOf[cell][numberCount[cell]++] = localOf[j];
-    std::vector<std::map<Numbers, int32_t>> groupOf(parts.size());
+    // Each sector's numbers decide its group: with duplicate checking, sectors touching
+    // exactly the same numbers are one variable.
+    const std::vector<Touching> numbersOf = NumbersOfSectors(constraints, cells);
+    std::vector<int32_t> varOf(cells, -1);
     for (int32_t i = 0; i < cells; ++i) {
         if (owner[i] < 0 || known[i] != Known::Unknown) continue;
-        const int32_t p = partOf[root(owner[i])];
-        Part &part = parts[p];
+        Part &part = parts[partOf[root(owner[i])]];
         int32_t var = -1;
         if (Opt.DupCheck) {
-            const auto found = groupOf[p].find(numbersOf[i]);
-            if (found != groupOf[p].end())
-                var = found->second;
-            else
-                groupOf[p].emplace(numbersOf[i], static_cast<int32_t>(part.VarCells.size()));
+            const int32_t twin = EarlierTwin(constraints, numbersOf, i);
+            if (twin >= 0) var = varOf[twin];
         }
         if (var < 0) {
             var = static_cast<int32_t>(part.VarCells.size());
             part.VarCells.emplace_back();
             part.Comp.VarSize.push_back(0);
-            part.Comp.VarNumbers.emplace_back(numbersOf[i].begin(),
-                                              numbersOf[i].begin() + numberCount[i]);
+            NumberList numbers;
+            numbers.Count = numbersOf[i].Count;
+            for (int32_t k = 0; k < numbers.Count; ++k)
+                numbers.Of[k] = localOf[numbersOf[i].Of[k]];
+            part.Comp.VarNumbers.push_back(numbers);
             part.Comp.VarColumn.push_back(i / height);
             part.Comp.VarRow.push_back(i % height);
         }
-        part.VarCells[var].push_back(i);
-        ++part.Comp.VarSize[var];
+        varOf[i] = var;
+        part.VarCells[var][part.Comp.VarSize[var]++] = i;
     }
 
     Meter.Figures.Runs = static_cast<int32_t>(parts.size());
@@ -274,9 +300,10 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
         Part &part = parts[p];
         Meter.Figures.Run = static_cast<int32_t>(p + 1);
         if (Meter.Observer != nullptr)
-            for (const auto &group : part.VarCells)
-                for (int32_t cell : group)
-                    Meter.Observer->Working(cell / height, cell % height);
+            for (size_t v = 0; v < part.VarCells.size(); ++v)
+                for (int32_t k = 0; k < part.Comp.VarSize[v]; ++k)
+                    Meter.Observer->Working(part.VarCells[v][k] / height,
+                                            part.VarCells[v][k] % height);
         const int32_t sectors =
             std::accumulate(part.Comp.VarSize.begin(), part.Comp.VarSize.end(), 0);
         part.Solver = MakeSweep(part.Comp, std::min(remaining, sectors), Meter);
@@ -396,8 +423,8 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
                 p = 1.0;
             else
                 p = Uncertain(sweep.ExpectedMines[v] / size);
-            for (int32_t cell : part.VarCells[v])
-                probability[cell] = p;
+            for (int32_t k = 0; k < size; ++k)
+                probability[part.VarCells[v][k]] = p;
         }
     }
     return true;

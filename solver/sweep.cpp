@@ -35,7 +35,8 @@ struct Touch {
 
 struct Plan {
     std::vector<int32_t> Order;
-    std::vector<std::vector<Touch>> Touches;
+    std::vector<Touch> Touches;      // every step's, one after another
+    std::vector<int32_t> FirstTouch; // where step p's begin; one past the end last
     int32_t Width = 0;
     // A bound on the states the sweep may keep, summed over its steps: the needs each open
     // number can still have, multiplied together.
@@ -55,12 +56,13 @@ Plan MakePlan(const Component &comp, std::vector<int32_t> order)
         }
     }
     Plan plan;
-    plan.Touches.resize(order.size());
+    plan.FirstTouch.reserve(order.size() + 1);
     std::vector<int32_t> slotOf(numbers, -1);
     std::vector<bool> used;
     int32_t inUse = 0;
     for (size_t p = 0; p < order.size(); ++p) {
         const int32_t var = order[p];
+        plan.FirstTouch.push_back(static_cast<int32_t>(plan.Touches.size()));
         for (int32_t j : comp.VarNumbers[var]) {
             int32_t add = 0;
             if (first[j] == static_cast<int32_t>(p)) {
@@ -74,7 +76,7 @@ Plan MakePlan(const Component &comp, std::vector<int32_t> order)
                 plan.Width = std::max(plan.Width, ++inUse);
             }
             left[j] -= comp.VarSize[var];
-            plan.Touches[p].push_back({slotOf[j], add, left[j]});
+            plan.Touches.push_back({slotOf[j], add, left[j]});
         }
         for (int32_t j : comp.VarNumbers[var]) {
             if (last[j] == static_cast<int32_t>(p)) {
@@ -90,6 +92,7 @@ Plan MakePlan(const Component &comp, std::vector<int32_t> order)
                 states *= std::min(comp.Need[j], left[j]) + 1;
         plan.Cost += std::min(states, 1e30);
     }
+    plan.FirstTouch.push_back(static_cast<int32_t>(plan.Touches.size()));
     plan.Order = std::move(order);
     return plan;
 }
@@ -198,7 +201,8 @@ void BuildLayer(const Component &comp, const Plan &plan, size_t p, Layer<Words> 
                 int32_t maxMines, KeyIndex<Words> &index, Work &work)
 {
     const int32_t size = comp.VarSize[plan.Order[p]];
-    const std::vector<Touch> &touches = plan.Touches[p];
+    const Touch *const touchesBegin = plan.Touches.data() + plan.FirstTouch[p];
+    const Touch *const touchesEnd = plan.Touches.data() + plan.FirstTouch[p + 1];
     const size_t states = a.Keys.size();
     a.Next.assign(states * (size + 1), -1);
     index.Reset(states);
@@ -208,13 +212,13 @@ void BuildLayer(const Component &comp, const Plan &plan, size_t p, Layer<Words> 
         for (int32_t k = 0; k <= size && lo + k <= maxMines; ++k) {
             Key<Words> key = a.Keys[st];
             bool fits = true;
-            for (const Touch &t : touches) {
-                const int v = key.Get(t.Slot) + t.Add - k;
-                if (v < 0 || v > t.Cap) {
+            for (const Touch *t = touchesBegin; t != touchesEnd; ++t) {
+                const int v = key.Get(t->Slot) + t->Add - k;
+                if (v < 0 || v > t->Cap) {
                     fits = false;
                     break;
                 }
-                key.Set(t.Slot, v);
+                key.Set(t->Slot, v);
             }
             if (!fits) continue;
             bool added = false;
@@ -232,11 +236,63 @@ void BuildLayer(const Component &comp, const Plan &plan, size_t p, Layer<Words> 
     }
 }
 
+// Small layers of finished sweeps, kept empty with their memory for the next sweeps of this
+// thread, so that the sweeps of a small position seldom ask the system for memory. A large
+// layer's memory goes back at once.
+template <int Words> std::vector<Layer<Words>> &SpareLayers()
+{
+    thread_local std::vector<Layer<Words>> spare;
+    return spare;
+}
+
+template <int Words> void GiveBack(Layer<Words> &layer)
+{
+    constexpr size_t KeptBytes = size_t{1} << 13;
+    constexpr size_t KeptLayers = 1024;
+    const size_t bytes = layer.Keys.capacity() * sizeof(Key<Words>) +
+                         (layer.Span.capacity() + layer.Future.capacity()) * sizeof(Range) +
+                         layer.Off.capacity() * sizeof(uint64_t) +
+                         layer.Next.capacity() * sizeof(int32_t);
+    std::vector<Layer<Words>> &spare = SpareLayers<Words>();
+    if (bytes == 0 || bytes > KeptBytes || spare.size() >= KeptLayers) {
+        layer = Layer<Words>{};
+        return;
+    }
+    layer.Keys.clear();
+    layer.Span.clear();
+    layer.Future.clear();
+    layer.Off.clear();
+    layer.Next.clear();
+    layer.F = nullptr;
+    layer.Size = layer.Chunk = 0;
+    layer.Scale = 0;
+    if (spare.capacity() == 0) spare.reserve(KeptLayers);
+    spare.push_back(std::move(layer));
+    layer = Layer<Words>{};
+}
+
+template <int Words> void GiveBack(std::vector<Layer<Words>> &layers)
+{
+    for (Layer<Words> &layer : layers)
+        GiveBack(layer);
+    layers.clear();
+}
+
 template <int Words> std::vector<Layer<Words>> FirstLayer(size_t n)
 {
-    std::vector<Layer<Words>> layers(n + 1);
+    std::vector<Layer<Words>> &spare = SpareLayers<Words>();
+    std::vector<Layer<Words>> layers;
+    layers.reserve(n + 1);
+    for (size_t p = 0; p <= n; ++p) {
+        if (spare.empty()) {
+            layers.emplace_back();
+        } else {
+            layers.push_back(std::move(spare.back()));
+            spare.pop_back();
+        }
+    }
     layers[0].Keys.push_back(Key<Words>{});
-    layers[0].Span = {{0, 0}};
+    layers[0].Span.push_back({0, 0});
     return layers;
 }
 
@@ -275,6 +331,8 @@ size_t RaceStates(const Component &comp, const std::vector<Plan> &plans, size_t 
             finished = i;
     }
     layers = std::move(racers[finished].Layers);
+    for (Racer &racer : racers)
+        GiveBack(racer.Layers);
     return finished;
 }
 
@@ -284,23 +342,27 @@ std::vector<Plan> CandidatePlans(const Component &comp)
     std::vector<int32_t> byColumn(comp.VarSize.size());
     std::iota(byColumn.begin(), byColumn.end(), 0);
     std::vector<int32_t> byRow = byColumn;
-    std::stable_sort(byColumn.begin(), byColumn.end(), [&](int32_t a, int32_t b) {
+    // No two variables start at the same sector, so the orders need no stable sort.
+    std::sort(byColumn.begin(), byColumn.end(), [&](int32_t a, int32_t b) {
         return std::pair(comp.VarColumn[a], comp.VarRow[a]) <
                std::pair(comp.VarColumn[b], comp.VarRow[b]);
     });
-    std::stable_sort(byRow.begin(), byRow.end(), [&](int32_t a, int32_t b) {
+    std::sort(byRow.begin(), byRow.end(), [&](int32_t a, int32_t b) {
         return std::pair(comp.VarRow[a], comp.VarColumn[a]) <
                std::pair(comp.VarRow[b], comp.VarColumn[b]);
     });
     std::vector<Plan> plans;
+    plans.reserve(4);
     plans.push_back(MakePlan(comp, byColumn));
     plans.push_back(MakePlan(comp, byRow));
     if (comp.VarSize.size() > 16) {
         plans.push_back(MakePlan(comp, {byColumn.rbegin(), byColumn.rend()}));
         plans.push_back(MakePlan(comp, {byRow.rbegin(), byRow.rend()}));
     }
-    std::stable_sort(plans.begin(), plans.end(),
-                     [](const Plan &a, const Plan &b) { return a.Cost < b.Cost; });
+    // Best bound first, ties in the order above (an insertion sort: four plans at most).
+    for (size_t i = 1; i < plans.size(); ++i)
+        for (size_t j = i; j > 0 && plans[j].Cost < plans[j - 1].Cost; --j)
+            std::swap(plans[j], plans[j - 1]);
     // Cheap sweeps take the best bound; the others race the orders within reach of it.
     constexpr double WorthTrying = 1e5;
     size_t count = 1;
@@ -391,6 +453,7 @@ template <int Words> class SweepOf final : public Sweep
         Order = Steps.Order;
         Width = Steps.Width;
     }
+    ~SweepOf() override { GiveBack(Layers); }
 
     bool Prepare(Work &work) override
     {
@@ -566,13 +629,13 @@ template <int Words> class SweepOf final : public Sweep
             MostMines[var] = most;
             Rescale(before.data(), a.Size);
             after.swap(before);
-            Layers[p + 1] = Layer<Words>{};
+            GiveBack(Layers[p + 1]);
             Memory.Release(a.Chunk, &work);
             ++work.UnitsDone;
         }
         work.Claim(-static_cast<int64_t>(2 * largest));
         Memory.Release(0, &work);
-        Layers.clear();
+        GiveBack(Layers);
     }
 
   private:

@@ -10,6 +10,7 @@
 
 #include "work.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -17,11 +18,19 @@
 namespace kelvane::solver
 {
 
+// The numbers one variable touches, at most eight.
+struct NumberList {
+    int32_t Count = 0;
+    std::array<int32_t, 8> Of{};
+    const int32_t *begin() const { return Of.data(); }
+    const int32_t *end() const { return Of.data() + Count; }
+};
+
 struct Component {
-    std::vector<int32_t> VarSize;                 // sectors in each variable, 1 to 8
-    std::vector<std::vector<int32_t>> VarNumbers; // numbers each variable touches
-    std::vector<int32_t> VarColumn, VarRow;       // where it lies, for the sweep order
-    std::vector<int32_t> Need;                    // mines each number still needs
+    std::vector<int32_t> VarSize;           // sectors in each variable, 1 to 8
+    std::vector<NumberList> VarNumbers;     // numbers each variable touches
+    std::vector<int32_t> VarColumn, VarRow; // where it lies, for the sweep order
+    std::vector<int32_t> Need;              // mines each number still needs
 };
 
 class Sweep

@@ -1,8 +1,10 @@
 // kelvane-corpus: writes the engine's position corpus, seeded so that it is reproducible.
 //   kelvane-corpus OUTPUT_DIR
 // Files: beginner.txt, intermediate.txt, expert.txt, ultra.txt (positions from games of a
-// careful simulated player on the fixed levels) and hard.txt (lattices, revealed rows,
-// lone numbers on an empty field, dense reveals and extreme custom fields).
+// careful simulated player on the fixed levels), hard.txt (lattices, revealed rows,
+// lone numbers on an empty field, dense reveals and extreme custom fields) and dense.txt
+// (lattices with more mines, up to 40 % of the closed sectors, and checker lattices with a
+// share of their numbers taken away: the widest sweeps, not all within the default budget).
 #include "board_text.h"
 #include "simulated_play.h"
 
@@ -144,5 +146,37 @@ int main(int argc, char **argv)
         hard.push_back(n);
     for (const Named &n : PlayPositions("Custom 8x8 0", 8, 8, 0, 2, 7))
         hard.push_back(n);
-    return Write(dir + "/hard.txt", hard) ? 0 : 1;
+    if (!Write(dir + "/hard.txt", hard)) return 1;
+
+    std::vector<Named> widest;
+    // Every other sector of every other row open, or every other sector of a checkerboard
+    // with a share of those left closed.
+    auto checkerHalf = [](int32_t c, int32_t r, uint32_t x) {
+        return (c + r) % 2 == 0 && x % 2 == 0;
+    };
+    auto checkerThreeQuarters = [](int32_t c, int32_t r, uint32_t x) {
+        return (c + r) % 2 == 0 && x % 4 != 0;
+    };
+    auto checkerQuarter = [](int32_t c, int32_t r, uint32_t x) {
+        return (c + r) % 2 == 0 && x % 4 == 0;
+    };
+    auto mines = [](const char *kind, int32_t count) {
+        return std::string(kind) + ", " + std::to_string(count) + " mines";
+    };
+    for (uint32_t s = 0; s < 2; ++s) {
+        for (int32_t count : {200, 220, 240, 260})
+            widest.push_back({mines("Ultra lattice", count),
+                              Reveal(300 + 10 * s + count, 32, 25, count, lattice)});
+        widest.push_back({mines("Expert lattice", 150), Reveal(400 + s, 24, 20, 150, lattice)});
+        widest.push_back({mines("20-wide lattice", 150), Reveal(410 + s, 20, 25, 150, lattice)});
+        for (int32_t count : {180, 240, 260})
+            widest.push_back({mines("Ultra checker lattice, half the numbers taken away", count),
+                              Reveal(500 + 10 * s + count, 32, 25, count, checkerHalf)});
+        widest.push_back({mines("Ultra checker lattice, a quarter of the numbers taken away", 230),
+                          Reveal(600 + s, 32, 25, 230, checkerThreeQuarters)});
+        widest.push_back(
+            {mines("Ultra checker lattice, three quarters of the numbers taken away", 240),
+             Reveal(610 + s, 32, 25, 240, checkerQuarter)});
+    }
+    return Write(dir + "/dense.txt", widest) ? 0 : 1;
 }

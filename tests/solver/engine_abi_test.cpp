@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -202,6 +203,50 @@ TEST_F(EngineAbi, FinishedRunReportsInTheOrderThePanelExpects)
     EXPECT_EQ(sink.Calls.back(), "ShowStatusDone");
     EXPECT_FLOAT_EQ(game().Prob[KELVANE_SECTOR_INDEX(2, 0)], 0.5f);
     EXPECT_FLOAT_EQ(game().Prob[KELVANE_SECTOR_INDEX(3, 0)], 0.0f);
+}
+
+// The panel's first counts against a plain count: unknown sectors next to a number, numbers
+// next to one, and (with duplicate checking) the distinct sets of numbers those sectors touch.
+TEST_F(EngineAbi, PanelCountsAgreeWithAPlainCountOnPlayPositions)
+{
+    std::ifstream in(std::string(KELVANE_CORPUS_DIR) + "/intermediate.txt");
+    Position p;
+    TextError error;
+    int32_t line = 0;
+    game().CheckingMode = 2; // markers ignored: every closed or marked sector is unknown
+    for (int n = 0; n < 60 && ReadPosition(in, line, p, error); ++n) {
+        int32_t closed = 0;
+        std::set<int32_t> numbers;
+        std::set<std::vector<int32_t>> groups;
+        for (int32_t c = 0; c < p.Width; ++c) {
+            for (int32_t r = 0; r < p.Height; ++r) {
+                const Cell state = p.State[p.Index(c, r)];
+                if (state != Cell::Closed && state != Cell::Marked) continue;
+                std::vector<int32_t> touching;
+                for (int32_t nc = c - 1; nc <= c + 1; ++nc)
+                    for (int32_t nr = r - 1; nr <= r + 1; ++nr)
+                        if (nc >= 0 && nr >= 0 && nc < p.Width && nr < p.Height &&
+                            p.State[p.Index(nc, nr)] == Cell::Open)
+                            touching.push_back(p.Index(nc, nr));
+                if (touching.empty()) continue;
+                ++closed;
+                numbers.insert(touching.begin(), touching.end());
+                groups.insert(touching);
+            }
+        }
+        for (int32_t dup : {1, 0}) {
+            game().DupCheck = dup;
+            sink.Counts.clear();
+            LoadPosition(game(), p);
+            Calculate();
+            const auto open = static_cast<int32_t>(numbers.size());
+            const int32_t parts = dup ? static_cast<int32_t>(groups.size()) : closed;
+            ASSERT_EQ(sink.Counts.size(), 1u) << FormatPosition(p);
+            EXPECT_EQ(sink.Counts[0], (std::array<int32_t, 3>{closed, open, parts}))
+                << "duplicate checking " << dup << "\n"
+                << FormatPosition(p);
+        }
+    }
 }
 
 TEST_F(EngineAbi, SimpleModeWorksToTheLargestBudget)
