@@ -23,11 +23,28 @@ void PaintBox::paintEvent(QPaintEvent *)
     painter.drawImage(QPoint(0, 0), Image);
 }
 
-void PaintBox::mousePressEvent(QMouseEvent *event) { emit Pressed(event, false); }
+void PaintBox::mousePressEvent(QMouseEvent *event)
+{
+    DraggedOut = false;
+    emit Pressed(event, false);
+}
 
 // The platform reports the second press of a pair as a double click.
-void PaintBox::mouseDoubleClickEvent(QMouseEvent *event) { emit Pressed(event, true); }
+void PaintBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    DraggedOut = false;
+    emit Pressed(event, true);
+}
 
 void PaintBox::mouseReleaseEvent(QMouseEvent *event) { emit Released(event); }
+
+// Moves arrive only while a button is held (no mouse tracking).
+void PaintBox::mouseMoveEvent(QMouseEvent *event)
+{
+    const bool outside = !rect().contains(event->position().toPoint());
+    if (outside && !DraggedOut)
+        emit Left();
+    DraggedOut = outside;
+}
 
 void PaintBox::leaveEvent(QEvent *) { emit Left(); }

@@ -16,6 +16,8 @@ public:
 signals:
     void Pressed(QMouseEvent *event, bool doubleClick);
     void Released(QMouseEvent *event);
+    // The pointer left the box: with no button held (the platform's leave), or dragged
+    // out with a button held, when the box keeps the mouse and hears of no leave.
     void Left();
 
 protected:
@@ -23,8 +25,10 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
 
 private:
     QImage Image;
+    bool DraggedOut = false; // the pointer left the box with a button held
 };
