@@ -8,7 +8,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev libgtest-dev
-          libbenchmark-dev fonts-liberation2 fontconfig xvfb xauth xdotool imagemagick)
+          libbenchmark-dev fonts-liberation2 fontconfig xvfb xauth xdotool imagemagick
+          x11-utils)
 
 missing=()
 for package in "${packages[@]}"; do
