@@ -62,10 +62,11 @@ void FieldPainter::LayoutField(const FieldGeometry &geometry, const QImage &back
                     .convertToFormat(QImage::Format_RGB32);
     bmpClosed.setDevicePixelRatio(ScaleFactor);
     bmpOpen = bmpClosed.copy();
-    for (int y = 0; y < bmpClosed.height(); ++y) {
+    const int width = bmpClosed.width(), height = bmpClosed.height();
+    for (int y = 0; y < height; ++y) {
         auto *closed = reinterpret_cast<uint8_t *>(bmpClosed.scanLine(y));
         auto *open = reinterpret_cast<uint8_t *>(bmpOpen.scanLine(y));
-        for (int x = 0; x < bmpClosed.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             for (int channel = 0; channel < 3; ++channel) { // blue, green, red; not the 4th
                 closed[x * 4 + channel] >>= 1;
                 open[x * 4 + channel] = static_cast<uint8_t>((open[x * 4 + channel] >> 1) + 128);
@@ -90,7 +91,15 @@ void FieldPainter::RedrawField(const QImage &background, QPoint boardOrigin, int
     painter.drawImage(QPoint(0, 0), background, QRect(boardOrigin * ScaleFactor, bmpField.size()));
     painter.drawImage(QPoint(Geometry.FieldLeft, Geometry.FieldTop), bmpClosed);
     painter.end();
+    Touch(QRect(0, 0, BoardWidth, BoardHeight));
     DrawGrid(sizeX, sizeY);
+}
+
+QRect FieldPainter::TakeChanged()
+{
+    const QRect changed = Changed;
+    Changed = QRect();
+    return changed;
 }
 
 // One-pixel lines, each the layout pixels it covers, so a scaled grid stays whole blocks.
@@ -111,6 +120,7 @@ QRect FieldPainter::Interior(int32_t c, int32_t r) const
 
 void FieldPainter::FillLayoutRect(const QRect &rect, QRgb colour)
 {
+    Touch(rect);
     const int32_t s = ScaleFactor;
     const QRect device =
         QRect(rect.topLeft() * s, rect.size() * s).intersected(QRect(QPoint(0, 0), bmpField.size()));
@@ -135,6 +145,7 @@ void FieldPainter::CopyInterior(const QImage &texture, int32_t c, int32_t r)
         at.y() + side > bmpField.height() || sx + side > texture.width() ||
         sy + side > texture.height())
         return;
+    Touch(Interior(c, r));
     for (int32_t y = 0; y < side; ++y)
         std::memcpy(bmpField.scanLine(at.y() + y) + at.x() * 4,
                     texture.constScanLine(sy + y) + sx * 4, static_cast<size_t>(side) * 4);
@@ -145,20 +156,38 @@ void FieldPainter::FillInterior(int32_t c, int32_t r, QRgb colour)
     FillLayoutRect(Interior(c, r), colour);
 }
 
-void FieldPainter::DrawCentredText(int32_t c, int32_t r, const QString &text, const QColor &colour)
+const FieldPainter::PreparedText &FieldPainter::Prepared(const QString &text)
 {
-    // Measured at layout size, so the placement is the same at every scale.
+    const auto key = std::make_pair(Font.pixelSize(), text);
+    auto found = TextCache.find(key);
+    if (found != TextCache.end())
+        return found->second;
+    // Measured at layout size, so the placement is the same at every scale; laid out once,
+    // since a board shows the same few texts over and over.
     static const QImage layoutDevice(1, 1, QImage::Format_RGB32);
     const QFontMetrics metrics(Font, &layoutDevice);
+    PreparedText prepared;
+    prepared.Text = QStaticText(text);
+    prepared.Text.setTextFormat(Qt::PlainText);
+    prepared.Text.prepare(QTransform::fromScale(ScaleFactor, ScaleFactor), Font);
+    prepared.Width = metrics.horizontalAdvance(text);
+    prepared.Height = metrics.height();
+    prepared.Ascent = metrics.ascent();
+    return TextCache.emplace(key, std::move(prepared)).first->second;
+}
+
+void FieldPainter::DrawCentredText(int32_t c, int32_t r, const QString &text, const QColor &colour)
+{
+    const PreparedText &prepared = Prepared(text);
     QPainter painter(&bmpField);
     painter.setFont(Font);
-    const int32_t w = metrics.horizontalAdvance(text), h = metrics.height();
     const QPoint corner = Corner(c, r);
-    const int32_t dx = (Geometry.CellSize - w + 1) >> 1, dy = (Geometry.CellSize - h + 1) >> 1;
-    painter.setClipRect(corner.x() + 1, corner.y() + 1, Geometry.CellSize - 1,
-                        Geometry.CellSize - 1);
+    const int32_t dx = (Geometry.CellSize - prepared.Width + 1) >> 1;
+    const int32_t dy = (Geometry.CellSize - prepared.Height + 1) >> 1;
+    painter.setClipRect(Interior(c, r));
     painter.setPen(colour);
-    painter.drawText(corner.x() + dx, corner.y() + dy + metrics.ascent(), text);
+    Touch(Interior(c, r));
+    painter.drawStaticText(corner.x() + dx, corner.y() + dy, prepared.Text);
 }
 
 void FieldPainter::DrawOpenSector(int32_t c, int32_t r, int32_t number)

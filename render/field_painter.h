@@ -12,7 +12,11 @@
 #include <QFont>
 #include <QImage>
 #include <QPoint>
+#include <QStaticText>
 #include <QString>
+
+#include <map>
+#include <utility>
 
 // Text colour of a probability: white for 0, pure red for 1, linear between.
 QColor ProbabilityColour(float p);
@@ -54,6 +58,10 @@ public:
     QImage bmpOpen;
     FieldGeometry Geometry;
 
+    // What was drawn since the last call, in layout pixels, and forgets it: the part of
+    // bmpField that a presentation has to copy.
+    QRect TakeChanged();
+
     // The layout-pixel rectangle inside the sector's grid lines.
     QRect Interior(int32_t c, int32_t r) const;
     // Fills a layout-pixel rectangle of bmpField, clipped to the image.
@@ -65,7 +73,16 @@ private:
     void FillInterior(int32_t c, int32_t r, QRgb colour);
     void DrawCentredText(int32_t c, int32_t r, const QString &text, const QColor &colour);
 
+    void Touch(const QRect &rect) { Changed |= rect; }
+    struct PreparedText {
+        QStaticText Text;
+        int32_t Width = 0, Height = 0, Ascent = 0;
+    };
+    const PreparedText &Prepared(const QString &text);
+
     int32_t ScaleFactor;
+    QRect Changed;
     QFont Font;
     int32_t FontPoints = 16;
+    std::map<std::pair<int, QString>, PreparedText> TextCache; // by pixel size and text
 };

@@ -9,8 +9,10 @@ class PaintBox : public QWidget {
 public:
     PaintBox(QWidget *parent, QRect geometry);
     // Copies the image to the box and shows it now; until the next call the box keeps
-    // showing this copy, whatever is drawn into the image meanwhile.
+    // showing this copy, whatever is drawn into the image meanwhile. With `changed` (layout
+    // pixels) only that part is copied and shown again: the rest is known to be the same.
     void Present(const QImage &image);
+    void Present(const QImage &image, const QRect &changed);
     const QImage &Shown() const { return Image; }
 
 signals:
