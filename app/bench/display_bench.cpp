@@ -95,7 +95,7 @@ void ShowPosition(TfrmMain &window, const Position &position)
             else if (game.State[i] == SECTOR_MARKED)
                 window.Board.DrawMarker(c, r);
         }
-    window.pbImage->Present(window.Board.bmpField);
+    window.pbImage->Present(window.Board.bmpField, window.Board.TakeChanged());
 }
 
 // The first closed sector next to an open number, or the first closed one.
