@@ -1,10 +1,10 @@
 // Kelvane: start-up. Refuses small screens, creates the windows and runs the event loop.
 #include "command_line.h"
+#include "display_scale.h"
 #include "main_window.h"
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QScreen>
 
 #include <exception>
 
@@ -12,15 +12,15 @@ int main(int argc, char **argv)
 {
     if (const int exitCode = HandleCommandLine(argc, argv); exitCode >= 0)
         return exitCode;
-    // Sizes are pixels as laid out; the desktop's scale factor must not stretch them.
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    // Sizes are pixels as laid out, drawn at one whole scale that fits the screen.
+    PrepareDesktopScale(argc, argv);
     QApplication app(argc, argv);
+    RestoreEnvironment();
+    // No display name: Qt would append it to every window's caption.
     QApplication::setApplicationName("Kelvane");
     QGuiApplication::setDesktopFileName(DesktopFileName());
-    QApplication::setApplicationDisplayName("Kelvane");
 
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr || !ScreenFits(screen->size())) {
+    if (QGuiApplication::primaryScreen() == nullptr || !ScreenFits(PhysicalScreenSize())) {
         QMessageBox::critical(nullptr, "Kelvane",
                               "Sorry, a screen resolution of at least 1024x768 is required");
         return 1;

@@ -78,7 +78,8 @@ TfrmMain::TfrmMain(MainWindowOptions options)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                            Qt::MSWindowsFixedSizeDialogHint),
-      Options(std::move(options)), GameState(AllocateGameState()), Rules(*GameState, *this, Rng),
+      Board(DisplayScale()), Options(std::move(options)), GameState(AllocateGameState()),
+      Rules(*GameState, *this, Rng),
       EngineEvents(this)
 {
     if (!Options.ShowError)
@@ -107,7 +108,7 @@ TfrmMain::TfrmMain(MainWindowOptions options)
     // An 8-point sans face narrow enough for the panel's fixed value boxes: the wider
     // default face runs captions into their values.
     QFont font("Liberation Sans");
-    font.setPointSize(8);
+    font.setPixelSize(PixelsForPoints(8));
     setFont(font);
     setWindowIcon(QIcon(":/MAINICON"));
 
@@ -225,17 +226,21 @@ void TfrmMain::FormCreate()
     game.RecalcNeeded = 0;
     Stats->ShowRecalc(0);
 
-    bmpFace0 = LoadArtwork(u"FACEBITMAP0");
-    bmpFace1 = LoadArtwork(u"FACEBITMAP1");
-    bmpFace2 = LoadArtwork(u"FACEBITMAP2");
-    bmpMainBackground = LoadArtwork(u"MAINBKGND");
+    // Every image at the display's scale: the faces pixel for pixel, the background
+    // resampled once.
+    const int32_t scale = Board.Scale();
+    bmpFace0 = AtScale(LoadArtwork(u"FACEBITMAP0"), scale, false);
+    bmpFace1 = AtScale(LoadArtwork(u"FACEBITMAP1"), scale, false);
+    bmpFace2 = AtScale(LoadArtwork(u"FACEBITMAP2"), scale, false);
+    bmpMainBackground = AtScale(LoadArtwork(u"MAINBKGND"), scale, true);
     if (bmpMainBackground.isNull()) { // the window still works on its plain colour
-        bmpMainBackground = QImage(964, 660, QImage::Format_RGB32);
+        bmpMainBackground = ScaledCanvas(QSize(964, 660), scale);
         bmpMainBackground.fill(WindowCream);
     }
-    bmpTime = QImage(97, 25, QImage::Format_RGB32);
-    bmpLeft = QImage(97, 25, QImage::Format_RGB32);
-    bmpBar = QImage(169, 17, QImage::Format_RGB32);
+    bmpMainBackground = bmpMainBackground.convertToFormat(QImage::Format_RGB32);
+    bmpTime = ScaledCanvas(QSize(97, 25), scale);
+    bmpLeft = ScaledCanvas(QSize(97, 25), scale);
+    bmpBar = ScaledCanvas(QSize(169, 17), scale);
     DrawProgressBar(0);
     ShowFace(bmpFace0);
 

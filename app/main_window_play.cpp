@@ -285,7 +285,8 @@ void TfrmMain::ShowPressedFace() { ShowFace(bmpFace1); }
 
 void TfrmMain::ShowFace(const QImage &face) { imgNew->setPixmap(QPixmap::fromImage(face)); }
 
-void TfrmMain::PresentField() { pbImage->Present(Board.bmpField); }
+// Only what was drawn since the last presentation is copied to the screen.
+void TfrmMain::PresentField() { pbImage->Present(Board.bmpField, Board.TakeChanged()); }
 
 void TfrmMain::DrawMinesLeftCounter(int32_t count)
 {

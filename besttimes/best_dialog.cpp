@@ -1,5 +1,6 @@
 #include "best_dialog.h"
 
+#include "display_scale.h"
 #include "level_table.h"
 
 #include <QKeyEvent>
@@ -39,7 +40,8 @@ void TfrmBest::FormCreate(const QString &resourcePrefix)
     setAutoFillBackground(true);
 
     // A missing picture leaves the plain cream dialog.
-    bmpBackground = LoadPicture(resourcePrefix, QStringLiteral("BESTBKGND"));
+    bmpBackground = AtScale(LoadPicture(resourcePrefix, QStringLiteral("BESTBKGND")),
+                            DisplayScale(), true);
 
     const QFont regular = DialogLabelFont(false);
     const QFont bold = DialogLabelFont(true);

@@ -1,6 +1,8 @@
 #include "counters.h"
 
+#include "display_scale.h"
 #include "field_geometry.h"
+#include "frame.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -10,12 +12,19 @@
 namespace {
 const QColor Navy(0, 0, 128);
 
+// The box's size in layout pixels; the image may hold more device pixels.
+QSize LayoutSize(const QImage &image)
+{
+    return image.deviceIndependentSize().toSize();
+}
+
 void StartBox(QPainter &painter, QImage &image, const QImage &background, QPoint boxPosition)
 {
-    painter.drawImage(QPoint(0, 0), background, QRect(boxPosition, image.size()));
-    painter.setPen(Navy);
+    const int scale = static_cast<int>(image.devicePixelRatio());
+    painter.drawImage(QPoint(0, 0), background, QRect(boxPosition * scale, image.size()));
+    DrawFrame(painter, QRect(QPoint(0, 0), LayoutSize(image)), Navy);
+    painter.setPen(Navy); // the text's colour
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(0, 0, image.width() - 1, image.height() - 1);
 }
 } // namespace
 
@@ -29,7 +38,7 @@ QString TimeText(float seconds)
 QFont CounterFont()
 {
     QFont font;
-    font.setPointSize(12);
+    font.setPixelSize(PixelsForPoints(12));
     font.setBold(true);
     font.setHintingPreference(QFont::PreferFullHinting);
     return font;
@@ -44,7 +53,8 @@ void DrawCounter(QImage &image, const QImage &background, QPoint boxPosition, co
     painter.setFont(CounterFont());
     const QFontMetrics metrics = painter.fontMetrics();
     const int w = metrics.horizontalAdvance(text), h = metrics.height();
-    const int dx = (image.width() - w + 1) >> 1, dy = (image.height() - h + 1) >> 1;
+    const QSize box = LayoutSize(image);
+    const int dx = (box.width() - w + 1) >> 1, dy = (box.height() - h + 1) >> 1;
     painter.drawText(dx, dy + metrics.ascent(), text);
 }
 
@@ -55,7 +65,8 @@ void DrawProgressBar(QImage &image, const QImage &background, QPoint boxPosition
     if (percent == 0)
         return;
     const float f = static_cast<float>(percent) * 0.01f;
-    const int32_t length = RoundHalfEven(static_cast<float>(image.width()) * f);
+    const QSize box = LayoutSize(image);
+    const int32_t length = RoundHalfEven(static_cast<float>(box.width()) * f);
     if (length > 0)
-        painter.fillRect(0, 0, std::min(length, image.width()), image.height(), Navy);
+        painter.fillRect(0, 0, std::min(length, box.width()), box.height(), Navy);
 }

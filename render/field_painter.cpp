@@ -1,8 +1,11 @@
 #include "field_painter.h"
 
+#include "display_scale.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -34,16 +37,17 @@ QColor NumberColour(int32_t number)
     return QColor(NumberColours[number >= 0 && number <= 8 ? number : 0]);
 }
 
-FieldPainter::FieldPainter()
-    : bmpField(BoardWidth, BoardHeight, QImage::Format_RGB32),
-      bmpClosed(1, 1, QImage::Format_RGB32), bmpOpen(1, 1, QImage::Format_RGB32)
+FieldPainter::FieldPainter(int32_t scale)
+    : bmpField(ScaledCanvas(QSize(BoardWidth, BoardHeight), scale)),
+      bmpClosed(ScaledCanvas(QSize(1, 1), scale)), bmpOpen(ScaledCanvas(QSize(1, 1), scale)),
+      ScaleFactor(std::max(scale, 1))
 {
     bmpField.fill(Qt::black);
     Font.setFamily("Arial");
     Font.setBold(true);
     // Whole-pixel advances, so a text measures the same wherever it is drawn.
     Font.setHintingPreference(QFont::PreferFullHinting);
-    Font.setPointSize(Geometry.LargeFontSize);
+    SetFontSize(Geometry.LargeFontSize);
 }
 
 void FieldPainter::LayoutField(const FieldGeometry &geometry, const QImage &background,
@@ -54,12 +58,15 @@ void FieldPainter::LayoutField(const FieldGeometry &geometry, const QImage &back
 
     const QRect under(boardOrigin + QPoint(Geometry.FieldLeft, Geometry.FieldTop),
                       QSize(Geometry.Width, Geometry.Height));
-    bmpClosed = background.copy(under).convertToFormat(QImage::Format_RGB32);
+    bmpClosed = background.copy(QRect(under.topLeft() * ScaleFactor, under.size() * ScaleFactor))
+                    .convertToFormat(QImage::Format_RGB32);
+    bmpClosed.setDevicePixelRatio(ScaleFactor);
     bmpOpen = bmpClosed.copy();
-    for (int y = 0; y < bmpClosed.height(); ++y) {
+    const int width = bmpClosed.width(), height = bmpClosed.height();
+    for (int y = 0; y < height; ++y) {
         auto *closed = reinterpret_cast<uint8_t *>(bmpClosed.scanLine(y));
         auto *open = reinterpret_cast<uint8_t *>(bmpOpen.scanLine(y));
-        for (int x = 0; x < bmpClosed.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             for (int channel = 0; channel < 3; ++channel) { // blue, green, red; not the 4th
                 closed[x * 4 + channel] >>= 1;
                 open[x * 4 + channel] = static_cast<uint8_t>((open[x * 4 + channel] >> 1) + 128);
@@ -70,29 +77,57 @@ void FieldPainter::LayoutField(const FieldGeometry &geometry, const QImage &back
 
 void FieldPainter::SetFontSize(int32_t points)
 {
-    if (points > 0)
-        Font.setPointSize(points);
+    if (points <= 0)
+        return;
+    FontPoints = points;
+    Font.setPixelSize(PixelsForPoints(points));
 }
 
 void FieldPainter::RedrawField(const QImage &background, QPoint boardOrigin, int32_t sizeX,
                                int32_t sizeY)
 {
+    // Source rectangles in device pixels, so the images meet pixel for pixel.
     QPainter painter(&bmpField);
-    painter.drawImage(QPoint(0, 0), background, QRect(boardOrigin, bmpField.size()));
+    painter.drawImage(QPoint(0, 0), background, QRect(boardOrigin * ScaleFactor, bmpField.size()));
     painter.drawImage(QPoint(Geometry.FieldLeft, Geometry.FieldTop), bmpClosed);
     painter.end();
+    Touch(QRect(0, 0, BoardWidth, BoardHeight));
     DrawGrid(sizeX, sizeY);
 }
 
+QRect FieldPainter::TakeChanged()
+{
+    const QRect changed = Changed;
+    Changed = QRect();
+    return changed;
+}
+
+// One-pixel lines, each the layout pixels it covers, so a scaled grid stays whole blocks.
 void FieldPainter::DrawGrid(int32_t sizeX, int32_t sizeY)
 {
     const int32_t left = Geometry.FieldLeft, top = Geometry.FieldTop, cell = Geometry.CellSize;
-    QPainter painter(&bmpField);
-    painter.setPen(QPen(Qt::black, 1));
+    const QRgb black = qRgb(0, 0, 0);
     for (int32_t i = 0; i <= sizeX; ++i)
-        painter.drawLine(left + i * cell, top, left + i * cell, top + sizeY * cell);
+        FillLayoutRect(QRect(left + i * cell, top, 1, sizeY * cell + 1), black);
     for (int32_t j = 0; j <= sizeY; ++j)
-        painter.drawLine(left, top + j * cell, left + sizeX * cell, top + j * cell);
+        FillLayoutRect(QRect(left, top + j * cell, sizeX * cell + 1, 1), black);
+}
+
+QRect FieldPainter::Interior(int32_t c, int32_t r) const
+{
+    return QRect(Corner(c, r) + QPoint(1, 1), QSize(Geometry.CellSize - 1, Geometry.CellSize - 1));
+}
+
+void FieldPainter::FillLayoutRect(const QRect &rect, QRgb colour)
+{
+    Touch(rect);
+    const int32_t s = ScaleFactor;
+    const QRect device =
+        QRect(rect.topLeft() * s, rect.size() * s).intersected(QRect(QPoint(0, 0), bmpField.size()));
+    for (int32_t y = device.top(); y <= device.bottom(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(bmpField.scanLine(y));
+        std::fill(line + device.left(), line + device.right() + 1, colour);
+    }
 }
 
 QPoint FieldPainter::Corner(int32_t c, int32_t r) const
@@ -102,13 +137,15 @@ QPoint FieldPainter::Corner(int32_t c, int32_t r) const
 
 void FieldPainter::CopyInterior(const QImage &texture, int32_t c, int32_t r)
 {
-    const int32_t side = Geometry.CellSize - 1;
-    const QPoint at = Corner(c, r) + QPoint(1, 1);
-    const int32_t sx = c * Geometry.CellSize + 1, sy = r * Geometry.CellSize + 1;
+    const int32_t s = ScaleFactor;
+    const int32_t side = (Geometry.CellSize - 1) * s;
+    const QPoint at = (Corner(c, r) + QPoint(1, 1)) * s;
+    const int32_t sx = (c * Geometry.CellSize + 1) * s, sy = (r * Geometry.CellSize + 1) * s;
     if (at.x() < 0 || at.y() < 0 || at.x() + side > bmpField.width() ||
         at.y() + side > bmpField.height() || sx + side > texture.width() ||
         sy + side > texture.height())
         return;
+    Touch(Interior(c, r));
     for (int32_t y = 0; y < side; ++y)
         std::memcpy(bmpField.scanLine(at.y() + y) + at.x() * 4,
                     texture.constScanLine(sy + y) + sx * 4, static_cast<size_t>(side) * 4);
@@ -116,27 +153,41 @@ void FieldPainter::CopyInterior(const QImage &texture, int32_t c, int32_t r)
 
 void FieldPainter::FillInterior(int32_t c, int32_t r, QRgb colour)
 {
-    const QPoint at = Corner(c, r) + QPoint(1, 1);
-    const int32_t side = Geometry.CellSize - 1;
-    for (int32_t y = std::max(at.y(), 0); y < std::min(at.y() + side, bmpField.height()); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(bmpField.scanLine(y));
-        for (int32_t x = std::max(at.x(), 0); x < std::min(at.x() + side, bmpField.width()); ++x)
-            line[x] = colour;
-    }
+    FillLayoutRect(Interior(c, r), colour);
+}
+
+const FieldPainter::PreparedText &FieldPainter::Prepared(const QString &text)
+{
+    const auto key = std::make_pair(Font.pixelSize(), text);
+    auto found = TextCache.find(key);
+    if (found != TextCache.end())
+        return found->second;
+    // Measured at layout size, so the placement is the same at every scale; laid out once,
+    // since a board shows the same few texts over and over.
+    static const QImage layoutDevice(1, 1, QImage::Format_RGB32);
+    const QFontMetrics metrics(Font, &layoutDevice);
+    PreparedText prepared;
+    prepared.Text = QStaticText(text);
+    prepared.Text.setTextFormat(Qt::PlainText);
+    prepared.Text.prepare(QTransform::fromScale(ScaleFactor, ScaleFactor), Font);
+    prepared.Width = metrics.horizontalAdvance(text);
+    prepared.Height = metrics.height();
+    prepared.Ascent = metrics.ascent();
+    return TextCache.emplace(key, std::move(prepared)).first->second;
 }
 
 void FieldPainter::DrawCentredText(int32_t c, int32_t r, const QString &text, const QColor &colour)
 {
+    const PreparedText &prepared = Prepared(text);
     QPainter painter(&bmpField);
     painter.setFont(Font);
-    const QFontMetrics metrics(painter.fontMetrics());
-    const int32_t w = metrics.horizontalAdvance(text), h = metrics.height();
     const QPoint corner = Corner(c, r);
-    const int32_t dx = (Geometry.CellSize - w + 1) >> 1, dy = (Geometry.CellSize - h + 1) >> 1;
-    painter.setClipRect(corner.x() + 1, corner.y() + 1, Geometry.CellSize - 1,
-                        Geometry.CellSize - 1);
+    const int32_t dx = (Geometry.CellSize - prepared.Width + 1) >> 1;
+    const int32_t dy = (Geometry.CellSize - prepared.Height + 1) >> 1;
+    painter.setClipRect(Interior(c, r));
     painter.setPen(colour);
-    painter.drawText(corner.x() + dx, corner.y() + dy + metrics.ascent(), text);
+    Touch(Interior(c, r));
+    painter.drawStaticText(corner.x() + dx, corner.y() + dy, prepared.Text);
 }
 
 void FieldPainter::DrawOpenSector(int32_t c, int32_t r, int32_t number)
@@ -185,10 +236,6 @@ void FieldPainter::DrawWrongMarkerBar(int32_t c, int32_t r)
     const int32_t b = RoundHalfEven(0.05f * static_cast<float>(cell));
     const QPoint corner = Corner(c, r);
     const int32_t m = corner.y() + (cell >> 1);
-    for (int32_t y = std::max(m - b, 0); y < std::min(m + b, bmpField.height()); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(bmpField.scanLine(y));
-        for (int32_t x = std::max(corner.x() + a, 0);
-             x < std::min(corner.x() + cell - a + 1, bmpField.width()); ++x)
-            line[x] = FatalColour;
-    }
+    FillLayoutRect(QRect(QPoint(corner.x() + a, m - b), QPoint(corner.x() + cell - a, m + b - 1)),
+                   FatalColour);
 }

@@ -1,6 +1,14 @@
 #include "frame.h"
 
-#include <QPainter>
+void DrawFrame(QPainter &painter, const QRect &rect, const QColor &colour)
+{
+    if (rect.width() <= 0 || rect.height() <= 0)
+        return;
+    painter.fillRect(QRect(rect.left(), rect.top(), rect.width(), 1), colour);
+    painter.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), colour);
+    painter.fillRect(QRect(rect.left(), rect.top(), 1, rect.height()), colour);
+    painter.fillRect(QRect(rect.right(), rect.top(), 1, rect.height()), colour);
+}
 
 Frame::Frame(QWidget *parent, QRect geometry) : QWidget(parent)
 {
@@ -11,6 +19,5 @@ Frame::Frame(QWidget *parent, QRect geometry) : QWidget(parent)
 void Frame::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setPen(QColor(0, 0, 128));
-    painter.drawRect(0, 0, width() - 1, height() - 1);
+    DrawFrame(painter, rect(), QColor(0, 0, 128));
 }

@@ -2,6 +2,9 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPaintEvent>
+
+#include <cstring>
 
 PaintBox::PaintBox(QWidget *parent, QRect geometry) : QWidget(parent)
 {
@@ -10,24 +13,67 @@ PaintBox::PaintBox(QWidget *parent, QRect geometry) : QWidget(parent)
 
 void PaintBox::Present(const QImage &image)
 {
-    Image = image; // shared until the drawing goes on, then copied once
-    setAttribute(Qt::WA_OpaquePaintEvent, !Image.isNull());
-    repaint();
+    Present(image, QRect(QPoint(0, 0), image.deviceIndependentSize().toSize()));
 }
 
-void PaintBox::paintEvent(QPaintEvent *)
+void PaintBox::Present(const QImage &image, const QRect &changed)
+{
+    const bool sameShape = !Image.isNull() && Image.size() == image.size() &&
+                           Image.format() == image.format() &&
+                           Image.devicePixelRatio() == image.devicePixelRatio();
+    if (!sameShape) {
+        // A copy of its own, never shared: drawing on into `image` copies nothing.
+        Image = image.copy();
+        setAttribute(Qt::WA_OpaquePaintEvent, !Image.isNull());
+        repaint();
+        return;
+    }
+    const int scale = static_cast<int>(image.devicePixelRatio());
+    const QRect rows = QRect(changed.topLeft() * scale, changed.size() * scale)
+                           .intersected(QRect(QPoint(0, 0), image.size()));
+    if (rows.isEmpty())
+        return;
+    const int depth = image.depth() / 8;
+    for (int y = rows.top(); y <= rows.bottom(); ++y)
+        std::memcpy(Image.scanLine(y) + rows.left() * depth,
+                    image.constScanLine(y) + rows.left() * depth,
+                    static_cast<size_t>(rows.width()) * depth);
+    repaint(changed);
+}
+
+void PaintBox::paintEvent(QPaintEvent *event)
 {
     if (Image.isNull())
         return;
     QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), Image);
+    const QRect area = event->rect();
+    const int scale = static_cast<int>(Image.devicePixelRatio());
+    painter.drawImage(area.topLeft(), Image,
+                      QRect(area.topLeft() * scale, area.size() * scale));
 }
 
-void PaintBox::mousePressEvent(QMouseEvent *event) { emit Pressed(event, false); }
+void PaintBox::mousePressEvent(QMouseEvent *event)
+{
+    DraggedOut = false;
+    emit Pressed(event, false);
+}
 
 // The platform reports the second press of a pair as a double click.
-void PaintBox::mouseDoubleClickEvent(QMouseEvent *event) { emit Pressed(event, true); }
+void PaintBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    DraggedOut = false;
+    emit Pressed(event, true);
+}
 
 void PaintBox::mouseReleaseEvent(QMouseEvent *event) { emit Released(event); }
+
+// Moves arrive only while a button is held (no mouse tracking).
+void PaintBox::mouseMoveEvent(QMouseEvent *event)
+{
+    const bool outside = !rect().contains(event->position().toPoint());
+    if (outside && !DraggedOut)
+        emit Left();
+    DraggedOut = outside;
+}
 
 void PaintBox::leaveEvent(QEvent *) { emit Left(); }

@@ -1,17 +1,22 @@
 #include "settings_controls.h"
 
+#include "display_scale.h"
+#include "frame.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 
 void DrawControlText(TImage *image, uint8_t align, const QString &text)
 {
     QImage &canvas = image->Canvas();
+    const QRect box(QPoint(0, 0), image->size());
     QPainter painter(&canvas);
-    painter.setPen(QPen(image->PenColor, image->PenWidth));
-    painter.setBrush(image->BrushColor);
-    painter.drawRect(QRect(0, 0, canvas.width() - 1, canvas.height() - 1));
+    // The framed box as filled strips, whole pixels at any scale.
+    painter.fillRect(box, image->BrushColor);
+    for (int ring = 0; ring < image->PenWidth; ++ring)
+        DrawFrame(painter, box.adjusted(ring, ring, -ring, -ring), image->PenColor);
     if (!text.isEmpty()) {
-        QFont font = painter.font();
+        QFont font = At96Dpi(painter.font());
         font.setBold(image->FontBold);
         painter.setFont(font);
         painter.setPen(image->FontColor);
@@ -19,10 +24,10 @@ void DrawControlText(TImage *image, uint8_t align, const QString &text)
         const int width = metrics.horizontalAdvance(text);
         int x = 2;
         if (align == AlignCentre)
-            x = (canvas.width() - width) >> 1;
+            x = (box.width() - width) >> 1;
         else if (align == AlignRight)
-            x = canvas.width() - width - 3;
-        const int y = (canvas.height() - metrics.height()) >> 1;
+            x = box.width() - width - 3;
+        const int y = (box.height() - metrics.height()) >> 1;
         painter.drawText(x, y + metrics.ascent(), text);
     }
     painter.end();

@@ -1,5 +1,6 @@
 #include "settings_dialog.h"
 
+#include "display_scale.h"
 #include "level_table.h"
 
 #include <QKeyEvent>
@@ -74,14 +75,22 @@ void TfrmSettings::FormCreate(const QString &resourcePrefix)
     setAutoFillBackground(true);
 
     // Loading stops at the first picture that fails; the rest stay empty.
-    bmpBackground = LoadPicture(resourcePrefix, QStringLiteral("SETTINGSBKGND"));
+    // At the display's scale: the background resampled once, the small pictures pixel for
+    // pixel so that their key colour and edges stay exact.
+    const int32_t scale = DisplayScale();
+    bmpBackground = AtScale(LoadPicture(resourcePrefix, QStringLiteral("SETTINGSBKGND")), scale, true);
     if (!bmpBackground.isNull()) {
-        bmpCheck0 = KeyedPicture(LoadPicture(resourcePrefix, QStringLiteral("CHECKBOX0")));
+        bmpCheck0 = AtScale(KeyedPicture(LoadPicture(resourcePrefix, QStringLiteral("CHECKBOX0"))),
+                            scale, false);
         if (!bmpCheck0.isNull())
-            bmpCheck1 = KeyedPicture(LoadPicture(resourcePrefix, QStringLiteral("CHECKBOX1")));
+            bmpCheck1 = AtScale(
+                KeyedPicture(LoadPicture(resourcePrefix, QStringLiteral("CHECKBOX1"))), scale,
+                false);
     }
-    const QImage arrowUpDown = LoadPicture(resourcePrefix, QStringLiteral("ARROWUPDOWN"));
-    const QImage arrowDown = LoadPicture(resourcePrefix, QStringLiteral("ARROWDOWN"));
+    const QImage arrowUpDown =
+        AtScale(LoadPicture(resourcePrefix, QStringLiteral("ARROWUPDOWN")), scale, false);
+    const QImage arrowDown =
+        AtScale(LoadPicture(resourcePrefix, QStringLiteral("ARROWDOWN")), scale, false);
 
     // The static texts; the group outlines belong to the background picture.
     const QFont regular = DialogLabelFont(false);
@@ -114,7 +123,8 @@ void TfrmSettings::FormCreate(const QString &resourcePrefix)
         new TLabel(this, QStringLiteral("lblLegend") + QString::number(i), Text(LegendCaption[i]),
                    regular, QPoint(304, LegendTop[i]));
     auto *imgLegend = new TImage(this, QStringLiteral("imgLegend"), QRect(280, 32, 17, 155));
-    imgLegend->SetPicture(KeyedPicture(LoadPicture(resourcePrefix, QStringLiteral("LEGEND"))));
+    imgLegend->SetPicture(
+        AtScale(KeyedPicture(LoadPicture(resourcePrefix, QStringLiteral("LEGEND"))), scale, false));
 
     // Level and option boxes: the box and its caption react alike.
     for (int level = 0; level < 5; ++level) {

@@ -449,9 +449,13 @@ Result Solve(const Position &position, const Options &options, Monitor *monitor)
         if (!possible && hasMarkers && options.Checking == CheckingRule::Optimal)
             possible = runner.SolveWith(false, result.Probability);
         if (possible) {
-            result.RunStatus = Status::Finished;
+            // The closing figures go out while the run can still be halted: an Escape in
+            // this report halts it, and a result handed back is never followed by a report
+            // that could label it "Halted".
             work.UnitsDone = work.UnitsTotal;
             work.ReportNow();
+            if (monitor != nullptr && monitor->Halted()) throw StopRun{false};
+            result.RunStatus = Status::Finished;
         } else {
             result.Error = "no arrangement of the mines agrees with the position";
             result.Probability.clear();

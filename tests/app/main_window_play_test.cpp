@@ -125,7 +125,7 @@ TEST_F(MainWindowTest, RightPressWithLeftHeld_OnAClosedSector_PlacesAMarker)
     Release(Qt::LeftButton, c, r);
 }
 
-TEST_F(MainWindowTest, FailedChord_ShowsThePressedFace_UntilReleaseOrLeavingTheBoard)
+TEST_F(MainWindowTest, FailedChord_ShowsThePressedFace_UntilReleaseOrDraggingOffTheBoard)
 {
     OpenOnLevel(2, 11);
     Click(Qt::LeftButton, 12, 10);
@@ -142,14 +142,25 @@ TEST_F(MainWindowTest, FailedChord_ShowsThePressedFace_UntilReleaseOrLeavingTheB
     EXPECT_TRUE(FaceIs(Window->bmpFace0));
     EXPECT_EQ(Window->Board.bmpField, before);
 
-    Press(Qt::MiddleButton, c, r);
+    // Dragged off the board with the button held, through the window as a real pointer
+    // goes: the board keeps the mouse and gets no leave, only the move out of it.
+    QWindow *window = Window->windowHandle();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    const QPoint inside = Window->pbImage->mapTo(Window.get(), At(c, r));
+    const QPoint offBoard(Window->pbImage->x() + Window->pbImage->width() + 1, inside.y());
+    QTest::mousePress(window, Qt::MiddleButton, {}, inside);
     EXPECT_EQ(Window->ChordPreview, 1);
-    QEvent leave(QEvent::Leave);
-    QCoreApplication::sendEvent(Window->pbImage, &leave);
+    EXPECT_TRUE(FaceIs(Window->bmpFace1));
+    QTest::mouseMove(window, inside + QPoint(3, 3)); // still on the board: held
+    EXPECT_EQ(Window->ChordPreview, 1);
+    QTest::mouseMove(window, offBoard);
     EXPECT_EQ(Window->ChordPreview, 0);
     EXPECT_TRUE(FaceIs(Window->bmpFace0));
     EXPECT_EQ(Window->Board.bmpField, before);
-    QTestPrivate::qtestMouseButtons = Qt::NoButton;
+    EXPECT_EQ(Window->pbImage->Shown(), before);
+    QTest::mouseRelease(window, Qt::MiddleButton, {}, offBoard);
+    EXPECT_EQ(Window->ChordPreview, 0);
+    EXPECT_EQ(Window->Board.bmpField, before);
 }
 
 TEST_F(MainWindowTest, Loss_ShowsGameOverAndTheLostFace_AndOnlyADoubleClickStartsAgain)

@@ -164,3 +164,48 @@ TEST_F(Painter, Text_IsCentredByThePlacementRule)
 }
 
 } // namespace
+
+namespace {
+
+// At scale 2 every look is the scale-1 look with each layout pixel a 2 x 2 block: compared
+// on everything but the antialiased edges of text.
+TEST(ScaledPainter, DrawsTheScaleOneBoardMagnified)
+{
+    const QImage background = PatternBackground();
+    QImage doubled = background.scaled(background.size() * 2);
+    doubled.setDevicePixelRatio(2);
+    FieldPainter one(1), two(2);
+    const QPoint origin(4, 32);
+    for (FieldPainter *board : {&one, &two}) {
+        board->LayoutField(LayoutGeometry(16, 16, 3, 769, 601, {}), board == &one ? background : doubled,
+                           origin);
+        board->RedrawField(board == &one ? background : doubled, origin, 16, 16);
+        board->DrawPressedSector(1, 1);
+        board->HighlightSector(2, 1);
+        board->DrawMarker(3, 1);
+        board->DrawWrongMarkerBar(3, 1);
+        board->DrawFatalSector(4, 1);
+        board->DrawOpenSector(5, 1, 0);
+        board->DrawBareClosedSector(6, 1);
+    }
+    ASSERT_EQ(two.bmpField.size(), one.bmpField.size() * 2);
+    EXPECT_EQ(two.bmpField.devicePixelRatio(), 2.0);
+    int differing = 0, compared = 0;
+    for (int y = 0; y < one.bmpField.height(); ++y)
+        for (int x = 0; x < one.bmpField.width(); ++x) {
+            const QRgb expected = one.bmpField.pixel(x, y);
+            for (int dy = 0; dy < 2; ++dy)
+                for (int dx = 0; dx < 2; ++dx) {
+                    ++compared;
+                    differing += two.bmpField.pixel(2 * x + dx, 2 * y + dy) != expected;
+                }
+        }
+    // Only the two "X" glyphs may differ: a few hundred of 1.8 million device pixels.
+    EXPECT_LT(differing, 1500) << "of " << compared;
+    // The grid and the bar are whole blocks.
+    const QRect bar = two.Interior(3, 1);
+    EXPECT_EQ(two.bmpField.pixel(2 * (bar.left() + 10) + 1, 2 * (bar.top() + 16) + 1), qRgb(255, 0, 0));
+    EXPECT_EQ(two.bmpField.pixel(2 * 88 + 1, 2 * 4 + 1), qRgb(0, 0, 0));
+}
+
+} // namespace

@@ -205,6 +205,26 @@ TEST_F(EngineAbi, FinishedRunReportsInTheOrderThePanelExpects)
     EXPECT_FLOAT_EQ(game().Prob[KELVANE_SECTOR_INDEX(3, 0)], 0.0f);
 }
 
+// An Escape in the closing report of a run (the one every finished run makes) either halts
+// the run, with nothing written, or comes too late; a run whose probabilities are written
+// and drawn is never labelled "Halted".
+TEST_F(EngineAbi, EscapeInTheClosingReportNeverLabelsAWrittenResultHalted)
+{
+    LoadPosition(game(), Parse("4 2 1\n01..\n0...\n"));
+    sink.OnReport = [](Recorder &rec) { rec.Game->HaltRequest = 1; };
+    std::vector<float> before(std::begin(game().Prob), std::end(game().Prob));
+    game().EngineBusy = 1;
+    game().HaltRequest = 0;
+    engine->vtbl->Calculate(engine, 0, 0);
+    ASSERT_EQ(CountOf("ReportProgress"), 1u);
+    ASSERT_EQ(sink.Calls.back(), "ShowStatusDone");
+    const bool written =
+        std::vector<float>(std::begin(game().Prob), std::end(game().Prob)) != before;
+    EXPECT_TRUE(sink.HaltAtDone);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(sink.Drawn, sink.Highlighted); // only the highlighted sectors drawn back
+}
+
 // The panel's first counts against a plain count: unknown sectors next to a number, numbers
 // next to one, and (with duplicate checking) the distinct sets of numbers those sectors touch.
 TEST_F(EngineAbi, PanelCountsAgreeWithAPlainCountOnPlayPositions)

@@ -232,5 +232,35 @@ TEST(SolverFrontEnd, MissingEngineLibraryIsReported)
     EXPECT_NE(o.Err.find("/no/such/kelvane.so"), std::string::npos);
 }
 
+
+// The README's example, run as written: the same grid and status line, whatever the time.
+TEST(SolverFrontEnd, ReadmeExamplePrintsWhatTheReadmeShows)
+{
+    std::ifstream readme(std::string(KELVANE_CORPUS_DIR) + "/../README.md");
+    ASSERT_TRUE(readme.good());
+    std::string line, input, expected;
+    enum { Before, Input, Output, Done } part = Before;
+    while (part != Done && std::getline(readme, line)) {
+        const std::string text = line.rfind("    ", 0) == 0 ? line.substr(4) : line;
+        if (text == "$ cat wall.txt")
+            part = Input;
+        else if (text == "$ kelvane-solve wall.txt")
+            part = Output;
+        else if (part == Input)
+            input += text + "\n";
+        else if (part == Output && text.empty())
+            part = Done;
+        else if (part == Output)
+            expected += text + "\n";
+    }
+    ASSERT_FALSE(input.empty());
+    ASSERT_FALSE(expected.empty());
+    const Outcome o = RunSolve("", input);
+    ASSERT_EQ(o.Exit, 0) << o.Err;
+    const std::regex seconds("seconds [0-9.]+\n$");
+    EXPECT_EQ(std::regex_replace(o.Out, seconds, "seconds T\n"),
+              std::regex_replace(expected, seconds, "seconds T\n"));
+}
+
 } // namespace
 } // namespace kelvane::solver::testing

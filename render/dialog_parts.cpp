@@ -1,5 +1,8 @@
 #include "dialog_parts.h"
 
+#include "display_scale.h"
+#include "frame.h"
+
 #include <QFont>
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -54,7 +57,7 @@ void TImage::SetPicture(const QImage &newPicture)
 QImage &TImage::Canvas()
 {
     if (picture.isNull()) {
-        picture = QImage(size(), QImage::Format_RGB32);
+        picture = ScaledCanvas(size(), DisplayScale());
         picture.fill(Qt::white);
     }
     return picture;
@@ -135,21 +138,21 @@ void DrawImageButton(TImage *image, const QString &caption)
     image->FontBold = true;
 
     QImage &canvas = image->Canvas();
+    const QRect box(QPoint(0, 0), image->size());
     QPainter painter(&canvas);
-    QPen pen(image->PenColor, image->PenWidth);
-    pen.setJoinStyle(Qt::MiterJoin);
-    painter.setPen(pen);
-    painter.setBrush(image->BrushColor);
-    // A 2-pixel pen on the line from 1 to width - 1 covers pixels 0 to width - 1.
-    painter.drawRect(QRectF(1, 1, canvas.width() - 2, canvas.height() - 2));
+    // A 2-pixel pen on the line from 1 to width - 1 covers pixels 0 to width - 1: the frame
+    // is the two outer rings of the box, filled, so it stays whole pixels at any scale.
+    painter.fillRect(box, image->BrushColor);
+    for (int ring = 0; ring < image->PenWidth; ++ring)
+        DrawFrame(painter, box.adjusted(ring, ring, -ring, -ring), image->PenColor);
 
-    QFont font = painter.font();
+    QFont font = At96Dpi(painter.font());
     font.setBold(image->FontBold);
     painter.setFont(font);
     painter.setPen(image->FontColor);
     const QFontMetrics metrics = painter.fontMetrics();
-    const int x = (canvas.width() - metrics.horizontalAdvance(caption)) >> 1;
-    const int y = (canvas.height() - metrics.height()) >> 1;
+    const int x = (box.width() - metrics.horizontalAdvance(caption)) >> 1;
+    const int y = (box.height() - metrics.height()) >> 1;
     painter.drawText(x, y + metrics.ascent(), caption);
     painter.end();
     image->update();
