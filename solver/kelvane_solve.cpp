@@ -1,6 +1,7 @@
 // kelvane-solve: the probabilities of a position read from a text file, computed by the
 // engine library through the same contract the game uses.
 #include "board_text.h"
+#include "generate_command.h"
 
 #include "engine_object.h"
 
@@ -24,6 +25,7 @@ namespace
 
 const char Usage[] =
     "usage: kelvane-solve [options] [FILE]\n"
+    "       kelvane-solve --generate W H MINES X Y [--fair-play] [--seed N]\n"
     "Reads a position (FILE, or standard input) and prints the mine probability of every\n"
     "closed sector.\n"
     "  --fair-play     the four corner sectors are known to be safe\n"
@@ -96,6 +98,7 @@ int main(int argc, char **argv)
     int32_t checking = 1, depth = 25, repeat = 1;
     std::string enginePath = OwnFolder() + "/kelvane.so";
     const char *file = nullptr;
+    if (GenerateRequested(argc, argv)) return RunGenerate(argc, argv, enginePath);
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
