@@ -318,9 +318,9 @@ void SettingsStore::RemoveKey(const QString &section, const QString &key)
 {
     for (qsizetype i = 0; i < Sections.size(); ++i) {
         if (!SameName(Sections[i].Name, section)) continue;
-        Sections[i].Lines.removeIf(
+        const qsizetype removed = Sections[i].Lines.removeIf(
             [&](const Line &line) { return line.HasValue && SameName(line.Key, key); });
-        if (Sections[i].Lines.isEmpty()) Sections.removeAt(i);
+        if (removed > 0 && Sections[i].Lines.isEmpty()) Sections.removeAt(i);
         return;
     }
 }
