@@ -29,6 +29,7 @@ const char Usage[] =
     "Reads a position (FILE, or standard input) and prints the mine probability of every\n"
     "closed sector.\n"
     "  --fair-play     the four corner sectors are known to be safe\n"
+    "  --seed N        with --generate: the seed of the mine placement (default: the clock)\n"
     "  --simple        the \"Simple\" rule instead of exact probabilities\n"
     "  --no-dupcheck   count every sector on its own\n"
     "  --checking N    mine markers: 0 Minimal, 1 Optimal (default), 2 Maximal\n"
