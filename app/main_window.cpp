@@ -296,8 +296,7 @@ void TfrmMain::FormShow()
         GameState->ProbDisplay = 0;
     }
     // No-guess boards are proven by the engine: without it the option is off.
-    if (!EngineLoaded())
-        NoGuessItem->setChecked(false);
+    if (!EngineLoaded()) NoGuessItem->setChecked(false);
     NoGuessItem->setEnabled(EngineLoaded());
     frmSettings->SetEngineLoaded(EngineLoaded());
     LayoutField();

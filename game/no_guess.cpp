@@ -4,7 +4,8 @@
 #include <memory>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using Clock = std::chrono::steady_clock;
 
@@ -23,7 +24,10 @@ struct SilentSink {
     bool OutOfTime = false;
 };
 
-SilentSink *SinkOf(EngineEvents *self) { return reinterpret_cast<SilentSink *>(self); }
+SilentSink *SinkOf(EngineEvents *self)
+{
+    return reinterpret_cast<SilentSink *>(self);
+}
 void Ignore0(EngineEvents *) {}
 void Ignore2(EngineEvents *, int32_t, int32_t) {}
 void Ignore3(EngineEvents *, int32_t, int32_t, int32_t) {}
@@ -35,15 +39,17 @@ void WatchTheClock(EngineEvents *self, int32_t, int32_t, int32_t, int32_t, int32
         sink->Game->HaltRequest = 1;
     }
 }
-void RunFailed(EngineEvents *self) { SinkOf(self)->Finished = false; }
+void RunFailed(EngineEvents *self)
+{
+    SinkOf(self)->Finished = false;
+}
 void RunDone(EngineEvents *self)
 {
     SinkOf(self)->Finished = SinkOf(self)->Game->HaltRequest == 0;
 }
 
-const EngineEventsTable SilentTable = {Ignore2, Ignore2,       Ignore0,   Ignore3,
-                                       Ignore3, Ignore0,       Ignore2,   WatchTheClock,
-                                       RunFailed, RunDone, Ignore0};
+const EngineEventsTable SilentTable = {Ignore2, Ignore2,       Ignore0,   Ignore3, Ignore3, Ignore0,
+                                       Ignore2, WatchTheClock, RunFailed, RunDone, Ignore0};
 
 // The engine's view of the board, 16-byte aligned as the contract asks.
 struct alignas(16) ScratchRecord {
@@ -62,12 +68,13 @@ bool MayHoldMine(const NoGuessRequest &q, int32_t c, int32_t r)
     return !opening && !(q.FairPlay && corner);
 }
 
-class Search {
-public:
+class Search
+{
+  public:
     Search(ProbabilityEngine &engine, Random &rng, const NoGuessRequest &request);
     NoGuessBoard Run();
 
-private:
+  private:
     enum class Outcome { Cleared, Stuck, OutOfTime };
 
     void DrawLayout();
@@ -77,7 +84,10 @@ private:
     bool Open(int32_t slot);
     bool Repair();
     bool Frontier(int32_t slot) const;
-    int32_t Pick(const std::vector<int32_t> &slots) { return slots[Rng.Below(static_cast<uint32_t>(slots.size()))]; }
+    int32_t Pick(const std::vector<int32_t> &slots)
+    {
+        return slots[Rng.Below(static_cast<uint32_t>(slots.size()))];
+    }
 
     ProbabilityEngine &Engine;
     Random &Rng;
@@ -103,8 +113,7 @@ Search::Search(ProbabilityEngine &engine, Random &rng, const NoGuessRequest &req
         for (int32_t r = 0; r < Request.SizeY; ++r) {
             const int32_t slot = KELVANE_SECTOR_INDEX(c, r);
             Cells.push_back(slot);
-            if (MayHoldMine(Request, c, r))
-                Candidates.push_back(slot);
+            if (MayHoldMine(Request, c, r)) Candidates.push_back(slot);
             for (int32_t i = c - 1; i <= c + 1; ++i)
                 for (int32_t j = r - 1; j <= r + 1; ++j)
                     if ((i != c || j != r) && InField(Request, i, j))
@@ -163,14 +172,12 @@ void Search::CountNeighbours()
 // which a proof never asks for.
 bool Search::Open(int32_t slot)
 {
-    if (Mine[slot] != 0)
-        return false;
+    if (Mine[slot] != 0) return false;
     Pending.assign(1, slot);
     while (!Pending.empty()) {
         const int32_t s = Pending.back();
         Pending.pop_back();
-        if (View.State[s] != SECTOR_CLOSED)
-            continue;
+        if (View.State[s] != SECTOR_CLOSED) continue;
         View.State[s] = SECTOR_OPEN;
         View.Number[s] = Count[s];
         View.Prob[s] = 0.0f;
@@ -207,32 +214,25 @@ Search::Outcome Search::Play()
     View.SafeLeft = static_cast<int32_t>(Cells.size()) - Request.Mines;
     Open(KELVANE_SECTOR_INDEX(Request.Col, Request.Row));
     while (View.SafeLeft > 0) {
-        if (Clock::now() >= Deadline)
-            return Outcome::OutOfTime;
+        if (Clock::now() >= Deadline) return Outcome::OutOfTime;
         const bool finished = RunEngine();
-        if (Sink.OutOfTime)
-            return Outcome::OutOfTime;
-        if (!finished)
-            return Outcome::Stuck;
+        if (Sink.OutOfTime) return Outcome::OutOfTime;
+        if (!finished) return Outcome::Stuck;
         bool progress = false;
         for (int32_t slot : Cells) {
-            if (View.State[slot] != SECTOR_CLOSED)
-                continue;
+            if (View.State[slot] != SECTOR_CLOSED) continue;
             const float p = View.Prob[slot];
             if (p == 0.0f) {
-                if (!Open(slot))
-                    return Outcome::Stuck;
+                if (!Open(slot)) return Outcome::Stuck;
                 progress = true;
             } else if (p == 1.0f) {
-                if (Mine[slot] == 0)
-                    return Outcome::Stuck;
+                if (Mine[slot] == 0) return Outcome::Stuck;
                 View.State[slot] = SECTOR_MARKED;
                 --View.MinesLeft;
                 progress = true;
             }
         }
-        if (!progress)
-            return Outcome::Stuck;
+        if (!progress) return Outcome::Stuck;
     }
     return Outcome::Cleared;
 }
@@ -240,8 +240,7 @@ Search::Outcome Search::Play()
 bool Search::Frontier(int32_t slot) const
 {
     for (int32_t k = 0; k < Neighbours[slot]; ++k)
-        if (View.State[Neighbour[slot][k]] == SECTOR_OPEN)
-            return true;
+        if (View.State[Neighbour[slot][k]] == SECTOR_OPEN) return true;
     return false;
 }
 
@@ -269,8 +268,7 @@ bool Search::Repair()
         }
     }
     const int32_t x = !edge.empty() ? Pick(edge) : !wall.empty() ? Pick(wall) : -1;
-    if (x < 0)
-        return false;
+    if (x < 0) return false;
     const auto allowed = [this](int32_t slot) {
         const int32_t c = slot / KELVANE_COLUMN_SLOTS, r = slot % KELVANE_COLUMN_SLOTS;
         return MayHoldMine(Request, c, r);
@@ -278,19 +276,15 @@ bool Search::Repair()
     if (Mine[x] != 0) {
         std::vector<int32_t> to;
         for (int32_t slot : awayFree)
-            if (allowed(slot))
-                to.push_back(slot);
+            if (allowed(slot)) to.push_back(slot);
         if (to.empty())
             for (int32_t slot : edge)
-                if (Mine[slot] == 0 && allowed(slot))
-                    to.push_back(slot);
-        if (to.empty())
-            return false;
+                if (Mine[slot] == 0 && allowed(slot)) to.push_back(slot);
+        if (to.empty()) return false;
         Mine[x] = 0;
         Mine[Pick(to)] = 1;
     } else {
-        if (awayMines.empty() || !allowed(x))
-            return false;
+        if (awayMines.empty() || !allowed(x)) return false;
         Mine[Pick(awayMines)] = 0;
         Mine[x] = 1;
     }
@@ -321,11 +315,9 @@ NoGuessBoard Search::Run()
                 searching = false;
                 break;
             }
-            if (repairs == RepairsPerLayout || !Repair())
-                break;
+            if (repairs == RepairsPerLayout || !Repair()) break;
         }
-        if (Clock::now() >= Deadline)
-            searching = false;
+        if (Clock::now() >= Deadline) searching = false;
     }
     board.Seconds = std::chrono::duration<double>(Clock::now() - start).count();
     return board;
@@ -353,8 +345,7 @@ bool NoGuessPossible(const NoGuessRequest &request)
 NoGuessBoard GenerateNoGuessBoard(ProbabilityEngine &engine, Random &rng,
                                   const NoGuessRequest &request)
 {
-    if (!NoGuessPossible(request))
-        return {};
+    if (!NoGuessPossible(request)) return {};
     Search search(engine, rng, request);
     return search.Run();
 }

@@ -17,7 +17,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 int32_t Seeds = 300;
 int32_t DensitySeeds = 100;
@@ -31,15 +32,13 @@ double ThreadWorkSeconds()
 
 double Percentile(std::vector<double> values, double q)
 {
-    if (values.empty())
-        return 0.0;
+    if (values.empty()) return 0.0;
     std::sort(values.begin(), values.end());
     const size_t at = std::min(values.size() - 1, static_cast<size_t>(q * values.size()));
     return values[at];
 }
 
-void Generate(benchmark::State &state, int32_t sizeX, int32_t sizeY, int32_t mines,
-              int32_t seeds)
+void Generate(benchmark::State &state, int32_t sizeX, int32_t sizeY, int32_t mines, int32_t seeds)
 {
     ProbabilityEngine *engine = kelvane::solver::NewEngineObject();
     std::vector<double> wall, work;
@@ -85,15 +84,17 @@ void Generate(benchmark::State &state, int32_t sizeX, int32_t sizeY, int32_t min
 void Register()
 {
     for (const LevelRow &level : LevelTable)
-        benchmark::RegisterBenchmark(level.Name, [level](benchmark::State &s) {
-            Generate(s, level.SizeX, level.SizeY, level.Mines, Seeds);
-        })->Iterations(1)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(level.Name,
+                                     [level](benchmark::State &s) {
+                                         Generate(s, level.SizeX, level.SizeY, level.Mines, Seeds);
+                                     })
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
     for (int32_t percent = 10; percent <= 30; percent += 5) {
         const int32_t mines = (256 * percent + 50) / 100;
-        benchmark::RegisterBenchmark(("Density16x16/" + std::to_string(percent) + "%").c_str(),
-                                     [mines](benchmark::State &s) {
-                                         Generate(s, 16, 16, mines, DensitySeeds);
-                                     })
+        benchmark::RegisterBenchmark(
+            ("Density16x16/" + std::to_string(percent) + "%").c_str(),
+            [mines](benchmark::State &s) { Generate(s, 16, 16, mines, DensitySeeds); })
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond);
     }

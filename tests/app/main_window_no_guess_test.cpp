@@ -7,7 +7,8 @@
 #include <QFile>
 #include <QMenu>
 
-namespace {
+namespace
+{
 
 QByteArray FileBytes(const QString &path)
 {
@@ -15,8 +16,9 @@ QByteArray FileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
 }
 
-class NoGuessWindow : public MainWindowTest {
-protected:
+class NoGuessWindow : public MainWindowTest
+{
+  protected:
     QString Ini() { return Folder.filePath("kelvane.ini"); }
 
     void OpenWithEngine(double budget = 2.0)
@@ -64,8 +66,7 @@ protected:
             std::vector<std::pair<int32_t, int32_t>> safe, mined;
             for (int32_t c = 0; c < Game().SizeX; ++c)
                 for (int32_t r = 0; r < Game().SizeY; ++r) {
-                    if (State(c, r) != SECTOR_CLOSED)
-                        continue;
+                    if (State(c, r) != SECTOR_CLOSED) continue;
                     const float p = Game().Prob[KELVANE_SECTOR_INDEX(c, r)];
                     if (p == 0.0f)
                         safe.push_back({c, r});
@@ -77,8 +78,7 @@ protected:
             for (auto [c, r] : mined)
                 Click(Qt::RightButton, c, r);
             for (auto [c, r] : safe)
-                if (State(c, r) == SECTOR_CLOSED && Game().Live != 0)
-                    Click(Qt::LeftButton, c, r);
+                if (State(c, r) == SECTOR_CLOSED && Game().Live != 0) Click(Qt::LeftButton, c, r);
         }
         return rounds;
     }
@@ -174,8 +174,7 @@ TEST_F(NoGuessWindow, AWholeExpertGame_IsWonByDeductionAlone_AndSetsABestTime)
     QTimer closer;
     closer.setInterval(10);
     QObject::connect(&closer, &QTimer::timeout, [this] {
-        if (Window->frmBest->isVisible())
-            Window->frmBest->accept();
+        if (Window->frmBest->isVisible()) Window->frmBest->accept();
     });
     closer.start();
     const int rounds = PlayByDeduction();

@@ -16,7 +16,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using kelvane::solver::Cell;
 using kelvane::solver::Position;
@@ -52,10 +53,8 @@ std::vector<int8_t> Enumerated(const Position &p)
     };
     std::vector<Rule> rules;
     for (int32_t i = 0; i < cells; ++i) {
-        if (p.State[i] == Cell::Marked)
-            --remaining;
-        if (p.State[i] != Cell::Open)
-            continue;
+        if (p.State[i] == Cell::Marked) --remaining;
+        if (p.State[i] != Cell::Open) continue;
         Rule rule{{}, p.Number[i]};
         neighbours(i, [&](int32_t j) {
             if (p.State[j] == Cell::Marked) {
@@ -69,8 +68,7 @@ std::vector<int8_t> Enumerated(const Position &p)
                 rule.Bits.push_back(frontierBit[j]);
             }
         });
-        if (!rule.Bits.empty() || rule.Need != 0)
-            rules.push_back(rule);
+        if (!rule.Bits.empty() || rule.Need != 0) rules.push_back(rule);
     }
     for (int32_t i = 0; i < cells; ++i)
         if (p.State[i] == Cell::Closed && frontierBit[i] < 0 &&
@@ -92,11 +90,9 @@ std::vector<int8_t> Enumerated(const Position &p)
     std::function<void(int32_t, int32_t)> assign = [&](int32_t b, int32_t count) {
         if (b == n) {
             for (int32_t v : need)
-                if (v != 0)
-                    return;
+                if (v != 0) return;
             const int32_t rest = remaining - count;
-            if (rest < 0 || rest > interior)
-                return;
+            if (rest < 0 || rest > interior) return;
             auto &entry = seen[count];
             entry.first |= mined;
             entry.second |= ~mined;
@@ -110,8 +106,7 @@ std::vector<int8_t> Enumerated(const Position &p)
                 fits = fits && need[k] >= 0 && need[k] <= left[k];
             }
             mined[b] = value != 0;
-            if (fits)
-                assign(b + 1, count + value);
+            if (fits) assign(b + 1, count + value);
             for (int32_t k : rulesOf[b]) {
                 need[k] += value;
                 ++left[k];
@@ -120,8 +115,7 @@ std::vector<int8_t> Enumerated(const Position &p)
         mined[b] = false;
     };
     assign(0, 0);
-    if (seen.empty())
-        throw std::runtime_error("no layout agrees with the position");
+    if (seen.empty()) throw std::runtime_error("no layout agrees with the position");
 
     std::bitset<1024> canMine, canFree;
     bool interiorMine = false, interiorFree = false;
@@ -132,8 +126,7 @@ std::vector<int8_t> Enumerated(const Position &p)
         interiorFree = interiorFree || remaining - count < interior;
     }
     for (int32_t i = 0; i < cells; ++i) {
-        if (p.State[i] != Cell::Closed)
-            continue;
+        if (p.State[i] != Cell::Closed) continue;
         if (p.FairPlay && Corner(p, i / p.Height, i % p.Height)) {
             known[i] = 0;
             continue;
@@ -187,22 +180,19 @@ Replay PlayByRule(const NoGuessRequest &q, const Layout &mine, const Certainty &
         int32_t number = 0;
         for (int32_t x = c - 1; x <= c + 1; ++x)
             for (int32_t y = r - 1; y <= r + 1; ++y)
-                if (x >= 0 && y >= 0 && x < q.SizeX && y < q.SizeY)
-                    number += mined(p.Index(x, y));
+                if (x >= 0 && y >= 0 && x < q.SizeX && y < q.SizeY) number += mined(p.Index(x, y));
         p.State[i] = Cell::Open;
         p.Number[i] = number;
         --safeLeft;
         return true;
     };
-    if (!open(p.Index(q.Col, q.Row)))
-        return replay;
+    if (!open(p.Index(q.Col, q.Row))) return replay;
     while (safeLeft > 0) {
         const std::vector<int8_t> known = certainty(p);
         bool progress = false;
         for (size_t i = 0; i < known.size(); ++i) {
             if (known[i] == 0) {
-                if (!open(static_cast<int32_t>(i)))
-                    return replay;
+                if (!open(static_cast<int32_t>(i))) return replay;
                 progress = true;
             } else if (known[i] == 1) {
                 if (!mined(static_cast<int32_t>(i))) {
@@ -222,8 +212,9 @@ Replay PlayByRule(const NoGuessRequest &q, const Layout &mine, const Certainty &
     return replay;
 }
 
-class NoGuess : public ::testing::Test {
-protected:
+class NoGuess : public ::testing::Test
+{
+  protected:
     ProbabilityEngine *Engine = kelvane::solver::NewEngineObject();
     void TearDown() override { kelvane::solver::DeleteEngineObject(Engine); }
 
@@ -264,7 +255,8 @@ struct Field {
     bool Enumerate; // certainty by enumeration, else by the engine's core
 };
 
-class NoGuessFields : public NoGuess, public ::testing::WithParamInterface<Field> {
+class NoGuessFields : public NoGuess, public ::testing::WithParamInterface<Field>
+{
 };
 
 TEST_P(NoGuessFields, EveryBoardIsClearedByTheRule_WithAndWithoutFairPlay)
@@ -286,8 +278,7 @@ TEST_P(NoGuessFields, EveryBoardIsClearedByTheRule_WithAndWithoutFairPlay)
             const NoGuessBoard board = Generate(q, seed);
             const std::string where = std::string("\n") + f.Name + (fair ? " fair" : "") +
                                       " seed " + std::to_string(seed);
-            if (!board.Found)
-                continue;
+            if (!board.Found) continue;
             ++found;
             ExpectPlacementRules(q, board.Mined, where);
             const Replay replay =
@@ -301,15 +292,19 @@ TEST_P(NoGuessFields, EveryBoardIsClearedByTheRule_WithAndWithoutFairPlay)
     RecordProperty("boards", boards);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SmallAndFixed, NoGuessFields,
-    ::testing::Values(Field{"Small10", 8, 8, 6, 600, true}, Field{"Small20", 8, 8, 13, 600, true},
-                      Field{"Small25", 9, 9, 20, 400, true}, Field{"Beginner", 10, 10, 10, 600, true},
-                      Field{"Beginner30", 10, 10, 30, 100, true},
-                      Field{"Intermediate", 16, 16, 40, 120, false},
-                      Field{"Intermediate30", 16, 16, 77, 20, false},
-                      Field{"Expert", 24, 20, 100, 40, false}, Field{"Ultra", 32, 25, 180, 12, false}),
-    [](const ::testing::TestParamInfo<Field> &info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(SmallAndFixed, NoGuessFields,
+                         ::testing::Values(Field{"Small10", 8, 8, 6, 600, true},
+                                           Field{"Small20", 8, 8, 13, 600, true},
+                                           Field{"Small25", 9, 9, 20, 400, true},
+                                           Field{"Beginner", 10, 10, 10, 600, true},
+                                           Field{"Beginner30", 10, 10, 30, 100, true},
+                                           Field{"Intermediate", 16, 16, 40, 120, false},
+                                           Field{"Intermediate30", 16, 16, 77, 20, false},
+                                           Field{"Expert", 24, 20, 100, 40, false},
+                                           Field{"Ultra", 32, 25, 180, 12, false}),
+                         [](const ::testing::TestParamInfo<Field> &info) {
+                             return std::string(info.param.Name);
+                         });
 
 TEST_F(NoGuess, TheEnumeratingPlayer_IsStuckOnAFiftyFifty)
 {
