@@ -255,6 +255,8 @@ struct Field {
     bool Enumerate; // certainty by enumeration, else by the engine's core
 };
 
+void PrintTo(const Field &f, std::ostream *out) { *out << f.Name; }
+
 class NoGuessFields : public NoGuess, public ::testing::WithParamInterface<Field>
 {
 };
