@@ -301,7 +301,7 @@ INSTANTIATE_TEST_SUITE_P(SmallAndFixed, NoGuessFields,
                                            Field{"Beginner", 10, 10, 10, 600, true},
                                            Field{"Beginner30", 10, 10, 30, 100, true},
                                            Field{"Intermediate", 16, 16, 40, 120, false},
-                                           Field{"Intermediate30", 16, 16, 77, 20, false},
+                                           Field{"Intermediate30", 16, 16, 77, 12, false},
                                            Field{"Expert", 24, 20, 100, 40, false},
                                            Field{"Ultra", 32, 25, 180, 12, false}),
                          [](const ::testing::TestParamInfo<Field> &info) {
