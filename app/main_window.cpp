@@ -199,6 +199,11 @@ void TfrmMain::CreateLayout()
     PopupMenu1 = new QMenu(this);
     for (int32_t level = 0; level < 4; ++level)
         PopupMenu1->addAction(LevelTable[level].Name, this, [this, level] { ChooseLevel(level); });
+    PopupMenu1->addSeparator();
+    NoGuessItem = PopupMenu1->addAction("No-Guess Boards");
+    NoGuessItem->setCheckable(true);
+    NoGuessItem->setEnabled(false); // until the engine is loaded
+    connect(NoGuessItem, &QAction::toggled, this, [this](bool on) { NoGuess = on ? 1 : 0; });
 
     TimerCtl.setInterval(100);
     connect(&TimerCtl, &QTimer::timeout, this, &TfrmMain::TimerCtlTimer);
@@ -271,6 +276,7 @@ void TfrmMain::ApplyLoadedSettings()
                       primary != nullptr ? primary->availableGeometry() : QRect(0, 0, 1024, 768)));
     MaxScale = window.MaxScale;
     Best = window.Best;
+    NoGuessItem->setChecked(window.NoGuess);
 }
 
 void TfrmMain::showEvent(QShowEvent *event)
@@ -290,6 +296,9 @@ void TfrmMain::FormShow()
     } else {
         GameState->ProbDisplay = 0;
     }
+    // No-guess boards are proven by the engine: without it the option is off.
+    if (!EngineLoaded()) NoGuessItem->setChecked(false);
+    NoGuessItem->setEnabled(EngineLoaded());
     frmSettings->SetEngineLoaded(EngineLoaded());
     LayoutField();
     NewGame();
@@ -311,6 +320,7 @@ void TfrmMain::SaveSettingsNow()
     window.Top = y();
     window.MaxScale = MaxScale;
     window.Best = Best;
+    window.NoGuess = NoGuess != 0;
     // An installed program keeps its settings in the user's configuration folder, which
     // may not exist yet; SaveSettings reports a folder that cannot be made.
     if (Options.MakeSettingsFolder)

@@ -39,6 +39,8 @@ struct MainWindowOptions {
     // Asks for a record holder's name; false when the player cancels.
     std::function<bool(const QString &prompt, QString &name)> AskName;
     std::function<uint32_t()> Clock = ReadMillisecondClock;
+    // How long the first press may search for a no-guess board before an ordinary one.
+    double NoGuessSeconds = 2.0;
 };
 
 // The running executable's files: beside it when run from its own folder, else where the
@@ -57,6 +59,7 @@ public:
     int32_t PressedCol = 0, PressedRow = 0;
     int32_t AppMinimized = 0, AppInactive = 0, ChordPreview = 0;
     int32_t MaxScale = 3;
+    int32_t NoGuess = 0; // no-guess boards: the first press lays mines that logic alone clears
     uint32_t LastTick = 0;
     float ElapsedTime = 0.0f;
     BestTimes Best;
@@ -78,6 +81,8 @@ public:
     void ShowSectorInfo(int32_t c, int32_t r);
     void RunEngine(int32_t c, int32_t r);
     void MarkRecalcNeeded() override;
+    // The first press's mines: a no-guess board when asked for and the engine is there.
+    void PlaceFirstMines(int32_t c, int32_t r);
 
     // Handlers of the labels.
     void lblNewGameClick();
@@ -98,6 +103,7 @@ public:
     ClickLabel *lblNewGame, *lblLevel, *lblSettings, *lblBestTimes, *lblHelp;
     std::unique_ptr<StatsPanel> Stats;
     QMenu *PopupMenu1;
+    QAction *NoGuessItem; // the level menu's last entry, "No-Guess Boards"
     QTimer TimerCtl;
     TfrmSettings *frmSettings = nullptr;
     TfrmBest *frmBest = nullptr;

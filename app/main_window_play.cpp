@@ -93,7 +93,7 @@ void TfrmMain::pbImageMouseDown(Qt::MouseButton button, Qt::MouseButtons othersH
     if (game.Active == 0) {
         if (button != Qt::LeftButton)
             return;
-        Rules.PlaceMines(c, r);
+        PlaceFirstMines(c, r);
     }
 
     const int32_t state = game.State[KELVANE_SECTOR_INDEX(c, r)];

@@ -26,6 +26,8 @@ const QString Field = QStringLiteral("Field");
 const QString Game = QStringLiteral("Game");
 const QString Engine = QStringLiteral("Engine");
 const QString BestScores = QStringLiteral("BestScores");
+const QString Kelvane = QStringLiteral("Kelvane");
+const QString NoGuessKey = QStringLiteral("NoGuess");
 
 const QString TimeKeys[4] = {QStringLiteral("BeginnerTime"), QStringLiteral("IntermediateTime"),
                              QStringLiteral("ExpertTime"), QStringLiteral("UltraTime")};
@@ -116,6 +118,8 @@ void ReadSettings(const SettingsStore &store, TGameState &game, MainWindowSettin
             store.ReadString(BestScores, NameKeys[i], QString::fromLatin1(EmptyRecordName)),
             BestNameLength);
     }
+
+    window.NoGuess = store.ReadBool(Kelvane, NoGuessKey, false);
 }
 
 void WriteSettings(SettingsStore &store, const TGameState &game, const MainWindowSettings &window)
@@ -145,6 +149,13 @@ void WriteSettings(SettingsStore &store, const TGameState &game, const MainWindo
                           FormatBestTime(window.Best.BestTime[i], decimalPoint));
     for (int i = 0; i < 4; ++i)
         store.WriteString(BestScores, NameKeys[i], window.Best.BestName[i]);
+
+    // Settings beyond the designed ones are written only when they differ from their
+    // defaults, so that a file written from scratch holds the designed keys alone.
+    if (window.NoGuess)
+        store.WriteBool(Kelvane, NoGuessKey, true);
+    else
+        store.RemoveKey(Kelvane, NoGuessKey);
 }
 
 QString LoadSettings(const QString &path, TGameState &game, MainWindowSettings &window,

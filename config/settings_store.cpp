@@ -314,6 +314,17 @@ void SettingsStore::WriteBool(const QString &section, const QString &key, bool v
     WriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+void SettingsStore::RemoveKey(const QString &section, const QString &key)
+{
+    for (qsizetype i = 0; i < Sections.size(); ++i) {
+        if (!SameName(Sections[i].Name, section)) continue;
+        const qsizetype removed = Sections[i].Lines.removeIf(
+            [&](const Line &line) { return line.HasValue && SameName(line.Key, key); });
+        if (removed > 0 && Sections[i].Lines.isEmpty()) Sections.removeAt(i);
+        return;
+    }
+}
+
 QByteArray SettingsStore::Serialize() const
 {
     QString text;

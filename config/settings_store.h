@@ -42,6 +42,8 @@ class SettingsStore
     void WriteString(const QString &section, const QString &key, const QString &value);
     void WriteInteger(const QString &section, const QString &key, int32_t value);
     void WriteBool(const QString &section, const QString &key, bool value);
+    // Drops the key's lines from its section, and the section when they were all it held.
+    void RemoveKey(const QString &section, const QString &key);
 
     // The memory image as the file holds it: CR LF line ends, one blank line after each
     // section, UTF-8.

@@ -8,8 +8,11 @@
  * Life of an engine:
  *   1. The program loads the library (dlopen, RTLD_NOW) and calls CreateObject once.
  *      The object is never destroyed; the library is unloaded when the main window goes.
- *   2. At the first showing of the main window the program calls Attach once with the
- *      game record and its event sink. Both stay valid until the library is unloaded.
+ *   2. At the first showing of the main window the program calls Attach with the game
+ *      record and its event sink. Both stay valid until the library is unloaded. The
+ *      program may attach the engine again between runs (the no-guess search attaches it
+ *      to a scratch record and a silent sink, then attaches the game record back); every
+ *      run uses the pointers of the last Attach.
  *   3. For every request the program sets EngineBusy = 1 and HaltRequest = 0, then calls
  *      Calculate synchronously. While it runs the engine reports through the sink; only
  *      ReportProgress lets the program handle input, where Escape sets HaltRequest = 1.
@@ -121,7 +124,7 @@ struct EngineEvents {
 
 /* ProbabilityEngine - the engine's object. */
 typedef struct ProbabilityEngineTable {
-    /* 0: called once; the engine keeps both pointers for the program's life */
+    /* 0: the engine keeps both pointers for its runs until the next Attach */
     void (*Attach)(ProbabilityEngine *self, TGameState *game, EngineEvents *events);
     /* 1: compute Prob for the current field; (col, row) is the sector asked about.
      *    Returns the number of combinations examined. */

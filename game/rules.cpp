@@ -54,7 +54,21 @@ void GameRules::PlaceMines(int32_t c, int32_t r)
         Game.Mined[candidates[k]] = 1;
         candidates[k] = -1;
     }
+    CountAndStart();
+}
 
+void GameRules::PlaceGivenMines(const uint8_t *mined)
+{
+    for (int32_t x = 0; x <= Game.MaxX; ++x)
+        for (int32_t y = 0; y <= Game.MaxY; ++y) {
+            const int32_t i = KELVANE_SECTOR_INDEX(x, y);
+            Game.Mined[i] = mined[i] != 0 ? 1 : 0;
+        }
+    CountAndStart();
+}
+
+void GameRules::CountAndStart()
+{
     for (int32_t x = 0; x <= Game.MaxX; ++x) {
         for (int32_t y = 0; y <= Game.MaxY; ++y) {
             int32_t count = 0;

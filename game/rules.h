@@ -18,6 +18,9 @@ public:
     void ClearBoard();
     // Lays the mines with (c, r) free, counts neighbours and starts the game.
     void PlaceMines(int32_t c, int32_t r);
+    // The same with the mines already chosen (1 where a mine lies, by sector slot); their
+    // count must be Mines.
+    void PlaceGivenMines(const uint8_t *mined);
     void OpenSector(int32_t c, int32_t r);
     // Opens (c, r) and, for a zero (or with force), its closed neighbours, depth first.
     void OpenArea(int32_t c, int32_t r, bool force);
@@ -33,6 +36,8 @@ public:
     int32_t MineCandidates(int32_t c, int32_t r, int32_t *out) const;
 
 private:
+    // Counts neighbours and starts the game on the laid mines.
+    void CountAndStart();
     int32_t &StateAt(int32_t c, int32_t r) { return Game.State[KELVANE_SECTOR_INDEX(c, r)]; }
 
     TGameState &Game;

@@ -1,6 +1,7 @@
 // kelvane-solve: the probabilities of a position read from a text file, computed by the
 // engine library through the same contract the game uses.
 #include "board_text.h"
+#include "generate_command.h"
 
 #include "engine_object.h"
 #include "file_layout.h"
@@ -25,9 +26,11 @@ namespace
 
 const char Usage[] =
     "usage: kelvane-solve [options] [FILE]\n"
+    "       kelvane-solve --generate W H MINES X Y [--fair-play] [--seed N]\n"
     "Reads a position (FILE, or standard input) and prints the mine probability of every\n"
     "closed sector.\n"
     "  --fair-play     the four corner sectors are known to be safe\n"
+    "  --seed N        with --generate: the seed of the mine placement (default: the clock)\n"
     "  --simple        the \"Simple\" rule instead of exact probabilities\n"
     "  --no-dupcheck   count every sector on its own\n"
     "  --checking N    mine markers: 0 Minimal, 1 Optimal (default), 2 Maximal\n"
@@ -96,6 +99,7 @@ int main(int argc, char **argv)
     int32_t checking = 1, depth = 25, repeat = 1;
     std::string enginePath = EngineNear(OwnFolder(), BuiltInstallFolders());
     const char *file = nullptr;
+    if (GenerateRequested(argc, argv)) return RunGenerate(argc, argv, enginePath);
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;

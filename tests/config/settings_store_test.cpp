@@ -234,6 +234,18 @@ TEST(IniWriting, APresentKeyIsReplacedInItsOwnLineAndMissingOnesGoToTheEndOfThei
                                  "[Engine]\r\nStepDepth=25\r\n\r\n");
 }
 
+TEST(IniWriting, ARemovedKeyLeavesItsSectionAndASectionLeftEmptyGoes)
+{
+    SettingsStore store = StoreOf("[A]\nx=1\nY=2\nx=3\n[B]\nz=1\n[C]\nk=v\n[D]\n");
+    store.RemoveKey("a", "X");
+    store.RemoveKey("B", "z");
+    store.RemoveKey("C", "missing");
+    store.RemoveKey("D", "k"); // a section that was empty already stays
+    store.RemoveKey("Missing", "k");
+    EXPECT_EQ(store.Serialize(), "[A]\r\nY=2\r\n\r\n[C]\r\nk=v\r\n\r\n[D]\r\n\r\n");
+    EXPECT_EQ(store.ReadInteger("A", "x", 7), 7);
+}
+
 TEST(IniWriting, CommentsBlankLinesAndLeadingLinesAreDroppedWhileUnknownLinesSurviveStripped)
 {
     const SettingsStore store =

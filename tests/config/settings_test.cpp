@@ -34,6 +34,7 @@ struct Settings {
     {
         std::memset(static_cast<void *>(Game.get()), 0x5A, sizeof(TGameState));
         Window.Left = Window.Top = Window.MaxScale = 12345;
+        Window.NoGuess = true;
         for (int i = 0; i < 4; ++i) {
             Window.Best.BestTime[i] = -1;
             Window.Best.BestName[i] = "garbage";
@@ -64,6 +65,7 @@ int32_t ValueOf(const Settings &s, const char *name)
         {"DupCheck", g.DupCheck},
         {"CheckingMode", g.CheckingMode},
         {"StepDepth", g.StepDepth},
+        {"NoGuess", s.Window.NoGuess ? 1 : 0},
     };
     for (const auto &[key, value] : values) {
         if (std::strcmp(key, name) == 0) return value;
@@ -120,7 +122,7 @@ TEST_F(SettingsFile, WithoutAFileEverySettingTakesItsDefaultSilently)
         {"SizeY", 16},     {"Mines", 40},       {"MaxX", 15},     {"MaxY", 15},
         {"FairPlay", 1},   {"TrainerMode", 0},  {"TimedGame", 1}, {"ProbDisplay", 1},
         {"MaxScale", 3},   {"AdvancedMode", 1}, {"DupCheck", 1},  {"CheckingMode", 1},
-        {"StepDepth", 25},
+        {"StepDepth", 25}, {"NoGuess", 0},
     };
     for (const auto &[name, value] : expected)
         EXPECT_EQ(ValueOf(s, name), value) << name;
@@ -173,6 +175,7 @@ TEST_F(SettingsFile, EverySettingChangedInMemorySurvivesASaveAndALoad)
     s.Window.Top = 900;
     s.Window.MaxScale = 1;
     s.Window.Best.Record(2, "Zoe", 61.25f);
+    s.Window.NoGuess = true;
     ASSERT_EQ(SaveSettings(Path, g, s.Window, QLocale::c()), "");
 
     Settings back;
@@ -182,7 +185,7 @@ TEST_F(SettingsFile, EverySettingChangedInMemorySurvivesASaveAndALoad)
         {"MaxX", 29},        {"MaxY", 8},        {"FairPlay", 0},     {"TrainerMode", 1},
         {"TimedGame", 0},    {"ProbDisplay", 0}, {"AdvancedMode", 0}, {"DupCheck", 0},
         {"CheckingMode", 2}, {"StepDepth", 30},  {"Left", -200},      {"Top", 900},
-        {"MaxScale", 1},
+        {"MaxScale", 1},     {"NoGuess", 1},
     };
     for (const auto &[name, value] : expected)
         EXPECT_EQ(ValueOf(back, name), value) << name;
@@ -250,6 +253,8 @@ TEST_F(SettingsFile, ValuesOutOfRangeOrNotParsedAreCorrectedOnLoad)
          "[Window]\nLeft=4294967312\nTop=16.5\n",
          {{"Left", 16}, {"Top", 16}}},
         {"names in any case", "[FIELD]\nlevel=3\n", {{"Level", 3}, {"SizeX", 32}}},
+        {"no-guess boards on", "[kelvane]\nnoguess=1\n", {{"NoGuess", 1}}},
+        {"no-guess boards written as a word", "[Kelvane]\nNoGuess=True\n", {{"NoGuess", 0}}},
     };
     for (const LoadCase &c : cases) {
         const Settings s = Load(c.File);
@@ -330,6 +335,23 @@ TEST_F(SettingsFile, ASaveKeepsTheFileItsLinesInPlaceAndWhatTheProgramDoesNotUse
     ASSERT_EQ(LoadSettings(Path, *again.Game, again.Window, QLocale::c()), "");
     ASSERT_EQ(SaveSettings(Path, *again.Game, again.Window, QLocale::c()), "");
     EXPECT_EQ(ReadAll(Path), expected);
+}
+
+TEST_F(SettingsFile, NoGuessIsWrittenOnlyWhenOn_AfterTheDesignedSections)
+{
+    Settings s;
+    ASSERT_EQ(LoadSettings(Path, *s.Game, s.Window, QLocale::c()), "");
+    s.Window.NoGuess = true;
+    ASSERT_EQ(SaveSettings(Path, *s.Game, s.Window, QLocale::c()), "");
+    EXPECT_EQ(ReadAll(Path), DefaultFile + "[Kelvane]\r\nNoGuess=1\r\n\r\n");
+    // Off again, the key goes and with it the section it alone filled.
+    s.Window.NoGuess = false;
+    ASSERT_EQ(SaveSettings(Path, *s.Game, s.Window, QLocale::c()), "");
+    EXPECT_EQ(ReadAll(Path), DefaultFile);
+    // A key of the player's own in that section keeps it.
+    ASSERT_TRUE(WriteAll(Path, DefaultFile + "[Kelvane]\r\nNoGuess=1\r\nMine=x\r\n"));
+    ASSERT_EQ(SaveSettings(Path, *s.Game, s.Window, QLocale::c()), "");
+    EXPECT_EQ(ReadAll(Path), DefaultFile + "[Kelvane]\r\nMine=x\r\n\r\n");
 }
 
 TEST_F(SettingsFile, ASavedFixedLevelOverwritesTheCustomSizeInTheFile)

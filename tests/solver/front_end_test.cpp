@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <regex>
@@ -260,6 +261,65 @@ TEST(SolverFrontEnd, ReadmeExamplePrintsWhatTheReadmeShows)
     const std::regex seconds("seconds [0-9.]+\n$");
     EXPECT_EQ(std::regex_replace(o.Out, seconds, "seconds T\n"),
               std::regex_replace(expected, seconds, "seconds T\n"));
+}
+
+TEST(SolverFrontEnd, GeneratePrintsANoGuessLayout_TheSameForTheSameSeed)
+{
+    const Outcome first = RunSolve("--generate 24 20 100 0 19 --fair-play --seed 9", "");
+    ASSERT_EQ(first.Exit, 0) << first.Err;
+    const std::regex shape("(([.*]{24})\n){20}status Found attempts [1-9][0-9]* seconds "
+                           "[0-9]+\\.[0-9]{6}\n");
+    EXPECT_TRUE(std::regex_match(first.Out, shape)) << first.Out;
+    std::vector<std::string> rows;
+    std::istringstream lines(first.Out);
+    for (std::string row; std::getline(lines, row) && row.size() == 24;)
+        rows.push_back(row);
+    ASSERT_EQ(rows.size(), 20u);
+    int mines = 0;
+    for (const std::string &row : rows)
+        mines += static_cast<int>(std::count(row.begin(), row.end(), '*'));
+    EXPECT_EQ(mines, 100);
+    // The press (0, 19) and its neighbours, and the corners, are free.
+    for (auto [c, r] : {std::pair{0, 19}, {1, 19}, {0, 18}, {1, 18}, {0, 0}, {23, 0}, {23, 19}})
+        EXPECT_EQ(rows[r][c], '.') << c << "," << r;
+
+    const Outcome again = RunSolve("--seed 9 --fair-play --generate 24 20 100 0 19", "");
+    EXPECT_EQ(again.Out.substr(0, 25 * 20), first.Out.substr(0, 25 * 20));
+    const Outcome other = RunSolve("--generate 24 20 100 0 19 --fair-play --seed 10", "");
+    EXPECT_NE(other.Out.substr(0, 25 * 20), first.Out.substr(0, 25 * 20));
+}
+
+TEST(SolverFrontEnd, GenerateWithoutANoGuessBoard_SaysNotFound_AndExitsWithThree)
+{
+    // Two columns and one mine: the last two numbers never tell the columns apart.
+    const Outcome o = RunSolve("--generate 2 5 1 0 0 --seed 1", "");
+    EXPECT_EQ(o.Exit, 3);
+    EXPECT_TRUE(std::regex_match(o.Out, std::regex("status NotFound attempts [0-9]+ seconds "
+                                                   "[0-9]+\\.[0-9]{6}\n")))
+        << o.Out;
+}
+
+TEST(SolverFrontEnd, GenerateWithBadArguments_ExitsWithTwoAndSaysWhy)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"--generate 8 8 10 3", "five numbers"},
+        {"--generate 8 8 10 3 3 4", "five numbers"},
+        {"--generate 0 8 10 3 3", "W must be 1 to 32"},
+        {"--generate 8 33 10 3 3", "H must be 1 to 32"},
+        {"--generate 8 8 ten 3 3", "MINES is not a number"},
+        {"--generate 8 8 10 8 3", "X must be 0 to 7"},
+        {"--generate 8 8 10 3 -1", "Y must be 0 to 7"},
+        {"--generate 8 8 56 3 3", "MINES must be 0 to 55"},
+        {"--generate 8 8 52 3 3 --fair-play", "MINES must be 0 to 51"},
+        {"--generate 8 8 10 3 3 --seed 4294967296", "--seed takes"},
+        {"--generate 8 8 10 3 3 --depth 20", "unknown option --depth"},
+    };
+    for (const auto &[args, message] : cases) {
+        const Outcome o = RunSolve(args, "");
+        EXPECT_EQ(o.Exit, 2) << args;
+        EXPECT_TRUE(o.Out.empty()) << args;
+        EXPECT_NE(o.Err.find(message), std::string::npos) << args << "\n" << o.Err;
+    }
 }
 
 } // namespace

@@ -1,0 +1,11 @@
+// kelvane-solve --generate: a no-guess layout for a field and a first press.
+#pragma once
+
+#include <string>
+
+// True when the command line asks for a layout rather than an analysis.
+bool GenerateRequested(int argc, char **argv);
+
+// Runs the whole command: prints the layout and its status line. Exit code 0 when a board
+// was found, 3 when none was within the budget, 2 for bad arguments, 1 without an engine.
+int RunGenerate(int argc, char **argv, const std::string &defaultEngine);
