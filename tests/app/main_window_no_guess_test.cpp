@@ -182,7 +182,7 @@ TEST_F(NoGuessWindow, AWholeExpertGame_IsWonByDeductionAlone_AndSetsABestTime)
     const int rounds = PlayByDeduction();
     EXPECT_GT(rounds, 1);
     EXPECT_EQ(Game().SafeLeft, 0);
-    EXPECT_EQ(Window->sbStatus->text(), "Finished in 61.2 seconds");
+    EXPECT_EQ(Window->sbStatus->text(), LocaleTime("Finished in 61.2 seconds"));
     ASSERT_EQ(Prompts.size(), 1); // no-guess games count for best times like any other
     EXPECT_FLOAT_EQ(Window->Best.BestTime[2], 61.234f);
     RecordProperty("rounds", rounds);
