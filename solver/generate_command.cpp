@@ -42,6 +42,22 @@ bool ParseNumber(const char *text, long long min, long long max, long long &out)
 
 } // namespace
 
+ProbabilityEngine *LoadEngine(const std::string &enginePath)
+{
+    void *library = dlopen(enginePath.c_str(), RTLD_NOW);
+    if (library == nullptr) {
+        std::fprintf(stderr, "kelvane-solve: cannot load the engine %s: %s\n", enginePath.c_str(),
+                     dlerror());
+        return nullptr;
+    }
+    auto create =
+        reinterpret_cast<CreateObjectFunction>(dlsym(library, KELVANE_CREATE_OBJECT_ENTRY));
+    ProbabilityEngine *engine = create != nullptr ? create() : nullptr;
+    if (engine == nullptr)
+        std::fprintf(stderr, "kelvane-solve: %s has no usable engine\n", enginePath.c_str());
+    return engine;
+}
+
 bool GenerateRequested(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i)
@@ -106,19 +122,8 @@ int RunGenerate(int argc, char **argv, const std::string &defaultEngine)
                    " stay free), not " + text(field[2]));
     request.Mines = static_cast<int32_t>(field[2]);
 
-    void *library = dlopen(enginePath.c_str(), RTLD_NOW);
-    if (library == nullptr) {
-        std::fprintf(stderr, "kelvane-solve: cannot load the engine %s: %s\n", enginePath.c_str(),
-                     dlerror());
-        return 1;
-    }
-    auto create =
-        reinterpret_cast<CreateObjectFunction>(dlsym(library, KELVANE_CREATE_OBJECT_ENTRY));
-    ProbabilityEngine *engine = create != nullptr ? create() : nullptr;
-    if (engine == nullptr) {
-        std::fprintf(stderr, "kelvane-solve: %s has no usable engine\n", enginePath.c_str());
-        return 1;
-    }
+    ProbabilityEngine *engine = LoadEngine(enginePath);
+    if (engine == nullptr) return 1;
 
     Random rng;
     if (seeded)

@@ -1,7 +1,13 @@
 // kelvane-solve --generate: a no-guess layout for a field and a first press.
 #pragma once
 
+#include "kelvane_engine.h"
+
 #include <string>
+
+// The engine library at the path, loaded for the rest of the process; null, with the reason
+// on standard error, when it cannot be loaded or offers no engine.
+ProbabilityEngine *LoadEngine(const std::string &enginePath);
 
 // True when the command line asks for a layout rather than an analysis.
 bool GenerateRequested(int argc, char **argv);

@@ -6,7 +6,6 @@
 #include "engine_object.h"
 #include "file_layout.h"
 
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <charconv>
@@ -158,19 +157,8 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    void *library = dlopen(enginePath.c_str(), RTLD_NOW);
-    if (library == nullptr) {
-        std::fprintf(stderr, "kelvane-solve: cannot load the engine %s: %s\n", enginePath.c_str(),
-                     dlerror());
-        return 1;
-    }
-    auto create =
-        reinterpret_cast<CreateObjectFunction>(dlsym(library, KELVANE_CREATE_OBJECT_ENTRY));
-    ProbabilityEngine *engine = create != nullptr ? create() : nullptr;
-    if (engine == nullptr) {
-        std::fprintf(stderr, "kelvane-solve: %s has no usable engine\n", enginePath.c_str());
-        return 1;
-    }
+    ProbabilityEngine *engine = LoadEngine(enginePath);
+    if (engine == nullptr) return 1;
 
     alignas(16) static TGameState game;
     std::memset(&game, 0, sizeof game);
