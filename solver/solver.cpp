@@ -289,10 +289,26 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
     }
 
     Meter.Figures.Runs = static_cast<int32_t>(parts.size());
-    Meter.UnitsDone = 0;
-    Meter.UnitsTotal = 0;
-    for (const Part &part : parts)
-        Meter.UnitsTotal += 3 * part.Comp.VarSize.size();
+    for (Part &part : parts) {
+        const int32_t sectors =
+            std::accumulate(part.Comp.VarSize.begin(), part.Comp.VarSize.end(), 0);
+        part.Solver = MakeSweep(part.Comp, std::min(remaining, sectors));
+        if (!part.Solver) throw StopRun{true};
+    }
+    // Components not swept yet are taken to grow as the last one swept did.
+    size_t prepared = 0;
+    Meter.StepsAhead = [&parts, &prepared] {
+        const double growth = prepared > 0 ? parts[prepared - 1].Solver->Growth : UsualGrowth;
+        double ahead = 0.0;
+        for (const Part &part : parts)
+            ahead += part.Solver->StepsAhead(growth);
+        return ahead;
+    };
+    // The estimate looks into this pass's sweeps: it ends with them.
+    struct Forget {
+        Work &Meter;
+        ~Forget() { Meter.StepsAhead = nullptr; }
+    } forget{Meter};
 
     // The states of each component's sweep, and the mine totals each can hold.
     int32_t fewestAll = 0, mostAll = 0;
@@ -304,11 +320,8 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
                 for (int32_t k = 0; k < part.Comp.VarSize[v]; ++k)
                     Meter.Observer->Working(part.VarCells[v][k] / height,
                                             part.VarCells[v][k] % height);
-        const int32_t sectors =
-            std::accumulate(part.Comp.VarSize.begin(), part.Comp.VarSize.end(), 0);
-        part.Solver = MakeSweep(part.Comp, std::min(remaining, sectors), Meter);
-        if (!part.Solver) throw StopRun{true};
         if (!part.Solver->Prepare(Meter)) return false;
+        prepared = p + 1;
         fewestAll += part.Solver->FewestTotal;
         mostAll += part.Solver->MostTotal;
     }
@@ -452,7 +465,7 @@ Result Solve(const Position &position, const Options &options, Monitor *monitor)
             // The closing figures go out while the run can still be halted: an Escape in
             // this report halts it, and a result handed back is never followed by a report
             // that could label it "Halted".
-            work.UnitsDone = work.UnitsTotal;
+            work.AllDone = true;
             work.ReportNow();
             if (monitor != nullptr && monitor->Halted()) throw StopRun{false};
             result.RunStatus = Status::Finished;

@@ -41,6 +41,7 @@ struct Plan {
     // A bound on the states the sweep may keep, summed over its steps: the needs each open
     // number can still have, multiplied together.
     double Cost = 0.0;
+    std::vector<double> Bound; // per step: the bound on the states after it
 };
 
 Plan MakePlan(const Component &comp, std::vector<int32_t> order)
@@ -91,6 +92,7 @@ Plan MakePlan(const Component &comp, std::vector<int32_t> order)
                 last[j] > static_cast<int32_t>(p))
                 states *= std::min(comp.Need[j], left[j]) + 1;
         plan.Cost += std::min(states, 1e30);
+        plan.Bound.push_back(std::min(states, 1e30));
     }
     plan.FirstTouch.push_back(static_cast<int32_t>(plan.Touches.size()));
     plan.Order = std::move(order);
@@ -296,46 +298,6 @@ template <int Words> std::vector<Layer<Words>> FirstLayer(size_t n)
     return layers;
 }
 
-// The candidate orders swept side by side, always advancing the one that has kept the
-// fewest states so far. Totals only grow, so once one order has finished and every other has
-// kept at least as many, no other can do better: the finished one wins, its layers are kept
-// for the sweep, and no order is swept much past the winner's total. Returns its index.
-template <int Words>
-size_t RaceStates(const Component &comp, const std::vector<Plan> &plans, size_t count,
-                  int32_t maxMines, std::vector<Layer<Words>> &layers, Work &work)
-{
-    struct Racer {
-        std::vector<Layer<Words>> Layers;
-        double Total = 0.0;
-        size_t Done = 0; // variables swept
-    };
-    const size_t n = plans[0].Order.size();
-    std::vector<Racer> racers(count);
-    for (Racer &racer : racers)
-        racer.Layers = FirstLayer<Words>(n);
-    KeyIndex<Words> index;
-    size_t finished = count;
-    for (;;) {
-        size_t i = count;
-        for (size_t j = 0; j < count; ++j)
-            if (racers[j].Done < n && (i == count || racers[j].Total < racers[i].Total)) i = j;
-        if (i == count) break;
-        if (finished < count && racers[i].Total >= racers[finished].Total) break;
-        Racer &racer = racers[i];
-        const size_t p = racer.Done++;
-        BuildLayer(comp, plans[i], p, racer.Layers[p], racer.Layers[p + 1], maxMines, index, work);
-        racer.Total += static_cast<double>(racer.Layers[p + 1].Keys.size());
-        work.Figures.Live = static_cast<int64_t>(racer.Layers[p + 1].Keys.size());
-        work.Figures.MostLive = std::max(work.Figures.MostLive, work.Figures.Live);
-        if (racer.Done == n && (finished == count || racer.Total < racers[finished].Total))
-            finished = i;
-    }
-    layers = std::move(racers[finished].Layers);
-    for (Racer &racer : racers)
-        GiveBack(racer.Layers);
-    return finished;
-}
-
 // The likely sweep orders, best bound first: along columns or rows, from either end.
 std::vector<Plan> CandidatePlans(const Component &comp)
 {
@@ -444,35 +406,67 @@ int32_t Rescale(double *values, size_t count)
     return e;
 }
 
+// The steps of the counting pass, and again of the pass back, against those of the build.
+constexpr double CountingShare = 0.5;
+
+// The steps of building the layers of a plan from layer `from` on, where layer `from` holds
+// `states` states and the later ones about their bound to the power `growth`.
+double BuildSteps(const Component &comp, const Plan &plan, size_t from, double states,
+                  double growth)
+{
+    double steps = 0.0;
+    for (size_t p = from; p < plan.Order.size(); ++p) {
+        if (p > from) states = std::pow(plan.Bound[p - 1], growth);
+        steps += states * (comp.VarSize[plan.Order[p]] + 1);
+    }
+    return steps;
+}
+
+// How the states of layers 1 .. done grow against their plan's bound B: about B^growth.
+template <typename Layers> double GrowthOf(const Plan &plan, const Layers &layers, size_t done)
+{
+    double logStates = 0.0, logBound = 0.0;
+    for (size_t p = 1; p <= done; ++p) {
+        const double states = static_cast<double>(layers[p].Keys.size());
+        if (states < 1.0 || plan.Bound[p - 1] <= 1.0) continue;
+        logStates += std::log(states);
+        logBound += std::log(plan.Bound[p - 1]);
+    }
+    return logBound > 0.0 ? logStates / logBound : -1.0;
+}
+
 template <int Words> class SweepOf final : public Sweep
 {
   public:
-    SweepOf(const Component &comp, Plan plan, int32_t maxMines, std::vector<Layer<Words>> layers)
-        : Comp(comp), Steps(std::move(plan)), MaxMines(maxMines), Layers(std::move(layers))
+    SweepOf(const Component &comp, std::vector<Plan> plans, int32_t maxMines)
+        : Comp(comp), Plans(std::move(plans)), MaxMines(maxMines)
     {
-        Order = Steps.Order;
-        Width = Steps.Width;
+        Order = Plans[0].Order;
+        Width = Plans[0].Width;
     }
-    ~SweepOf() override { GiveBack(Layers); }
+    ~SweepOf() override
+    {
+        for (Racer &racer : Racers)
+            GiveBack(racer.Layers);
+        GiveBack(Layers);
+    }
 
     bool Prepare(Work &work) override
     {
         const size_t n = Order.size();
-        if (Layers.size() != n + 1) {
-            Layers = FirstLayer<Words>(n);
-            KeyIndex<Words> index;
-            for (size_t p = 0; p < n; ++p) {
-                BuildLayer(Comp, Steps, p, Layers[p], Layers[p + 1], MaxMines, index, work);
-                work.Figures.Live = static_cast<int64_t>(Layers[p + 1].Keys.size());
-                work.Figures.MostLive = std::max(work.Figures.MostLive, work.Figures.Live);
-            }
-        }
-        work.UnitsDone += static_cast<int64_t>(n);
+        Race(work);
+        Order = Steps.Order;
+        Width = Steps.Width;
+        Stage = Counting;
+        const double growth = GrowthOf(Steps, Layers, n);
+        if (growth >= 0.0) Growth = growth;
         if (Layers[n].Keys.empty()) return false;
         // From the end back: the fewest and most mines the rest of the sweep can add to each
         // state on its way to a full arrangement (-1: none, the state is dead).
         Layers[n].Future = {{0, 0}};
+        LiveSteps.assign(n, 0.0);
         for (size_t p = n; p-- > 0;) {
+            double live = 0.0;
             Layer<Words> &a = Layers[p];
             const Layer<Words> &b = Layers[p + 1];
             const int32_t size = Comp.VarSize[Order[p]];
@@ -487,7 +481,9 @@ template <int Words> class SweepOf final : public Sweep
                     most = std::max(most, k + b.Future[t].Hi);
                 }
                 if (most >= 0) a.Future[st] = {fewest, most};
+                live += most >= 0;
             }
+            LiveSteps[p] = live * (size + 1);
         }
         if (Layers[0].Future[0].Hi < 0) return false;
         FewestTotal = Layers[0].Future[0].Lo;
@@ -526,6 +522,7 @@ template <int Words> class SweepOf final : public Sweep
         };
         Layer<Words> &start = Layers[0];
         window(start);
+        At = 0;
         if (start.Span[0].Len() == 0) return false;
         start.F[0] = 1.0;
         for (size_t p = 0; p < n; ++p) {
@@ -551,7 +548,7 @@ template <int Words> class SweepOf final : public Sweep
                 work.Tick(size + 1);
             }
             b.Scale = a.Scale + Rescale(b.F, b.Size);
-            ++work.UnitsDone;
+            At = p + 1;
             work.Figures.Live = live;
             work.Figures.MostLive = std::max(work.Figures.MostLive, work.Figures.Live);
             if (live == 0) return false;
@@ -581,6 +578,8 @@ template <int Words> class SweepOf final : public Sweep
             largest = std::max(largest, layer.Size);
         work.Claim(static_cast<int64_t>(2 * largest));
         std::vector<double> after(largest, 0.0), before(largest, 0.0);
+        Stage = Returning;
+        At = n;
         for (int32_t j = 0; j < end.Span[0].Len(); ++j) {
             const size_t m = static_cast<size_t>(end.Span[0].Lo + j);
             after[j] = m < weight.size() ? weight[m] : 0.0;
@@ -631,18 +630,114 @@ template <int Words> class SweepOf final : public Sweep
             after.swap(before);
             GiveBack(Layers[p + 1]);
             Memory.Release(a.Chunk, &work);
-            ++work.UnitsDone;
+            At = p;
         }
         work.Claim(-static_cast<int64_t>(2 * largest));
         Memory.Release(0, &work);
         GiveBack(Layers);
+        Stage = Over;
+    }
+
+    double StepsAhead(double usualGrowth) const override
+    {
+        switch (Stage) {
+        case Building: {
+            // Every order is swept about as far as the winner, which ends first.
+            double winner = INFINITY;
+            for (size_t i = 0; i < Plans.size(); ++i)
+                winner = std::min(winner, Spent(i) + StepsLeftToBuild(i, usualGrowth));
+            double ahead = 0.0;
+            for (size_t i = 0; i < Plans.size(); ++i)
+                if (Racers.empty() || Racers[i].Done < Order.size())
+                    ahead += std::max(0.0, winner - Spent(i));
+            return ahead + 2 * CountingShare * winner;
+        }
+        case Counting: {
+            double ahead = 0.0;
+            for (size_t p = 0; p < LiveSteps.size(); ++p)
+                ahead += LiveSteps[p] * (p >= At ? 2 : 1);
+            return ahead;
+        }
+        case Returning:
+            return std::accumulate(LiveSteps.begin(), LiveSteps.begin() + At, 0.0);
+        case Over:
+            break;
+        }
+        return 0.0;
     }
 
   private:
+    struct Racer {
+        std::vector<Layer<Words>> Layers;
+        double Total = 0.0; // states kept so far
+        double Spent = 0.0; // steps so far
+        size_t Done = 0;    // variables swept
+    };
+
+    // The candidate orders swept side by side, always advancing the one that has kept the
+    // fewest states so far. Totals only grow, so once one order has finished and every other
+    // has kept at least as many, no other can do better: the finished one wins, its layers
+    // are kept for the sweep, and no order is swept much past the winner's total.
+    void Race(Work &work)
+    {
+        const size_t count = Plans.size();
+        const size_t n = Order.size();
+        Racers.resize(count);
+        for (Racer &racer : Racers)
+            racer.Layers = FirstLayer<Words>(n);
+        KeyIndex<Words> index;
+        size_t finished = count;
+        for (;;) {
+            size_t i = count;
+            for (size_t j = 0; j < count; ++j)
+                if (Racers[j].Done < n && (i == count || Racers[j].Total < Racers[i].Total)) i = j;
+            if (i == count) break;
+            if (finished < count && Racers[i].Total >= Racers[finished].Total) break;
+            Racer &racer = Racers[i];
+            const size_t p = racer.Done;
+            const size_t states = racer.Layers[p].Keys.size();
+            BuildLayer(Comp, Plans[i], p, racer.Layers[p], racer.Layers[p + 1], MaxMines, index,
+                       work);
+            racer.Spent += static_cast<double>(states) * (Comp.VarSize[Plans[i].Order[p]] + 1);
+            ++racer.Done;
+            racer.Total += static_cast<double>(racer.Layers[p + 1].Keys.size());
+            work.Figures.Live = static_cast<int64_t>(racer.Layers[p + 1].Keys.size());
+            work.Figures.MostLive = std::max(work.Figures.MostLive, work.Figures.Live);
+            if (racer.Done == n && (finished == count || racer.Total < Racers[finished].Total))
+                finished = i;
+        }
+        Layers = std::move(Racers[finished].Layers);
+        for (Racer &racer : Racers)
+            GiveBack(racer.Layers);
+        Racers.clear();
+        Steps = std::move(Plans[finished]);
+        Plans.clear();
+    }
+
+    double Spent(size_t i) const { return Racers.empty() ? 0.0 : Racers[i].Spent; }
+
+    // The steps plan i still needs to build its layers, from the growth of its states so far.
+    double StepsLeftToBuild(size_t i, double usualGrowth) const
+    {
+        const Plan &plan = Plans[i];
+        if (Racers.empty()) return BuildSteps(Comp, plan, 0, 1.0, usualGrowth);
+        const Racer &racer = Racers[i];
+        if (racer.Done >= plan.Order.size()) return 0.0;
+        double growth = GrowthOf(plan, racer.Layers, racer.Done);
+        if (growth < 0.0) growth = usualGrowth;
+        return BuildSteps(Comp, plan, racer.Done,
+                          static_cast<double>(racer.Layers[racer.Done].Keys.size()), growth);
+    }
+
+    enum { Building, Counting, Returning, Over } Stage = Building;
     const Component &Comp;
+    std::vector<Plan> Plans; // the candidate orders, until the race picks one
+    std::vector<Racer> Racers;
     Plan Steps;
     int32_t MaxMines;
     std::vector<Layer<Words>> Layers;
+    size_t At = 0;                 // the layer the counting pass or the pass back is at
+    std::vector<double> LiveSteps; // per step: the steps each pass spends there
     Arena Memory;
     std::vector<long double> Result;
 };
@@ -654,19 +749,14 @@ namespace
 
 template <int Words>
 std::unique_ptr<Sweep> SweepFor(const Component &component, std::vector<Plan> plans,
-                                int32_t maxMines, Work &work)
+                                int32_t maxMines)
 {
-    std::vector<Layer<Words>> layers;
-    size_t best = 0;
-    if (plans.size() > 1)
-        best = RaceStates<Words>(component, plans, plans.size(), maxMines, layers, work);
-    return std::make_unique<SweepOf<Words>>(component, std::move(plans[best]), maxMines,
-                                            std::move(layers));
+    return std::make_unique<SweepOf<Words>>(component, std::move(plans), maxMines);
 }
 
 } // namespace
 
-std::unique_ptr<Sweep> MakeSweep(const Component &component, int32_t maxMines, Work &work)
+std::unique_ptr<Sweep> MakeSweep(const Component &component, int32_t maxMines)
 {
     std::vector<Plan> plans = CandidatePlans(component);
     // Wider than any field of 32 x 32 allows: not swept.
@@ -675,10 +765,10 @@ std::unique_ptr<Sweep> MakeSweep(const Component &component, int32_t maxMines, W
     int32_t widest = 0;
     for (const Plan &plan : plans)
         widest = std::max(widest, plan.Width);
-    if (widest <= 16) return SweepFor<1>(component, std::move(plans), maxMines, work);
-    if (widest <= 32) return SweepFor<2>(component, std::move(plans), maxMines, work);
-    if (widest <= 64) return SweepFor<4>(component, std::move(plans), maxMines, work);
-    if (widest <= 128) return SweepFor<8>(component, std::move(plans), maxMines, work);
+    if (widest <= 16) return SweepFor<1>(component, std::move(plans), maxMines);
+    if (widest <= 32) return SweepFor<2>(component, std::move(plans), maxMines);
+    if (widest <= 64) return SweepFor<4>(component, std::move(plans), maxMines);
+    if (widest <= 128) return SweepFor<8>(component, std::move(plans), maxMines);
     return nullptr;
 }
 

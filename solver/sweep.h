@@ -33,12 +33,16 @@ struct Component {
     std::vector<int32_t> Need;              // mines each number still needs
 };
 
+// How a sweep's states usually grow against its plan's bound: about B^UsualGrowth.
+inline constexpr double UsualGrowth = 0.75;
+
 class Sweep
 {
   public:
     virtual ~Sweep() = default;
     // Finds the states of the sweep and the range of mine totals FewestTotal .. MostTotal
     // its arrangements can have; false when there are none.
+    // The candidate sweep orders race here: the one keeping the fewest states is taken.
     virtual bool Prepare(Work &work) = 0;
     // After Prepare: counts the arrangements with fewest .. most mines by mine total,
     // keeping no count that cannot end in that range; false when there are none.
@@ -48,6 +52,10 @@ class Sweep
     // Given the weight of each mine total (largest 1), fills ExpectedMines and the
     // certainty bounds of every variable.
     virtual void Backward(const std::vector<double> &weight, Work &work) = 0;
+    // The steps this sweep still has ahead, estimated from its states so far: to build its
+    // layers, count forward and go back. Before any layer is built, a layer whose plan
+    // bounds its states by B is taken to keep B^usualGrowth.
+    virtual double StepsAhead(double usualGrowth) const = 0;
     // How many sectors of variable i are mines, on average over the weighted arrangements;
     // and the fewest and most mines it holds in any arrangement of positive weight.
     std::vector<double> ExpectedMines;
@@ -56,11 +64,12 @@ class Sweep
     std::vector<int32_t> Order;
     int32_t Width = 0;
     int32_t FewestTotal = 0, MostTotal = 0;
+    // After Prepare: how its states grew, a layer bounded by B keeping about B^Growth.
+    double Growth = UsualGrowth;
 };
 
-// The sweep for a component holding at most maxMines mines, in the cheapest order found
-// (the search counts as work). Null when the sweep would be wider than any field of
-// 32 x 32 allows.
-std::unique_ptr<Sweep> MakeSweep(const Component &component, int32_t maxMines, Work &work);
+// The sweep for a component holding at most maxMines mines, with the likely orders that
+// Prepare races. Null when the sweep would be wider than any field of 32 x 32 allows.
+std::unique_ptr<Sweep> MakeSweep(const Component &component, int32_t maxMines);
 
 } // namespace kelvane::solver

@@ -26,11 +26,19 @@ void Work::ReportNow()
     if (Observer == nullptr) return;
     Figures.Steps = Steps;
     Figures.MostLive = std::max(Figures.MostLive, Figures.Live);
-    Figures.Percent = static_cast<int32_t>(
-        std::clamp<int64_t>(UnitsDone * 100 / std::max<int64_t>(UnitsTotal, 1), 0, 100));
+    Figures.Percent = AllDone ? 100 : std::max(Figures.Percent, PercentDone());
     Observer->Report(Figures);
     // The time spent inside the report (the window handling its input) is not work.
     LastReport = Clock::now();
+}
+
+int32_t Work::PercentDone() const
+{
+    const double ahead = StepsAhead ? std::max(StepsAhead(), 0.0) : 0.0;
+    const double done = static_cast<double>(Steps);
+    // Until the run has ended, an estimate that runs out shows 99.
+    if (done + ahead <= 0.0) return 0;
+    return static_cast<int32_t>(std::min(99.0, 100.0 * done / (done + ahead)));
 }
 
 void Work::Claim(int64_t doubles)

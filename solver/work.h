@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 
 namespace kelvane::solver
 {
@@ -34,13 +35,16 @@ class Work
     uint64_t Steps = 0;
     uint64_t Budget;
     Progress Figures;
-    int64_t UnitsDone = 0; // sweep layers done, for the percentage
-    int64_t UnitsTotal = 1;
+    // The steps the run still has ahead, estimated when a report goes out; the percentage
+    // is the share of the steps done so far, and it never falls back.
+    std::function<double()> StepsAhead;
+    bool AllDone = false; // the closing report: 100 %
     Monitor *Observer;
 
   private:
     using Clock = std::chrono::steady_clock;
     void Check();
+    int32_t PercentDone() const;
 
     static constexpr uint64_t CheckEvery = 2048;
     uint64_t NextCheck;

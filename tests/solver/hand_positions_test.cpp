@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 
@@ -288,15 +289,56 @@ TEST_P(SolverCorpus, DuplicateCheckingChangesNoProbability)
     }
 }
 
+// The figures of every progress report of a run.
+class ProgressLog : public Monitor
+{
+  public:
+    void Report(const Progress &p) override { Reports.push_back(p); }
+    std::vector<Progress> Reports;
+};
+
+// A long run's percent shows the share of its work done: it never falls back, and at every
+// report it is within a quarter of the steps taken against the run's final steps.
+void ExpectPercentFollowsTheSteps(const ProgressLog &log, uint64_t steps, const Position &p)
+{
+    ASSERT_GE(log.Reports.size(), 3u) << FormatPosition(p);
+    EXPECT_EQ(log.Reports.back().Percent, 100);
+    std::string trace;
+    for (const Progress &report : log.Reports)
+        trace +=
+            " " + std::to_string(report.Percent) + "/" + std::to_string(report.Steps * 100 / steps);
+    for (size_t i = 0; i < log.Reports.size(); ++i) {
+        const Progress &report = log.Reports[i];
+        const double share = 100.0 * static_cast<double>(report.Steps) / steps;
+        EXPECT_NEAR(report.Percent, share, 25.0)
+            << "report " << i << " (percent/steps:" << trace << ")\n"
+            << FormatPosition(p);
+        if (i > 0) {
+            EXPECT_GE(report.Percent, log.Reports[i - 1].Percent)
+                << "report " << i << " (percent/steps:" << trace << ")";
+        }
+    }
+}
+
 // The hard set holds the widest sweeps: full lattices of numbers, where each component's
 // mine totals are squeezed by the few sectors away from numbers. Every one must finish
-// exactly within the default budget, with or without duplicate checking, and agree.
+// exactly within the default budget, with or without duplicate checking, and agree; and
+// the progress of the long ones grows with the work.
 TEST(SolverHardSet, FinishesWithinTheDefaultBudgetAndAgreesWithAndWithoutDuplicateChecking)
 {
     const std::vector<Position> positions = Corpus("hard");
     ASSERT_GT(positions.size(), 50u);
-    for (const Position &p : positions) {
-        const Result with = SolveWith(p, true, CheckingRule::Optimal, true);
+    struct Run {
+        uint64_t Steps;
+        size_t At;
+        ProgressLog Log;
+    };
+    std::vector<Run> runs;
+    for (size_t at = 0; at < positions.size(); ++at) {
+        const Position &p = positions[at];
+        runs.push_back({0, at, {}});
+        const Result with = Solve(p, Options{}, &runs.back().Log);
+        runs.back().Steps = with.Steps;
         const Result without = SolveWith(p, true, CheckingRule::Optimal, false);
         ASSERT_EQ(with.RunStatus, Status::Finished) << FormatPosition(p);
         ASSERT_EQ(without.RunStatus, Status::Finished) << FormatPosition(p);
@@ -305,6 +347,11 @@ TEST(SolverHardSet, FinishesWithinTheDefaultBudgetAndAgreesWithAndWithoutDuplica
             ASSERT_NEAR(with.Probability[i], without.Probability[i], Tolerance)
                 << FormatPosition(p);
     }
+    // The longest runs show a growing bar.
+    std::sort(runs.begin(), runs.end(),
+              [](const Run &a, const Run &b) { return a.Steps > b.Steps; });
+    for (size_t i = 0; i < 3; ++i)
+        ExpectPercentFollowsTheSteps(runs[i].Log, runs[i].Steps, positions[runs[i].At]);
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, SolverCorpus,
