@@ -21,7 +21,6 @@ build=$(cd "$here" && cd "$build" && pwd) || { echo "no build tree $build" >&2; 
 
 faults=$(cat <<'LIST'
 solver/engine_object.cpp % s/game.CheckingMode == 2 ? CheckingRule::Maximal/game.CheckingMode == 3 ? CheckingRule::Maximal/ % solver_tests % ^EngineAbi\. % CheckingMode 2 read as Optimal
-solver/engine_object.cpp % s/if (state < SECTOR_CLOSED || state > SECTOR_TRIGGERED) return false;// % solver_tests % Engine(Abi|BadRecords)\. % a sector state out of range read
 solver/engine_object.cpp % s/options.DupCheck = game.DupCheck != 0;/options.DupCheck = true;/ % solver_tests % ^EngineAbi\. % DupCheck always on
 solver/engine_object.cpp % s/options.Advanced = game.AdvancedMode != 0;/options.Advanced = true;/ % solver_tests % ^EngineAbi\. % Simple read as Advanced
 config/settings_store.cpp % s/if (calls.Sync(fd) != 0) return abandon/if (false) return abandon/ % config_tests % ^(SaveFault|IniFile|SettingsFile)\. % no sync before the rename
@@ -37,7 +36,7 @@ app/main_window_play.cpp % s/game.Mined\[i\] != 0 \&\& game.State\[i\] != SECTOR
 app/main_window_engine.cpp % s/if (!RunStatusShown || count < 0) RunFault = true;/if (count < 0) RunFault = true;/ % engine_tests % ^EngineRun\. % a run without a status left "Working"
 app/main_window_engine.cpp % s/if (std::signbit(p) || (p >= 0.0f \&\& p <= 1.0f)) return true;/if (std::signbit(p) || p >= 0.0f) return true;/ % engine_tests % ^EngineRun\. % a probability above 1 shown
 app/main_window_engine.cpp % s/if (RunStatusShown \&\& !statusCall) RunFault = true;// % engine_tests % ^EngineRun\. % a report after the status taken
-app/main_window_engine.cpp % /SinkHighlightSector/,+6 s/        RunFault = true;/        ;/ % engine_tests % ^EngineRun\. % a highlight outside the field not reported
+app/main_window_engine.cpp % /SinkHighlightSector/,+6 s/        RunFault = true;/        RunFault = RunFault;/ % engine_tests % ^EngineRun\. % a highlight outside the field not reported
 LIST
 )
 
