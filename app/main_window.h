@@ -164,6 +164,10 @@ private:
     void RefreshBoard() override;
 
     bool InField(int32_t c, int32_t r) const;
+    // A run's faults at the engine contract: each makes the run end as "Error".
+    void NoteSinkCall(bool statusCall);
+    bool KeepProbInRange(int32_t slot);
+    bool IsState(int32_t c, int32_t r, int32_t state) const;
 
     MainWindowOptions Options;
     struct FreeAligned {
@@ -175,4 +179,6 @@ private:
     EngineLibrary Engine;
     bool Shown = false;
     bool CloseWhenIdle = false; // a close asked for during a run waits for its end
+    bool RunFault = false;      // the running engine broke the contract
+    bool RunStatusShown = false; // the running engine has told its status
 };

@@ -34,10 +34,24 @@ void TfrmMain::RunEngine(int32_t c, int32_t r)
     const uint32_t t0 = Options.Clock();
 
     int32_t count = 0;
+    RunFault = false;
+    RunStatusShown = false;
     try {
         count = Engine.Engine->vtbl->Calculate(Engine.Engine, c, r);
     } catch (...) {
         count = 0;
+    }
+    // A library that breaks the contract is told as an error, never shown as a result: no
+    // status, a negative count or a probability outside [0, 1] (which then reads "N/A").
+    if (!RunStatusShown || count < 0) RunFault = true;
+    for (int32_t x = 0; x < game.SizeX; ++x)
+        for (int32_t y = 0; y < game.SizeY; ++y)
+            if (!KeepProbInRange(KELVANE_SECTOR_INDEX(x, y)) && IsState(x, y, SECTOR_CLOSED))
+                DrawClosedSector(x, y);
+    if (RunFault) {
+        count = 0;
+        game.RecalcNeeded = 1;
+        Stats->lblStatus->setText("Error");
     }
 
     const uint32_t t1 = Options.Clock();
@@ -120,22 +134,57 @@ void TfrmMain::lblRecalcClick()
 
 // The sink: what the engine reports while it runs.
 
+bool TfrmMain::IsState(int32_t c, int32_t r, int32_t state) const
+{
+    return GameState->State[KELVANE_SECTOR_INDEX(c, r)] == state;
+}
+
+// Anything but a status after the status, or a sector outside the field, is a fault.
+void TfrmMain::NoteSinkCall(bool statusCall)
+{
+    if (RunStatusShown && !statusCall) RunFault = true;
+    if (statusCall) RunStatusShown = true;
+}
+
+// False, with the value replaced by "not available", for a probability outside [0, 1].
+bool TfrmMain::KeepProbInRange(int32_t slot)
+{
+    float &p = GameState->Prob[slot];
+    if (std::signbit(p) || (p >= 0.0f && p <= 1.0f)) return true;
+    p = -1.0f;
+    RunFault = true;
+    return false;
+}
+
 void TfrmMain::SinkHighlightSector(int32_t c, int32_t r)
 {
+    NoteSinkCall(false);
     if (InField(c, r))
         Board.HighlightSector(c, r);
+    else
+        RunFault = true;
 }
 
 void TfrmMain::SinkDrawClosedSector(int32_t c, int32_t r)
 {
-    if (InField(c, r))
+    NoteSinkCall(false);
+    if (InField(c, r)) {
+        KeepProbInRange(KELVANE_SECTOR_INDEX(c, r));
         DrawClosedSector(c, r);
+    } else {
+        RunFault = true;
+    }
 }
 
-void TfrmMain::ShowStatusIdle() { Stats->lblStatus->setText("Idle"); }
+void TfrmMain::ShowStatusIdle()
+{
+    NoteSinkCall(false);
+    Stats->lblStatus->setText("Idle");
+}
 
 void TfrmMain::SetSectorCounts(int32_t closed, int32_t open, int32_t partial)
 {
+    NoteSinkCall(false);
     Stats->lblAdjClosed->setText(QString::number(closed));
     Stats->lblNumbers->setText(QString::number(open));
     Stats->lblPartial->setText(QString::number(partial));
@@ -143,6 +192,7 @@ void TfrmMain::SetSectorCounts(int32_t closed, int32_t open, int32_t partial)
 
 void TfrmMain::AppendSectorCounts(int32_t closed, int32_t open, int32_t partial)
 {
+    NoteSinkCall(false);
     PresentField();
     Stats->lblAdjClosed->setText(Stats->lblAdjClosed->text() + QString(" (%1)").arg(closed));
     Stats->lblNumbers->setText(Stats->lblNumbers->text() + QString(" (%1)").arg(open));
@@ -151,6 +201,7 @@ void TfrmMain::AppendSectorCounts(int32_t closed, int32_t open, int32_t partial)
 
 void TfrmMain::ResetRunCounters()
 {
+    NoteSinkCall(false);
     Stats->lblTotal->setText("0");
     Stats->lblItems->setText("0 of 0");
     Stats->lblCChecked->setText("0");
@@ -159,6 +210,7 @@ void TfrmMain::ResetRunCounters()
 
 void TfrmMain::SetMaxCombinations(int32_t total, int32_t percent)
 {
+    NoteSinkCall(false);
     Stats->lblTotal->setText(QString::number(total));
     DrawProgressBar(percent);
 }
@@ -166,6 +218,7 @@ void TfrmMain::SetMaxCombinations(int32_t total, int32_t percent)
 void TfrmMain::ReportProgress(int32_t run, int32_t runs, int32_t successful,
                               int32_t successful2, int32_t combinations, int32_t percent)
 {
+    NoteSinkCall(false);
     Stats->lblItems->setText(QString("%1 of %2").arg(run).arg(runs));
     Stats->lblSuccessful->setText(QString("%1 (%2)").arg(successful).arg(successful2));
     Stats->lblCChecked->setText(QString::number(combinations));
@@ -173,10 +226,15 @@ void TfrmMain::ReportProgress(int32_t run, int32_t runs, int32_t successful,
     QCoreApplication::processEvents();
 }
 
-void TfrmMain::ShowStatusError() { Stats->lblStatus->setText("Error"); }
+void TfrmMain::ShowStatusError()
+{
+    NoteSinkCall(true);
+    Stats->lblStatus->setText("Error");
+}
 
 void TfrmMain::ShowStatusDone()
 {
+    NoteSinkCall(true);
     TGameState &game = *GameState;
     if (game.HaltRequest != 0) {
         game.RecalcNeeded = 1;
@@ -187,4 +245,8 @@ void TfrmMain::ShowStatusDone()
     }
 }
 
-void TfrmMain::RefreshBoard() { PresentField(); }
+void TfrmMain::RefreshBoard()
+{
+    NoteSinkCall(false);
+    PresentField();
+}

@@ -1,9 +1,10 @@
 #include "settings_store.h"
 
+#include "save_calls.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <cerrno>
@@ -14,6 +15,8 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -345,6 +348,53 @@ QByteArray SettingsStore::Serialize() const
     return text.toUtf8();
 }
 
+namespace
+{
+QString SystemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The file a save replaces: a symbolic link's target, so that the link stays a link.
+QString SaveTarget(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink()) return path;
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.symLinkTarget() : canonical;
+}
+
+// Writes all of `contents`, going on after a short write or a signal.
+bool WriteWhole(const SaveCalls &calls, int fd, const QByteArray &contents)
+{
+    const char *data = contents.constData();
+    size_t left = static_cast<size_t>(contents.size());
+    while (left > 0) {
+        const ssize_t written = calls.Write(fd, data, left);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            if (written == 0) errno = EIO;
+            return false;
+        }
+        data += written;
+        left -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// Makes the rename itself lasting: the folder's entry must reach the disk too.
+bool SyncFolder(const SaveCalls &calls, const QByteArray &folder)
+{
+    const int fd = calls.Open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (fd < 0) return false;
+    const bool synced = calls.Sync(fd) == 0;
+    const int error = errno;
+    const bool closed = calls.Close(fd) == 0;
+    if (!synced) errno = error;
+    return synced && closed;
+}
+} // namespace
+
 bool SettingsStore::UpdateFile(const BeforeReplaceHook &beforeReplace)
 {
     LastError.clear();
@@ -352,32 +402,54 @@ bool SettingsStore::UpdateFile(const BeforeReplaceHook &beforeReplace)
         LastError = QStringLiteral("no file name");
         return false;
     }
-    QSaveFile file(Path);
-    // Unbuffered, a failing write reports at once, with the system's reason still in errno.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        LastError = file.errorString();
+    const QString target = SaveTarget(Path);
+    const QFileInfo info(target);
+    if (info.exists() && !info.isFile()) {
+        LastError = info.isDir() ? QStringLiteral("it is a folder, not a file")
+                                 : QStringLiteral("it is not a regular file");
         return false;
     }
-    const QByteArray contents = Serialize();
-    errno = 0;
-    if (file.write(contents) != contents.size()) {
-        LastError = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : file.errorString();
-        file.cancelWriting();
+    const QByteArray finalName = QFile::encodeName(target);
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    const SaveCalls &calls = SettingsSaveCalls();
+
+    // The new contents go to a file of their own beside the old one, named for this process
+    // so that two running copies never write into the same one.
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = finalName + ".new-" + QByteArray::number(getpid()) +
+                    (attempt > 0 ? "-" + QByteArray::number(attempt) : QByteArray());
+        fd = calls.Open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) {
+        LastError = SystemReason(errno);
         return false;
     }
+    // Gives up the temporary file, keeping the first error's reason.
+    const auto abandon = [&](const QString &reason, bool open) {
+        LastError = reason;
+        if (open) calls.Close(fd);
+        calls.Unlink(temporary.constData());
+        return false;
+    };
+
+    // A replaced file keeps who may read it.
+    struct stat old {};
+    if (::stat(finalName.constData(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+
+    if (!WriteWhole(calls, fd, Serialize())) return abandon(SystemReason(errno), true);
     // The new contents must be on the disk before they replace the old ones.
-    if (::fsync(file.handle()) != 0) {
-        LastError = QString::fromLocal8Bit(std::strerror(errno));
-        file.cancelWriting();
-        return false;
-    }
-    if (beforeReplace && !beforeReplace()) {
-        LastError = QStringLiteral("the save was stopped before the file was replaced");
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        LastError = file.errorString();
+    if (calls.Sync(fd) != 0) return abandon(SystemReason(errno), true);
+    if (beforeReplace && !beforeReplace())
+        return abandon(QStringLiteral("the save was stopped before the file was replaced"), true);
+    if (calls.Close(fd) != 0) return abandon(SystemReason(errno), false);
+    if (calls.Rename(temporary.constData(), finalName.constData()) != 0)
+        return abandon(SystemReason(errno), false);
+    if (!SyncFolder(calls, folder)) {
+        // The new file is in place, whole; only whether the disk holds it is in doubt.
+        LastError = QStringLiteral("its folder could not be synced (%1)").arg(SystemReason(errno));
         return false;
     }
     return true;

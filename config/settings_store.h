@@ -49,7 +49,8 @@ class SettingsStore
     // section, UTF-8.
     QByteArray Serialize() const;
     // Writes the memory image to the file opened last: a temporary file beside it, synced,
-    // then renamed over it, so the old file stays whole until the new one is complete.
+    // then renamed over it and the folder synced, so the old file stays whole until the new
+    // one is complete. A failed save leaves no temporary file behind.
     bool UpdateFile(const BeforeReplaceHook &beforeReplace = {});
 
     // Why the last Open or UpdateFile failed, naming the cause as the system gives it.

@@ -167,10 +167,33 @@ TEST_F(MainWindowTest, Loss_ShowsGameOverAndTheLostFace_AndOnlyADoubleClickStart
 {
     OpenOnLevel(0);
     Click(Qt::LeftButton, 0, 0);
-    int32_t c, r;
-    ASSERT_TRUE(Find(SECTOR_CLOSED, true, c, r));
+    // A marker on a mine, a marker on a safe sector, and a mine left alone.
+    int32_t markedMine[2], wrongMarker[2], plainMine[2];
+    ASSERT_TRUE(Find(SECTOR_CLOSED, true, markedMine[0], markedMine[1]));
+    Click(Qt::RightButton, markedMine[0], markedMine[1]);
+    ASSERT_TRUE(Find(SECTOR_CLOSED, false, wrongMarker[0], wrongMarker[1]));
+    Click(Qt::RightButton, wrongMarker[0], wrongMarker[1]);
+    ASSERT_TRUE(Find(SECTOR_CLOSED, true, plainMine[0], plainMine[1]));
+    const auto sector = [&](const int32_t *at) {
+        const FieldGeometry &g = Window->Board.Geometry;
+        return Window->Board.bmpField.copy(g.FieldLeft + at[0] * g.CellSize + 1,
+                                           g.FieldTop + at[1] * g.CellSize + 1, g.CellSize - 1,
+                                           g.CellSize - 1);
+    };
+    const QImage markedBefore = sector(markedMine), wrongBefore = sector(wrongMarker),
+                 plainBefore = sector(plainMine);
+    int32_t c = -1, r = -1;
+    for (int32_t i = 0; i < Game().SizeX && c < 0; ++i)
+        for (int32_t j = 0; j < Game().SizeY && c < 0; ++j)
+            if (State(i, j) == SECTOR_CLOSED && Mined(i, j) && (i != plainMine[0] || j != plainMine[1]))
+                c = i, r = j;
+    ASSERT_GE(c, 0);
     Click(Qt::LeftButton, c, r);
     EXPECT_EQ(Window->sbStatus->text(), "Game Over!");
+    // The lost board: a right marker stays as it was, a wrong one is barred, other mines show.
+    EXPECT_EQ(sector(markedMine), markedBefore);
+    EXPECT_NE(sector(wrongMarker), wrongBefore);
+    EXPECT_NE(sector(plainMine), plainBefore);
     EXPECT_TRUE(FaceIs(Window->bmpFace2));
     EXPECT_EQ(Game().Live, 0);
     // The opened mine is red in the board image.
@@ -294,6 +317,12 @@ TEST_F(MainWindowTest, OptionLabels_ChangeOnlyWhileAGameIsPlayed)
     QTest::mouseClick(Window->Stats->lblDepth, Qt::LeftButton);
     EXPECT_EQ(Game().StepDepth, 20);
     EXPECT_EQ(Window->Stats->lblDepth->text(), "20");
+    // A whole round: every depth from 20 to 30, then 20 again.
+    for (int32_t expected : {21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 20}) {
+        QTest::mouseClick(Window->Stats->lblDepth, Qt::LeftButton);
+        EXPECT_EQ(Game().StepDepth, expected);
+        EXPECT_EQ(Window->Stats->lblDepth->text(), QString::number(expected));
+    }
 
     QTest::mouseClick(Window->Stats->lblMode, Qt::LeftButton);
     EXPECT_EQ(Game().AdvancedMode, 0);

@@ -1,3 +1,4 @@
+#include "save_calls.h"
 #include "settings.h"
 
 #include <QDir>
@@ -5,12 +6,20 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
+#include <fcntl.h>
+#include <map>
+#include <sched.h>
+#include <string>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
 #include <utility>
 
 namespace
@@ -492,6 +501,199 @@ TEST_F(SettingsFile, ASaveThatRunsOutOfSpaceIsReportedAndLeavesTheOldFileIntact)
         << message.toStdString();
     EXPECT_EQ(ReadAll(Path), old);
     EXPECT_EQ(Entries(), QStringList{"kelvane.ini"});
+}
+
+// ---- a save failing at each of its steps ----
+
+// The save's system calls, recorded by step, with one chosen step failing with a chosen
+// error; every other call is the system's own. Writes go at most 16 bytes at a time, so
+// that a save takes several and any of them can fail.
+struct SaveSteps {
+    static inline std::vector<std::string> Log;
+    static inline std::string FailStep;
+    static inline int FailAt = 0; // the how-manieth call of that step fails, from 1
+    static inline int FailError = 0;
+    static inline int FolderFd = -1;
+    static inline std::map<std::string, int> Calls;
+
+    static bool Fails(const std::string &step)
+    {
+        Log.push_back(step);
+        if (step != FailStep || ++Calls[step] != FailAt) return false;
+        errno = FailError;
+        return true;
+    }
+    static int Open(const char *path, int flags, mode_t mode)
+    {
+        const bool folder = (flags & O_DIRECTORY) != 0;
+        if (Fails(folder ? "open folder" : "open")) return -1;
+        const int fd = ::open(path, flags, mode);
+        if (folder) FolderFd = fd;
+        return fd;
+    }
+    static ssize_t Write(int fd, const void *data, size_t size)
+    {
+        // An error of 0 stands for a write that takes nothing and reports no error.
+        if (Fails("write")) return FailError == 0 ? 0 : -1;
+        return ::write(fd, data, std::min<size_t>(size, 16));
+    }
+    static int Sync(int fd)
+    {
+        if (Fails(fd == FolderFd ? "sync folder" : "sync")) return -1;
+        return ::fsync(fd);
+    }
+    static int Close(int fd)
+    {
+        const bool failed = Fails(fd == FolderFd ? "close folder" : "close");
+        if (fd == FolderFd) FolderFd = -1;
+        // A close that fails has still given the descriptor up.
+        const int result = ::close(fd);
+        if (failed) {
+            errno = FailError;
+            return -1;
+        }
+        return result;
+    }
+    static int Rename(const char *from, const char *to)
+    {
+        if (Fails("rename")) return -1;
+        return std::rename(from, to);
+    }
+    static int Unlink(const char *path)
+    {
+        Log.push_back("unlink");
+        return ::unlink(path);
+    }
+};
+
+// Puts the recording calls in for one test and the system's back after it.
+class SaveFault : public SettingsFile
+{
+  protected:
+    void SetUp() override
+    {
+        SettingsFile::SetUp();
+        SaveSteps::Log.clear();
+        SaveSteps::Calls.clear();
+        SaveSteps::FailStep.clear();
+        SaveSteps::FolderFd = -1;
+        SettingsSaveCalls() = {SaveSteps::Open,  SaveSteps::Write,  SaveSteps::Sync,
+                               SaveSteps::Close, SaveSteps::Rename, SaveSteps::Unlink};
+    }
+    void TearDown() override { SettingsSaveCalls() = SystemSaveCalls(); }
+
+    // The log with runs of writes as one "write".
+    static std::vector<std::string> Steps()
+    {
+        std::vector<std::string> steps;
+        for (const std::string &step : SaveSteps::Log)
+            if (step != "write" || steps.empty() || steps.back() != "write")
+                steps.push_back(step);
+        return steps;
+    }
+};
+
+TEST_F(SaveFault, ASaveWritesSyncsAndClosesTheNewFileBeforeItReplacesTheOldOneThenSyncsTheFolder)
+{
+    Settings s = Load("[Window]\r\nTop=1\r\n\r\n");
+    s.Window.Top = 300;
+    ASSERT_EQ(SaveSettings(Path, *s.Game, s.Window, QLocale::c()), "");
+    const std::vector<std::string> expected = {"open",   "write",       "sync",       "close",
+                                               "rename", "open folder", "sync folder",
+                                               "close folder"};
+    EXPECT_EQ(Steps(), expected);
+    EXPECT_GT(std::count(SaveSteps::Log.begin(), SaveSteps::Log.end(), "write"), 10);
+    EXPECT_TRUE(ReadAll(Path).startsWith("[Window]\r\nTop=300\r\n"));
+    EXPECT_EQ(Entries(), QStringList{"kelvane.ini"});
+}
+
+TEST_F(SaveFault, AFailureAtAnyStepIsReportedWithItsCauseAndLeavesOneWholeFileAndNoLitter)
+{
+    const QByteArray old = "[Window]\r\nTop=1\r\nLeft=2\r\n\r\n[Mods]\r\nx=y\r\n\r\n";
+    struct Row {
+        const char *Step;
+        int At;
+        int Error;
+        bool Replaced; // the step comes after the new file took the old one's place
+    };
+    const Row rows[] = {
+        {"open", 1, ENOSPC, false},        {"open", 1, EACCES, false},
+        {"write", 1, ENOSPC, false},       {"write", 3, ENOSPC, false},
+        {"write", 5, EIO, false},          {"write", 2, 0, false},
+        {"sync", 1, EIO, false},
+        {"sync", 1, ENOSPC, false},        {"close", 1, EIO, false},
+        {"close", 1, ENOSPC, false},       {"rename", 1, EIO, false},
+        {"rename", 1, EXDEV, false},       {"open folder", 1, EACCES, true},
+        {"sync folder", 1, EIO, true},     {"close folder", 1, EIO, true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(std::string(row.Step) + " #" + std::to_string(row.At) + ": " +
+                     std::strerror(row.Error));
+        ASSERT_TRUE(WriteAll(Path, old));
+        Settings s = Load(old);
+        s.Window.Top = 300;
+        SaveSteps::Calls.clear();
+        SaveSteps::FailStep = row.Step;
+        SaveSteps::FailAt = row.At;
+        SaveSteps::FailError = row.Error;
+        const QString message = SaveSettings(Path, *s.Game, s.Window, QLocale::c());
+
+        EXPECT_TRUE(message.contains(QDir::toNativeSeparators(Path))) << message.toStdString();
+        EXPECT_TRUE(
+            message.contains(QString::fromLocal8Bit(std::strerror(row.Error ? row.Error : EIO))))
+            << message.toStdString();
+        EXPECT_TRUE(message.contains("not saved")) << message.toStdString();
+        const QByteArray now = ReadAll(Path);
+        if (row.Replaced)
+            EXPECT_TRUE(now.startsWith("[Window]\r\nTop=300\r\nLeft=2\r\n")) << now.toStdString();
+        else
+            EXPECT_EQ(now, old);
+        EXPECT_EQ(Entries(), QStringList{"kelvane.ini"});
+
+        // The next save, on a sound disk, goes through.
+        SaveSteps::FailStep.clear();
+        EXPECT_EQ(SaveSettings(Path, *s.Game, s.Window, QLocale::c()), "");
+        EXPECT_TRUE(ReadAll(Path).startsWith("[Window]\r\nTop=300\r\nLeft=2\r\n"));
+    }
+}
+
+// A real file system that is full: a small one mounted for the test, where the machine
+// lets a test mount one (root in a mount namespace of its own).
+TEST_F(SettingsFile, ASaveOnAFullFileSystemIsReportedAndLeavesTheOldFileIntact)
+{
+    if (unshare(CLONE_NEWNS) != 0) GTEST_SKIP() << "no mount namespace: " << std::strerror(errno);
+    ASSERT_EQ(mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0) << std::strerror(errno);
+    const QByteArray folder = QFile::encodeName(Dir.filePath("small"));
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("small"));
+    if (mount("tmpfs", folder.constData(), "tmpfs", 0, "size=16k") != 0)
+        GTEST_SKIP() << "cannot mount a file system: " << std::strerror(errno);
+    const QString path = Dir.filePath("small/kelvane.ini");
+    const QByteArray old = DefaultFile;
+    ASSERT_TRUE(WriteAll(path, old));
+    // Fills what is left, one block at a time, until the disk says it is full.
+    QFile filler(Dir.filePath("small/filler"));
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(512, 'x');
+    while (filler.write(block) == block.size()) {
+    }
+    filler.close();
+
+    Settings s;
+    ASSERT_EQ(LoadSettings(path, *s.Game, s.Window, QLocale::c()), "");
+    s.Window.Top = 300;
+    const QString message = SaveSettings(path, *s.Game, s.Window, QLocale::c());
+    EXPECT_TRUE(message.contains(path)) << message.toStdString();
+    EXPECT_TRUE(message.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
+        << message.toStdString();
+    EXPECT_EQ(ReadAll(path), old);
+    EXPECT_EQ(QDir(Dir.filePath("small")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              (QStringList{"filler", "kelvane.ini"}));
+
+    // With room made, the same save goes through.
+    ASSERT_TRUE(QFile::remove(Dir.filePath("small/filler")));
+    EXPECT_EQ(SaveSettings(path, *s.Game, s.Window, QLocale::c()), "");
+    EXPECT_TRUE(ReadAll(path).startsWith("[Window]\r\nTop=300\r\n"));
+    umount2(folder.constData(), MNT_DETACH);
 }
 
 // ---- the window position ----

@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 
 #include <dlfcn.h>
+#include <cmath>
+#include <limits>
 #include <functional>
 #include <map>
 
@@ -20,7 +22,8 @@ class EngineRun : public MainWindowTest {
 protected:
     void *Handle = nullptr;
 
-    void OpenWithEngine(const char *path, int32_t combinations = 0, float probability = 0.25f)
+    void OpenWithEngine(const char *path, int32_t combinations = 0, float probability = 0.25f,
+                        int32_t fault = 0)
     {
         // The same library the window loads: dlopen hands back the same instance.
         Handle = dlopen(path, RTLD_NOW);
@@ -32,6 +35,9 @@ protected:
         ASSERT_NE(setCheckpoint, nullptr);
         setCheckpoint(CheckpointTrampoline);
         setResult(combinations, probability);
+        if (auto setFault =
+                reinterpret_cast<void (*)(int32_t)>(dlsym(Handle, "TestEngineSetFault")))
+            setFault(fault);
         Open(path);
         ASSERT_TRUE(Errors.isEmpty());
         ASSERT_TRUE(Window->EngineLoaded());
@@ -53,6 +59,32 @@ protected:
     void ClosedSector(int32_t &c, int32_t &r) { ASSERT_TRUE(Find(SECTOR_CLOSED, false, c, r)); }
 
     QString Label(QLabel *label) { return label->text(); }
+
+    // Every probability the field holds is in [0, 1] or "not available".
+    void ExpectProbabilitiesInRange()
+    {
+        for (int32_t x = 0; x < Game().SizeX; ++x)
+            for (int32_t y = 0; y < Game().SizeY; ++y) {
+                const float p = Game().Prob[KELVANE_SECTOR_INDEX(x, y)];
+                EXPECT_TRUE(std::signbit(p) || (p >= 0.0f && p <= 1.0f))
+                    << "(" << x << ", " << y << "): " << p;
+            }
+        const QString shown = Window->Stats->lblProb->text();
+        bool number = false;
+        const double value = shown.toDouble(&number);
+        EXPECT_TRUE(shown == "N/A" || (number && value >= 0.0 && value <= 1.0)) << shown.toStdString();
+    }
+
+    // The game goes on: a safe sector opens.
+    void ExpectPlayable()
+    {
+        EXPECT_EQ(Game().EngineBusy, 0);
+        int32_t c, r;
+        ASSERT_TRUE(Find(SECTOR_CLOSED, false, c, r));
+        Click(Qt::LeftButton, c, r);
+        EXPECT_EQ(State(c, r), SECTOR_OPEN);
+        EXPECT_EQ(Game().Live, 1);
+    }
     int BarNavyColumns()
     {
         int n = 0;
@@ -262,6 +294,80 @@ TEST_F(EngineRun, ClosingDuringARun_HaltsIt_ThenClosesAndSaves)
     EXPECT_FALSE(Window->isVisible());
     EXPECT_EQ(Window->Stats->lblStatus->text(), "Halted");
     EXPECT_TRUE(QFile::exists(Folder.filePath("kelvane.ini")));
+}
+
+// Engines that break the contract: each fault reads "Error" in the panel, no value outside
+// [0, 1] is ever shown, and the game plays on.
+TEST_F(EngineRun, AnEngineThatBreaksTheContract_EndsInError_ShowsNoValueOutOfRange_AndPlayGoesOn)
+{
+    enum { DoneFirst = 1, OutsideField = 2, NoStatus = 4 };
+    struct Row {
+        const char *What;
+        const char *Engine;
+        int32_t Combinations;
+        float Probability;
+        int32_t Fault;
+        const char *Status;
+        const char *Shown;
+    };
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float infinity = std::numeric_limits<float>::infinity();
+    const Row rows[] = {
+        {"a sound run", TEST_ENGINE_SCRIPTED, 7, 0.25f, 0, "Finished", "0.2500"},
+        {"Prob above 1", TEST_ENGINE_SCRIPTED, 7, 1.5f, 0, "Error", "N/A"},
+        {"Prob NaN", TEST_ENGINE_SCRIPTED, 7, nan, 0, "Error", "N/A"},
+        {"Prob infinite", TEST_ENGINE_SCRIPTED, 7, infinity, 0, "Error", "N/A"},
+        {"a negative count", TEST_ENGINE_SCRIPTED, -5, 0.25f, 0, "Error", "0.2500"},
+        {"the status first", TEST_ENGINE_HOSTILE, 0, 0.25f, DoneFirst, "Error", nullptr},
+        {"sectors outside the field", TEST_ENGINE_HOSTILE, 0, 0.5f, OutsideField, "Error",
+         "0.5000"},
+        {"no status", TEST_ENGINE_HOSTILE, 0, 0.5f, NoStatus, "Error", "0.5000"},
+        {"no status and Prob NaN", TEST_ENGINE_HOSTILE, 0, nan, NoStatus, "Error", "N/A"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.What);
+        OpenWithEngine(row.Engine, row.Combinations, row.Probability, row.Fault);
+        int32_t c, r;
+        ClosedSector(c, r);
+        Now += 500; // a run long enough for a rate, were one shown
+        OnCheckpoint = [&](int) { Now += 100; };
+        Click(Qt::MiddleButton, c, r);
+        OnCheckpoint = nullptr;
+        EXPECT_EQ(Window->Stats->lblStatus->text(), row.Status);
+        if (row.Shown != nullptr) {
+            EXPECT_EQ(Window->Stats->lblProb->text(), row.Shown);
+        }
+        ExpectProbabilitiesInRange();
+        if (std::string(row.Status) == "Error") {
+            EXPECT_EQ(Game().RecalcNeeded, 1);
+            EXPECT_EQ(Window->Stats->lblRecalc->text(), "True");
+            EXPECT_FALSE(Window->Stats->lblRate->isVisibleTo(Window.get()));
+        }
+        ExpectPlayable();
+        Window.reset();
+        dlclose(Handle);
+        Handle = nullptr;
+    }
+}
+
+TEST_F(EngineRun, AnEngineSlowToHalt_IsWaitedFor_AndEndsHalted)
+{
+    OpenWithEngine(TEST_ENGINE_HOSTILE, 0, 0.25f, 3);
+    int32_t c, r;
+    ClosedSector(c, r);
+    int last = 0;
+    OnCheckpoint = [&](int step) {
+        last = step;
+        if (step == 3 || step == 20) QTest::keyClick(Window.get(), Qt::Key_Escape);
+        EXPECT_EQ(Game().EngineBusy, 1);
+    };
+    Click(Qt::MiddleButton, c, r);
+    EXPECT_EQ(last, 53); // asked to halt during report 3, then 50 more reports
+    EXPECT_EQ(Window->Stats->lblStatus->text(), "Halted");
+    EXPECT_EQ(Game().RecalcNeeded, 1);
+    EXPECT_EQ(Game().HaltRequest, 0);
+    ExpectProbabilitiesInRange();
+    ExpectPlayable();
 }
 
 } // namespace

@@ -21,6 +21,20 @@ const LoadCase LoadCases[] = {
     {TEST_ENGINE_THROWS, EngineLoad::CreationFailed,
      "Error loading Ordo.dll (object creation error).\n"
      "The Probability Engine will be unavailable."},
+    // A table the program could not call through: the first run would jump to nowhere.
+    {TEST_ENGINE_NOCALC, EngineLoad::CreationFailed,
+     "Error loading Ordo.dll (object creation error).\n"
+     "The Probability Engine will be unavailable."},
+    {TEST_ENGINE_NOATTACH, EngineLoad::CreationFailed,
+     "Error loading Ordo.dll (object creation error).\n"
+     "The Probability Engine will be unavailable."},
+    {TEST_ENGINE_NOTABLE, EngineLoad::CreationFailed,
+     "Error loading Ordo.dll (object creation error).\n"
+     "The Probability Engine will be unavailable."},
+    // The entry under its C++ name is not the entry.
+    {TEST_ENGINE_MANGLED, EngineLoad::EntryNotFound,
+     "Error loading Ordo.dll (DLL entry point not found).\n"
+     "The Probability Engine will be unavailable."},
 };
 
 TEST(EngineLoader, EachFailure_IsToldApart)

@@ -5,6 +5,11 @@
 //   3 no entry: has no CreateObject
 //   4 null:     CreateObject returns null
 //   5 throws:   CreateObject throws
+//   6 hostile:  breaks the contract in the way TestEngineSetFault picks (see Fault)
+//   7 nocalc:   a table without Calculate
+//   8 noattach: a table without Attach
+//   9 notable:  an object without a table
+//  10 mangled:  CreateObject under its C++ name only
 #include "kelvane_engine.h"
 
 #include <stdexcept>
@@ -78,9 +83,66 @@ int32_t CalculateHalting(ProbabilityEngine *, int32_t, int32_t)
     return reports;
 }
 
-const ProbabilityEngineTable Table = {Attach,
-                                      TEST_ENGINE_KIND == 1 ? CalculateScripted : CalculateHalting};
-[[maybe_unused]] ProbabilityEngine Engine = {&Table};
+// The hostile engine's faults.
+enum Fault {
+    DoneFirst = 1,    // the status before the counts, then progress and a redraw after it
+    OutsideField = 2, // sectors outside the field highlighted and drawn
+    SlowHalt = 3,     // goes on for 50 reports after the halt request
+    NoStatus = 4,     // returns without a status
+};
+int32_t FaultToShow = 0;
+
+int32_t CalculateHostile(ProbabilityEngine *, int32_t c, int32_t r)
+{
+    const EngineEventsTable &sink = *Events->vtbl;
+    switch (FaultToShow) {
+    case DoneFirst:
+        sink.ShowStatusDone(Events);
+        Step(0);
+        sink.SetSectorCounts(Events, 5, 4, 3);
+        sink.ReportProgress(Events, 1, 1, 0, 0, 10, 50);
+        sink.RefreshBoard(Events);
+        break;
+    case OutsideField: {
+        const int32_t outside[][2] = {{-1, 0},          {0, -1},          {Game->SizeX, 0},
+                                      {0, Game->SizeY}, {1 << 30, -(1 << 30)}, {c, 40}};
+        for (const auto &at : outside) {
+            sink.HighlightSector(Events, at[0], at[1]);
+            sink.DrawClosedSector(Events, at[0], at[1]);
+        }
+        Game->Prob[KELVANE_SECTOR_INDEX(c, r)] = ProbabilityToWrite;
+        sink.DrawClosedSector(Events, c, r);
+        sink.RefreshBoard(Events);
+        sink.ShowStatusDone(Events);
+        break;
+    }
+    case SlowHalt: {
+        int32_t reports = 0, after = 0;
+        while (after < 50 && reports < 100000) {
+            ++reports;
+            if (Game->HaltRequest != 0) ++after;
+            sink.ReportProgress(Events, reports, 0, 0, 0, reports, reports % 101);
+            Step(reports);
+        }
+        sink.ShowStatusDone(Events);
+        return reports;
+    }
+    case NoStatus:
+        sink.SetSectorCounts(Events, 1, 1, 1);
+        Game->Prob[KELVANE_SECTOR_INDEX(c, r)] = ProbabilityToWrite;
+        sink.DrawClosedSector(Events, c, r);
+        break;
+    }
+    return Result;
+}
+
+int32_t (*const CalculateOfKind)(ProbabilityEngine *, int32_t, int32_t) =
+    TEST_ENGINE_KIND == 1   ? CalculateScripted
+    : TEST_ENGINE_KIND == 6 ? CalculateHostile
+    : TEST_ENGINE_KIND == 7 ? nullptr
+                            : CalculateHalting;
+const ProbabilityEngineTable Table = {TEST_ENGINE_KIND == 8 ? nullptr : Attach, CalculateOfKind};
+[[maybe_unused]] ProbabilityEngine Engine = {TEST_ENGINE_KIND == 9 ? nullptr : &Table};
 
 } // namespace
 
@@ -91,8 +153,12 @@ TEST_EXPORT void TestEngineSetResult(int32_t combinations, float probability)
     ProbabilityToWrite = probability;
 }
 
-#if TEST_ENGINE_KIND == 1 || TEST_ENGINE_KIND == 2
+TEST_EXPORT void TestEngineSetFault(int32_t fault) { FaultToShow = fault; }
+
+#if TEST_ENGINE_KIND == 1 || TEST_ENGINE_KIND == 2 || (TEST_ENGINE_KIND >= 6 && TEST_ENGINE_KIND <= 9)
 TEST_EXPORT ProbabilityEngine *CreateObject() { return &Engine; }
+#elif TEST_ENGINE_KIND == 10
+__attribute__((visibility("default"))) ProbabilityEngine *CreateObject() { return &Engine; }
 #elif TEST_ENGINE_KIND == 4
 TEST_EXPORT ProbabilityEngine *CreateObject() { return nullptr; }
 #elif TEST_ENGINE_KIND == 5

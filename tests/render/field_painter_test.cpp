@@ -75,13 +75,26 @@ TEST_F(Painter, OpenSector_WithZero_ShowsTheBareOpenTexture_AndANumberInItsColou
             ASSERT_EQ(Field(corner.x() + x, corner.y() + y),
                       Board.bmpOpen.pixel(2 * 24 + x, 2 * 24 + y));
 
-    Board.DrawOpenSector(4, 4, 3);
-    const QPoint four = Corner(4, 4);
-    int red = 0;
-    for (int y = 1; y < 24; ++y)
-        for (int x = 1; x < 24; ++x)
-            red += Field(four.x() + x, four.y() + y) == qRgb(192, 0, 0);
-    EXPECT_GT(red, 10);
+    // Each number in its own colour, and in no other number's.
+    const QRgb colours[9] = {0,
+                             qRgb(0, 0, 192),   qRgb(0, 192, 0),   qRgb(192, 0, 0),
+                             qRgb(0, 0, 128),   qRgb(128, 0, 0),   qRgb(0, 192, 192),
+                             qRgb(0, 128, 128), qRgb(128, 128, 128)};
+    for (int32_t number = 1; number <= 8; ++number) {
+        Board.DrawOpenSector(number, 4, number);
+        const QPoint corner = Corner(number, 4);
+        int counts[9] = {};
+        for (int y = 1; y < 24; ++y)
+            for (int x = 1; x < 24; ++x)
+                for (int32_t other = 1; other <= 8; ++other)
+                    counts[other] += Field(corner.x() + x, corner.y() + y) == colours[other];
+        for (int32_t other = 1; other <= 8; ++other) {
+            if (other == number)
+                EXPECT_GT(counts[other], 10) << "number " << number;
+            else
+                EXPECT_EQ(counts[other], 0) << "number " << number << " in " << other << "'s colour";
+        }
+    }
 }
 
 TEST_F(Painter, ClosedSector_ShowsItsProbabilityOnlyWhenTheSignBitIsClear)

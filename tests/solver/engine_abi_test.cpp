@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <cstring>
 #include <ctime>
@@ -113,6 +114,13 @@ class EngineAbi : public ::testing::Test
     }
     void TearDown() override { DeleteEngineObject(engine); }
     TGameState &game() { return record->Game; }
+    // Forgets what the sink heard; it stays the one the engine was attached to.
+    void ResetSink()
+    {
+        sink = Recorder();
+        sink.Base.vtbl = &RecorderTable;
+        sink.Game = &game();
+    }
     int32_t Calculate()
     {
         game().EngineBusy = 1;
@@ -287,23 +295,104 @@ TEST_F(EngineAbi, MarkedSectorsGetAProbabilityButAreNotRedrawn)
     EXPECT_EQ(sink.Drawn, std::vector<int32_t>{KELVANE_SECTOR_INDEX(2, 0)});
 }
 
+// What a run told its sink, in order, leaving out the progress reports: those come by the
+// clock, so two equal runs may send a different number of them.
+std::vector<std::string> UntimedCalls(const Recorder &sink)
+{
+    std::vector<std::string> calls;
+    for (const std::string &call : sink.Calls)
+        if (call != "ReportProgress") calls.push_back(call);
+    return calls;
+}
+
 TEST_F(EngineAbi, NeverReadsMinesNorNumbersOfUnopenedSectors)
 {
-    const Position p = HardCorpusPosition(0);
-    LoadPosition(game(), p);
-    Calculate();
-    std::vector<float> plain(std::begin(game().Prob), std::end(game().Prob));
-    // The program's secrets, filled with noise: the answer must not move.
-    LoadPosition(game(), p);
-    uint32_t noise = 7;
-    for (int32_t slot = 0; slot < KELVANE_SECTOR_SLOTS; ++slot) {
-        noise = noise * 134775813u + 1u;
-        game().Mined[slot] = static_cast<int32_t>(noise >> 28);
-        if (game().State[slot] != SECTOR_OPEN) game().Number[slot] = static_cast<int32_t>(noise);
+    for (const int index : {0, 3}) {
+        SCOPED_TRACE("hard position " + std::to_string(index));
+        const Position p = HardCorpusPosition(index);
+        LoadPosition(game(), p);
+        ResetSink();
+        Calculate();
+        const auto plain = std::make_unique<Record>();
+        std::memcpy(&plain->Game, &game(), sizeof(TGameState));
+        const Recorder plainSink = sink;
+
+        // The program's secrets, filled with noise: neither the answer nor what the sink
+        // hears may move.
+        LoadPosition(game(), p);
+        uint32_t noise = 7 + static_cast<uint32_t>(index);
+        for (int32_t slot = 0; slot < KELVANE_SECTOR_SLOTS; ++slot) {
+            noise = noise * 134775813u + 1u;
+            game().Mined[slot] = static_cast<int32_t>(noise >> 28);
+            if (game().State[slot] != SECTOR_OPEN)
+                game().Number[slot] = static_cast<int32_t>(noise);
+        }
+        ResetSink();
+        Calculate();
+        EXPECT_EQ(std::memcmp(game().Prob, plain->Game.Prob, sizeof game().Prob), 0);
+        EXPECT_EQ(UntimedCalls(sink), UntimedCalls(plainSink));
+        EXPECT_EQ(sink.Highlighted, plainSink.Highlighted);
+        EXPECT_EQ(sink.Drawn, plainSink.Drawn);
+        EXPECT_EQ(sink.Counts, plainSink.Counts);
+        EXPECT_EQ(sink.Appended, plainSink.Appended);
+        EXPECT_EQ(sink.MaxCombinations, plainSink.MaxCombinations);
+        EXPECT_EQ(CountOf("ShowStatusDone"), 1u);
     }
-    Calculate();
-    for (int32_t slot = 0; slot < KELVANE_SECTOR_SLOTS; ++slot)
-        ASSERT_EQ(game().Prob[slot], plain[slot]) << "slot " << slot;
+}
+
+// Every option of the record reaches the engine as the option it names: positions where the
+// options' answers differ, each run under each setting.
+TEST_F(EngineAbi, EachEngineOptionInTheRecordSelectsItsOwnRule)
+{
+    struct Row {
+        const char *Name;
+        const char *Text;
+        int32_t Advanced, DupCheck, Checking;
+        bool Error;
+        std::vector<std::pair<std::array<int32_t, 2>, float>> Prob; // (column, row) -> value
+        std::array<int32_t, 3> Counts;                              // first SetSectorCounts
+    };
+    // A marker beside a 1: taken as the mine, or ignored. A wrong marker beside a 0: an
+    // error, dropped, or ignored. Two 1s sharing a sector: one mine in the middle, or two
+    // outside it, weighted by the ways the rest fit ("Advanced") or once each ("Simple").
+    const char *marker = "3 1 1\nF1.\n";
+    const char *wrong = "5 2 1\nF0...\n.....\n";
+    const char *shared = "7 1 2\n.1.1...\n";
+    const char *corner = "3 3 1\n1..\n...\n...\n";
+    const Row rows[] = {
+        {"Minimal keeps a marker", marker, 1, 1, 0, false, {{{0, 0}, 1.0f}, {{2, 0}, 0.0f}}, {1, 1, 1}},
+        {"Optimal keeps a marker", marker, 1, 1, 1, false, {{{0, 0}, 1.0f}, {{2, 0}, 0.0f}}, {1, 1, 1}},
+        {"Maximal ignores a marker", marker, 1, 1, 2, false, {{{0, 0}, 0.5f}, {{2, 0}, 0.5f}}, {2, 1, 1}},
+        {"Minimal fails on a wrong marker", wrong, 1, 1, 0, true, {}, {}},
+        {"Optimal drops a wrong marker", wrong, 1, 1, 1, false, {{{0, 0}, 0.0f}, {{4, 0}, 0.25f}}, {}},
+        {"Maximal ignores a wrong marker", wrong, 1, 1, 2, false, {{{0, 0}, 0.0f}, {{4, 0}, 0.25f}}, {}},
+        {"Advanced weighs the rest", shared, 1, 1, 1, false,
+         {{{0, 0}, 1.0f / 3}, {{2, 0}, 2.0f / 3}, {{4, 0}, 1.0f / 3}, {{6, 0}, 1.0f / 3}}, {}},
+        {"Simple counts each arrangement once", shared, 0, 1, 1, false,
+         {{{0, 0}, 0.5f}, {{2, 0}, 0.5f}, {{4, 0}, 0.5f}, {{6, 0}, 0.25f}}, {}},
+        {"DupCheck joins sectors touching the same numbers", corner, 1, 1, 1, false,
+         {{{1, 1}, 1.0f / 3}}, {3, 1, 1}},
+        {"without DupCheck each sector is its own group", corner, 1, 0, 1, false,
+         {{{1, 1}, 1.0f / 3}}, {3, 1, 3}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.Name);
+        LoadPosition(game(), Parse(row.Text));
+        game().AdvancedMode = row.Advanced;
+        game().DupCheck = row.DupCheck;
+        game().CheckingMode = row.Checking;
+        ResetSink();
+        Calculate();
+        EXPECT_EQ(CountOf("ShowStatusError"), row.Error ? 1u : 0u);
+        EXPECT_EQ(CountOf("ShowStatusDone"), row.Error ? 0u : 1u);
+        for (const auto &[at, p] : row.Prob)
+            EXPECT_NEAR(game().Prob[KELVANE_SECTOR_INDEX(at[0], at[1])], p, 1e-6)
+                << "sector " << at[0] << "," << at[1];
+        if (row.Counts != std::array<int32_t, 3>{}) {
+            ASSERT_FALSE(sink.Counts.empty());
+            EXPECT_EQ(sink.Counts.front(), row.Counts);
+        }
+    }
 }
 
 struct BadRecord {

@@ -1,0 +1,88 @@
+#!/bin/bash
+# Puts hand-written faults into the program one at a time, builds, runs the tests that
+# should notice and prints each fault the tests let through.
+#
+#   tools/mutants.sh [BUILD_DIR] [NUMBER...]
+#
+# BUILD_DIR (default: build) is a configured tree of this checkout; NUMBERs pick faults
+# from the list below (default: all). Each fault is a sed expression on one file; the file
+# is put back afterwards, also when the script is interrupted, and the targets are built
+# again so that the tree is left as it was found. A fault whose expression changes nothing
+# is reported as stale: the code moved, and the list needs mending.
+#
+# Add a line for every fault found by hand or in review:
+#   file % sed expression % build targets % ctest regular expression % what it breaks
+set -u
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-build}
+[ $# -gt 0 ] && shift
+build=$(cd "$here" && cd "$build" && pwd) || { echo "no build tree $build" >&2; exit 2; }
+
+faults=$(cat <<'LIST'
+solver/engine_object.cpp % s/game.CheckingMode == 2 ? CheckingRule::Maximal/game.CheckingMode == 3 ? CheckingRule::Maximal/ % solver_tests % ^EngineAbi\. % CheckingMode 2 read as Optimal
+solver/engine_object.cpp % s/options.DupCheck = game.DupCheck != 0;/options.DupCheck = true;/ % solver_tests % ^EngineAbi\. % DupCheck always on
+solver/engine_object.cpp % s/options.Advanced = game.AdvancedMode != 0;/options.Advanced = true;/ % solver_tests % ^EngineAbi\. % Simple read as Advanced
+config/settings_store.cpp % s/if (calls.Sync(fd) != 0) return abandon/if (false) return abandon/ % config_tests % ^(SaveFault|IniFile|SettingsFile)\. % no sync before the rename
+config/settings_store.cpp % s/const bool synced = calls.Sync(fd) == 0;/const bool synced = true;/ % config_tests % ^(SaveFault|IniFile|SettingsFile)\. % no folder sync after the rename
+config/settings_store.cpp % s/        calls.Unlink(temporary.constData());/        ;/ % config_tests % ^(SaveFault|IniFile|SettingsFile)\. % a failed save leaves its temporary file
+config/settings_store.cpp % s/if (written <= 0) {/if (written < 0) {/ % config_tests % ^(SaveFault|IniFile|SettingsFile)\. % a write of nothing taken as progress
+config/settings_store.cpp % s/if (calls.Close(fd) != 0) return abandon(SystemReason(errno), false);/calls.Close(fd);/ % config_tests % ^(SaveFault|IniFile|SettingsFile)\. % a failed close ignored
+render/field_painter.cpp % s/qRgb(0, 192, 0)/qRgb(0, 191, 0)/ % render_tests % ^Painter\. % the colour of the number 2
+engine/engine_loader.cpp % s/engine->vtbl->Calculate == nullptr)/false)/ % engine_tests % ^(EngineLoader|MainWindowTest\.EveryLoadFailure) % a table without Calculate accepted
+engine/engine_loader.cpp % s/engine->vtbl->Attach == nullptr ||// % engine_tests % ^(EngineLoader|MainWindowTest\.EveryLoadFailure) % a table without Attach accepted
+app/main_window_engine.cpp % s/game.StepDepth + 1 > 30 ? 20/game.StepDepth + 1 > 29 ? 20/ % app_tests % ^MainWindowTest\.OptionLabels % the step depth never reaches 30
+app/main_window_play.cpp % s/game.Mined\[i\] != 0 \&\& game.State\[i\] != SECTOR_MARKED/game.Mined[i] != 0/ % app_tests % ^MainWindowTest\.Loss_ % a marked mine drawn over on a loss
+app/main_window_engine.cpp % s/if (!RunStatusShown || count < 0) RunFault = true;/if (count < 0) RunFault = true;/ % engine_tests % ^EngineRun\. % a run without a status left "Working"
+app/main_window_engine.cpp % s/if (std::signbit(p) || (p >= 0.0f \&\& p <= 1.0f)) return true;/if (std::signbit(p) || p >= 0.0f) return true;/ % engine_tests % ^EngineRun\. % a probability above 1 shown
+app/main_window_engine.cpp % s/if (RunStatusShown \&\& !statusCall) RunFault = true;// % engine_tests % ^EngineRun\. % a report after the status taken
+app/main_window_engine.cpp % /SinkHighlightSector/,+6 s/        RunFault = true;/        RunFault = RunFault;/ % engine_tests % ^EngineRun\. % a highlight outside the field not reported
+LIST
+)
+
+backup=""
+restore() {
+    if [ -n "$backup" ]; then
+        cp -p "$backup" "$here/$file"
+        rm -f "$backup"
+        backup=""
+    fi
+}
+trap 'restore; exit 130' INT TERM
+trap restore EXIT
+
+wanted=" $* "
+survivors=0
+number=0
+while IFS='%' read -r file expression targets tests what; do
+    number=$((number + 1))
+    if [ $# -gt 0 ] && [[ $wanted != *" $number "* ]]; then continue; fi
+    file=$(echo "$file" | xargs)
+    targets=$(echo "$targets" | xargs)
+    tests=$(echo "$tests" | xargs)
+    what=$(echo "$what" | sed 's/^ *//')
+    expression=$(echo "$expression" | sed 's/^ *//; s/ *$//')
+
+    backup=$(mktemp)
+    cp -p "$here/$file" "$backup"
+    sed -i -e "$expression" "$here/$file"
+    if cmp -s "$backup" "$here/$file"; then
+        printf '%2d STALE     %s: %s\n' "$number" "$file" "$what"
+        restore
+        continue
+    fi
+    # shellcheck disable=SC2086 # a list of targets
+    if ! cmake --build "$build" --target $targets >/dev/null 2>&1; then
+        printf '%2d NO BUILD  %s: %s (mend the fault so that it builds)\n' "$number" "$file" "$what"
+    elif ctest --test-dir "$build" -R "$tests" -E '@' -j2 --timeout 120 >/dev/null 2>&1; then
+        printf '%2d SURVIVED  %s: %s\n' "$number" "$file" "$what"
+        survivors=$((survivors + 1))
+    else
+        printf '%2d caught    %s: %s\n' "$number" "$file" "$what"
+    fi
+    restore
+    # shellcheck disable=SC2086
+    cmake --build "$build" --target $targets >/dev/null 2>&1
+done <<<"$faults"
+echo "$survivors survived"
+[ "$survivors" -eq 0 ]
