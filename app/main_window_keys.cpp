@@ -96,6 +96,15 @@ bool TfrmMain::BoardKey(QKeyEvent *event)
         return false;
     // Held keys repeat only the cursor's moves, never a press.
     const bool repeat = event->isAutoRepeat();
+    const bool moves = event->key() == Qt::Key_Left || event->key() == Qt::Key_Right ||
+                       event->key() == Qt::Key_Up || event->key() == Qt::Key_Down ||
+                       event->key() == Qt::Key_Home || event->key() == Qt::Key_End ||
+                       event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown;
+    // The first key shows the cursor where it is, before it moves or acts.
+    if (moves && !CursorShown) {
+        MoveCursorTo(CursorCol, CursorRow);
+        return true;
+    }
     switch (event->key()) {
     case Qt::Key_Left:
         MoveCursorTo(CursorCol - 1, CursorRow);

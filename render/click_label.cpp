@@ -84,6 +84,10 @@ void ClickLabel::keyPressEvent(QKeyEvent *event)
     event->ignore();
 }
 
+void ClickLabel::focusInEvent(QFocusEvent *event) { QWidget::focusInEvent(event); }
+
+void ClickLabel::focusOutEvent(QFocusEvent *event) { QWidget::focusOutEvent(event); }
+
 QRect FocusFrameArea(const QRect &widget) { return widget.adjusted(-3, -2, 3, 2); }
 
 void DrawFocusFrame(QPainter &painter, const QRect &widget)

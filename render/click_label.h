@@ -35,6 +35,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     // Space or Return on the focused label clicks it; other keys go on to the window.
     void keyPressEvent(QKeyEvent *event) override;
+    // The focus leaves the text drawn as it is: a plain label's own focus handling would
+    // switch it to a text editor's drawing, a pixel off.
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void SetColour(const QColor &colour);
