@@ -23,8 +23,12 @@ public:
 
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
-            return static_cast<ClickLabel *>(widget())->text();
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) {
+            // An option's value reads with the caption beside it: "Step Depth: 25".
+            const QString caption = widget()->property(AccessibleCaption).toString();
+            const QString text = static_cast<ClickLabel *>(widget())->text();
+            return caption.isEmpty() ? text : caption + ": " + text;
+        }
         return QAccessibleWidget::text(t);
     }
     QStringList actionNames() const override

@@ -14,6 +14,9 @@ public:
     using PaintBox::PaintBox;
 };
 
+// The property of a clickable label that holds the caption it is read with.
+inline constexpr char AccessibleCaption[] = "kelvaneCaption";
+
 // A counter as read aloud: "Mines left: 37"; an empty frame reads "Mines left:".
 QString CounterReading(const QString &caption, const QString &value);
 

@@ -14,6 +14,12 @@ void TfrmMain::SetUpKeyboard()
     pbxLeft->setAccessibleName(CounterReading("Mines left", QString()));
     pbxTime->setAccessibleName(CounterReading("Time", QString()));
     pbxBar->setAccessibleName("Progress");
+    const std::pair<QWidget *, const char *> captions[] = {
+        {Stats->lblMode, "Calculation Mode"},       {Stats->lblDepth, "Step Depth"},
+        {Stats->lblDupCheck, "Duplicate Checking"}, {Stats->lblChMode, "Combinations Checking"},
+        {Stats->lblRecalc, "Recalculation Needed?"}};
+    for (const auto &[label, caption] : captions)
+        label->setProperty(AccessibleCaption, QString(caption));
     // Tab visits the menu, then the engine's option labels; a mouse click gives no focus.
     QWidget *chain[] = {lblNewGame,      lblLevel,         lblSettings,      lblBestTimes,
                         lblHelp,         Stats->lblMode,   Stats->lblDepth,  Stats->lblDupCheck,
