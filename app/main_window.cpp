@@ -1,6 +1,7 @@
 // The main window's life: creation, layout, first showing, closing and destruction.
 #include "main_window.h"
 
+#include "accessibility.h"
 #include "artwork.h"
 #include "best_dialog.h"
 #include "file_layout.h"
@@ -137,8 +138,9 @@ void TfrmMain::CreateLayout()
     lblTimeName->adjustSize();
     pbxTime = new PaintBox(this, QRect(676, 4, 97, 25));
 
-    pbImage = new PaintBox(this, QRect(4, 32, 769, 601));
+    pbImage = new BoardArea(this, QRect(4, 32, 769, 601));
     connect(pbImage, &PaintBox::Pressed, this, [this](QMouseEvent *event, bool doubleClick) {
+        HideCursor();
         const QPoint at = event->position().toPoint();
         pbImageMouseDown(event->button(), event->buttons() & ~event->button(), doubleClick,
                          at.x(), at.y());
@@ -190,11 +192,7 @@ void TfrmMain::CreateLayout()
     lblLevel = menuLabel("Level...", 536, [this] { lblLevelClick(); });
     lblSettings = menuLabel("Settings", 560, [this] { lblSettingsClick(); });
     lblBestTimes = menuLabel("Best Times", 584, [this] { lblBestTimesClick(); });
-    // The help beside the program or in its installed data folder, never the current one.
-    lblHelp = menuLabel("Help", 608, [this] {
-        OpenLink(QUrl::fromLocalFile(QDir(Options.HelpFolder).absoluteFilePath("index.htm"))
-                     .toString());
-    });
+    lblHelp = menuLabel("Help", 608, [this] { lblHelpClick(); });
 
     PopupMenu1 = new QMenu(this);
     for (int32_t level = 0; level < 4; ++level)
@@ -205,6 +203,8 @@ void TfrmMain::CreateLayout()
     NoGuessItem->setEnabled(false); // until the engine is loaded
     connect(NoGuessItem, &QAction::toggled, this, [this](bool on) { NoGuess = on ? 1 : 0; });
 
+    SetUpKeyboard();
+
     TimerCtl.setInterval(100);
     connect(&TimerCtl, &QTimer::timeout, this, &TfrmMain::TimerCtlTimer);
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
@@ -214,6 +214,13 @@ void TfrmMain::CreateLayout()
                 else
                     ApplicationEvents1Deactivate();
             });
+}
+
+// The help beside the program or in its installed data folder, never the current one.
+void TfrmMain::lblHelpClick()
+{
+    OpenLink(QUrl::fromLocalFile(QDir(Options.HelpFolder).absoluteFilePath("index.htm"))
+                 .toString());
 }
 
 void TfrmMain::FormCreate()
@@ -302,6 +309,9 @@ void TfrmMain::FormShow()
     frmSettings->SetEngineLoaded(EngineLoaded());
     LayoutField();
     NewGame();
+    // The window itself holds the focus, so that the first keys reach the board rather
+    // than the first menu label.
+    setFocus(Qt::OtherFocusReason);
 }
 
 void TfrmMain::LoadEngine()
@@ -354,13 +364,8 @@ void TfrmMain::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), bmpMainBackground);
-}
-
-void TfrmMain::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape && GameState->EngineBusy != 0)
-        GameState->HaltRequest = 1;
-    event->accept();
+    if (FocusFramed != nullptr && FocusFramed->isVisible())
+        DrawFocusFrame(painter, FocusFramed->geometry());
 }
 
 void TfrmMain::changeEvent(QEvent *event)

@@ -89,6 +89,7 @@ public:
     void lblLevelClick();
     void lblSettingsClick();
     void lblBestTimesClick();
+    void lblHelpClick();
     void lblModeClick();
     void lblDepthClick();
     void lblDupCheckClick();
@@ -108,6 +109,14 @@ public:
     TfrmSettings *frmSettings = nullptr;
     TfrmBest *frmBest = nullptr;
 
+    // The keyboard cursor: the sector the board keys act on, shown once a key moves it.
+    int32_t CursorCol = 0, CursorRow = 0;
+    bool CursorShown = false;
+    // What a screen reader hears for a sector: "row 3, column 5: closed", "open, 2"...
+    QString SectorDescription(int32_t c, int32_t r) const;
+    // The accessible child index of a sector on the board, row by row.
+    int32_t SectorChildIndex(int32_t c, int32_t r) const { return r * GameState->SizeX + c; }
+
     QImage bmpMainBackground, bmpFace0, bmpFace1, bmpFace2, bmpTime, bmpLeft, bmpBar;
     int32_t BoardWidth = 0, BoardHeight = 0;
 
@@ -117,6 +126,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void FormCreate();
@@ -132,6 +143,17 @@ private:
     void ResumeClock();
     void DrawProgressBar(int32_t percent);
     void OpenLink(const QString &address);
+
+    // Keyboard play.
+    void SetUpKeyboard();
+    bool BoardKey(QKeyEvent *event);
+    void MoveCursorTo(int32_t c, int32_t r);
+    void HideCursor();
+    void PlaceCursorInField();
+    void PressAtCursor(Qt::MouseButton button);
+    void ShowCursorFrame();
+    void TellSectorsChanged(const QRect &changed);
+    void TellCursorFocus();
 
     // GameView: what the rules ask the window to draw.
     void DrawOpenSector(int32_t c, int32_t r) override;
@@ -181,4 +203,6 @@ private:
     bool CloseWhenIdle = false; // a close asked for during a run waits for its end
     bool RunFault = false;      // the running engine broke the contract
     bool RunStatusShown = false; // the running engine has told its status
+    QWidget *FocusFramed = nullptr; // the control that Tab brought the focus to
+    int32_t CursorFieldX = 0, CursorFieldY = 0; // the field size the cursor was placed in
 };

@@ -2,6 +2,7 @@
 // of a game, and the drawing the rules ask for.
 #include "main_window.h"
 
+#include "accessibility.h"
 #include "best_dialog.h"
 #include "level_table.h"
 
@@ -58,6 +59,7 @@ void TfrmMain::LayoutField()
     Board.LayoutField(
         LayoutGeometry(game.SizeX, game.SizeY, MaxScale, BoardWidth, BoardHeight, Board.Geometry),
         bmpMainBackground, pbImage->pos());
+    PlaceCursorInField();
     if (game.ProbDisplay != 0)
         Stats->RefreshEngineOptionLabels(game);
     Stats->HideRunTimes();
@@ -286,18 +288,27 @@ void TfrmMain::ShowPressedFace() { ShowFace(bmpFace1); }
 void TfrmMain::ShowFace(const QImage &face) { imgNew->setPixmap(QPixmap::fromImage(face)); }
 
 // Only what was drawn since the last presentation is copied to the screen.
-void TfrmMain::PresentField() { pbImage->Present(Board.bmpField, Board.TakeChanged()); }
+void TfrmMain::PresentField()
+{
+    const QRect changed = Board.TakeChanged();
+    pbImage->Present(Board.bmpField, changed);
+    TellSectorsChanged(changed);
+}
 
 void TfrmMain::DrawMinesLeftCounter(int32_t count)
 {
-    DrawCounter(bmpLeft, bmpMainBackground, pbxLeft->pos(), MinesLeftText(count));
+    const QString text = MinesLeftText(count);
+    DrawCounter(bmpLeft, bmpMainBackground, pbxLeft->pos(), text);
     pbxLeft->Present(bmpLeft);
+    pbxLeft->setAccessibleName(CounterReading("Mines left", text));
 }
 
 void TfrmMain::DrawTimeCounter(float seconds)
 {
-    DrawCounter(bmpTime, bmpMainBackground, pbxTime->pos(), TimeText(seconds));
+    const QString text = TimeText(seconds);
+    DrawCounter(bmpTime, bmpMainBackground, pbxTime->pos(), text);
     pbxTime->Present(bmpTime);
+    pbxTime->setAccessibleName(CounterReading("Time", text));
 }
 
 void TfrmMain::DrawProgressBar(int32_t percent)

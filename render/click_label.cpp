@@ -1,6 +1,8 @@
 #include "click_label.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace {
 const QColor Navy(0, 0, 128);
@@ -68,4 +70,31 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
     PressedInside = false;
     if (click)
         emit Clicked();
+}
+
+void ClickLabel::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) &&
+        event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        emit Clicked();
+        return;
+    }
+    event->ignore();
+}
+
+void ClickLabel::focusInEvent(QFocusEvent *event) { QWidget::focusInEvent(event); }
+
+void ClickLabel::focusOutEvent(QFocusEvent *event) { QWidget::focusOutEvent(event); }
+
+QRect FocusFrameArea(const QRect &widget) { return widget.adjusted(-3, -2, 3, 2); }
+
+void DrawFocusFrame(QPainter &painter, const QRect &widget)
+{
+    const QRect ring = FocusFrameArea(widget);
+    painter.save();
+    painter.setClipRegion(QRegion(ring).subtracted(ring.adjusted(1, 1, -1, -1)));
+    painter.fillRect(ring, Purple);
+    painter.restore();
 }

@@ -9,6 +9,14 @@ enum class HoverLook {
     Underline,  // engine option labels: purple and underlined only under the pointer
 };
 
+class QPainter;
+
+// The keyboard focus frame around a control: a purple ring two pixels outside `widget` (a
+// control's geometry in its window), drawn by the window beneath the transparent control.
+void DrawFocusFrame(QPainter &painter, const QRect &widget);
+// The window area that frame covers.
+QRect FocusFrameArea(const QRect &widget);
+
 class ClickLabel : public QLabel {
     Q_OBJECT
 public:
@@ -25,6 +33,12 @@ protected:
     void leaveEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    // Space or Return on the focused label clicks it; other keys go on to the window.
+    void keyPressEvent(QKeyEvent *event) override;
+    // The focus leaves the text drawn as it is: a plain label's own focus handling would
+    // switch it to a text editor's drawing, a pixel off.
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void SetColour(const QColor &colour);

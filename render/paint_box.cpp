@@ -41,6 +41,26 @@ void PaintBox::Present(const QImage &image, const QRect &changed)
     repaint(changed);
 }
 
+void PaintBox::ShowFrame(const QRect &around)
+{
+    if (around == FrameRect)
+        return;
+    const QRect old = FrameRect;
+    FrameRect = around;
+    if (!old.isNull())
+        repaint(old);
+    if (!FrameRect.isNull())
+        repaint(FrameRect);
+}
+
+// Black outside, yellow inside: it stands out on the light and the dark textures alike.
+static void DrawCursorFrame(QPainter &painter, const QRect &around)
+{
+    painter.fillRect(around, Qt::black);
+    painter.fillRect(around.adjusted(1, 1, -1, -1), QColor(255, 230, 0));
+    painter.fillRect(around.adjusted(3, 3, -3, -3), Qt::black);
+}
+
 void PaintBox::paintEvent(QPaintEvent *event)
 {
     if (Image.isNull())
@@ -50,6 +70,12 @@ void PaintBox::paintEvent(QPaintEvent *event)
     const int scale = static_cast<int>(Image.devicePixelRatio());
     painter.drawImage(area.topLeft(), Image,
                       QRect(area.topLeft() * scale, area.size() * scale));
+    if (!FrameRect.isNull() && FrameRect.intersects(area)) {
+        // Only the ring is drawn over the picture; the sector inside stays readable.
+        painter.setClipRegion(QRegion(FrameRect).subtracted(FrameRect.adjusted(4, 4, -4, -4)) &
+                              area);
+        DrawCursorFrame(painter, FrameRect);
+    }
 }
 
 void PaintBox::mousePressEvent(QMouseEvent *event)

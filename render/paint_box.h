@@ -14,6 +14,10 @@ public:
     void Present(const QImage &image);
     void Present(const QImage &image, const QRect &changed);
     const QImage &Shown() const { return Image; }
+    // A frame drawn over the shown image around a layout-pixel rectangle (the keyboard
+    // cursor); a null rectangle draws none. It never enters the image.
+    void ShowFrame(const QRect &around);
+    QRect FrameShown() const { return FrameRect; }
 
 signals:
     void Pressed(QMouseEvent *event, bool doubleClick);
@@ -32,5 +36,6 @@ protected:
 
 private:
     QImage Image;
+    QRect FrameRect;
     bool DraggedOut = false; // the pointer left the box with a button held
 };

@@ -151,6 +151,35 @@ case "$case_name" in
     expect_time "12.3" "a comma file read under C"
     ;;
 
+  accessibility)
+    # The accessibility tree over AT-SPI in a session bus of its own, and a Beginner game
+    # won with keys alone (the reader presses them and reads the board's cells).
+    cp "$bin/kelvane.so" "$work/"
+    printf '%s\r\n' "[Field]" "Level=0" "[Game]" "TimedGame=0" "ProbDisplay=1" > kelvane.ini
+    launcher=/usr/libexec/at-spi-bus-launcher
+    [ -x "$launcher" ] || fail "no $launcher (package at-spi2-core)"
+    [ -x /usr/bin/python3 ] && /usr/bin/python3 -c 'import pyatspi' ||
+      fail "no pyatspi for /usr/bin/python3 (package python3-pyatspi)"
+    command -v dbus-run-session >/dev/null || fail "no dbus-run-session (package dbus)"
+    reader=$(cd "$(dirname "$0")" && pwd)/a11y_reader.py
+    dbus-run-session -- bash -c '
+      "$1" --launch-immediately &
+      bus=$!
+      sleep 1
+      QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 ./kelvane &
+      pid=$!
+      /usr/bin/python3 "$2" "$3"
+      rc=$?
+      for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+      if kill -0 $pid 2>/dev/null; then kill -9 $pid; rc=1; echo "FAIL: Ctrl+Q did not close" >&2; fi
+      wait $pid || rc=1
+      kill $bus 2>/dev/null
+      exit $rc' bash "$launcher" "$reader" "$shots"
+    rc=$?
+    [ "$rc" -eq 0 ] || fail "accessibility reader: exit code $rc"
+    [ -f kelvane.ini ] && grep -q '^Level=0' kelvane.ini || fail "Ctrl+Q saved no settings"
+    ;;
+
   *)
     fail "unknown case $case_name"
     ;;

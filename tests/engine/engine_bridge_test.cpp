@@ -1,5 +1,6 @@
 #include "main_window_fixture.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
 
@@ -270,11 +271,44 @@ TEST_F(EngineRun, DuringARun_EveryChangeToTheGameIsRefused)
         EXPECT_EQ(Game().DupCheck, before.DupCheck);
         EXPECT_EQ(State(oc, orow), SECTOR_CLOSED);
         EXPECT_EQ(Game().Active, 1);
-        Game().HaltRequest = 1;
+        // Keys too, to the window and to a focused label: only Esc acts.
+        struct Press {
+            QWidget *To;
+            Qt::Key Key;
+            Qt::KeyboardModifiers Modifiers;
+        };
+        const Press presses[] = {
+            {Window.get(), Qt::Key_Down, Qt::NoModifier},
+            {Window.get(), Qt::Key_Space, Qt::NoModifier},
+            {Window.get(), Qt::Key_F, Qt::NoModifier},
+            {Window.get(), Qt::Key_D, Qt::NoModifier},
+            {Window.get(), Qt::Key_F2, Qt::NoModifier},
+            {Window.get(), Qt::Key_Tab, Qt::NoModifier},
+            {Window.get(), Qt::Key_Q, Qt::ControlModifier},
+            {Window->lblNewGame, Qt::Key_Space, Qt::NoModifier},
+            {Window->lblSettings, Qt::Key_Return, Qt::NoModifier},
+            {Window->Stats->lblMode, Qt::Key_Space, Qt::NoModifier},
+            {Window->lblLevel, Qt::Key_Tab, Qt::NoModifier},
+        };
+        QWidget *focus = QApplication::focusWidget();
+        for (const Press &press : presses) {
+            QTest::keyClick(press.To, press.Key, press.Modifiers);
+            EXPECT_EQ(Game().HaltRequest, 0) << press.Key;
+        }
+        EXPECT_FALSE(Window->CursorShown);
+        EXPECT_EQ(QApplication::focusWidget(), focus);
+        EXPECT_TRUE(Window->isVisible());
+        EXPECT_FALSE(Window->PopupMenu1->isVisible());
+        EXPECT_EQ(Game().AdvancedMode, before.AdvancedMode);
+        EXPECT_EQ(Game().Active, 1);
+        EXPECT_EQ(Game().MinesLeft, before.MinesLeft);
+        QTest::keyClick(Window->lblHelp, Qt::Key_Escape); // from a label, on to the window
+        EXPECT_EQ(Game().HaltRequest, 1);
     };
     Click(Qt::MiddleButton, c, r);
     EXPECT_EQ(Game().Live, 1);
     EXPECT_EQ(Game().Level, 0);
+    EXPECT_EQ(Window->Stats->lblStatus->text(), "Halted");
 }
 
 TEST_F(EngineRun, ClosingDuringARun_HaltsIt_ThenClosesAndSaves)

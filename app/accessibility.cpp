@@ -1,0 +1,257 @@
+#include "accessibility.h"
+
+#include "click_label.h"
+#include "kelvane_engine.h"
+#include "main_window.h"
+
+#include <QAccessibleWidget>
+
+#include <map>
+
+QString CounterReading(const QString &caption, const QString &value)
+{
+    return value.isEmpty() ? caption + ":" : caption + ": " + value;
+}
+
+namespace {
+
+// A clickable label or picture: a push button named by its text, or by its accessible name
+// where it shows a picture.
+class LabelButton : public QAccessibleWidget {
+public:
+    explicit LabelButton(ClickLabel *label) : QAccessibleWidget(label, QAccessible::Button) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) {
+            // An option's value reads with the caption beside it: "Step Depth: 25".
+            const QString caption = widget()->property(AccessibleCaption).toString();
+            const QString text = static_cast<ClickLabel *>(widget())->text();
+            return caption.isEmpty() ? text : caption + ": " + text;
+        }
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override
+    {
+        return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &action) override
+    {
+        if (action == pressAction())
+            emit static_cast<ClickLabel *>(widget())->Clicked();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+};
+
+class BoardTable;
+
+// One sector of the board; it lives as long as the board's interface.
+class SectorCell : public QAccessibleInterface, public QAccessibleTableCellInterface {
+public:
+    SectorCell(BoardTable *table, int32_t c, int32_t r) : Table(table), Col(c), Row(r) {}
+
+    bool isValid() const override;
+    QObject *object() const override { return nullptr; }
+    QWindow *window() const override;
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface *parent() const override;
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    QString text(QAccessible::Text t) const override;
+    void setText(QAccessible::Text, const QString &) override {}
+    QRect rect() const override;
+    QAccessible::Role role() const override { return QAccessible::Cell; }
+    QAccessible::State state() const override;
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::TableCellInterface
+                   ? static_cast<QAccessibleTableCellInterface *>(this)
+                   : nullptr;
+    }
+
+    bool isSelected() const override { return false; }
+    QList<QAccessibleInterface *> columnHeaderCells() const override { return {}; }
+    QList<QAccessibleInterface *> rowHeaderCells() const override { return {}; }
+    int columnIndex() const override { return Col; }
+    int rowIndex() const override { return Row; }
+    int columnExtent() const override { return 1; }
+    int rowExtent() const override { return 1; }
+    QAccessibleInterface *table() const override;
+
+private:
+    BoardTable *Table;
+    int32_t Col, Row;
+};
+
+// The board: a table of SizeY rows and SizeX columns of sectors.
+class BoardTable : public QAccessibleWidget, public QAccessibleTableInterface {
+public:
+    explicit BoardTable(BoardArea *board) : QAccessibleWidget(board, QAccessible::Table) {}
+    ~BoardTable() override
+    {
+        for (const auto &[index, id] : Cells)
+            QAccessible::deleteAccessibleInterface(id);
+    }
+
+    TfrmMain *Window() const { return qobject_cast<TfrmMain *>(widget()->parentWidget()); }
+    int32_t Columns() const { return Window() != nullptr ? Window()->Game().SizeX : 0; }
+    int32_t Rows() const { return Window() != nullptr ? Window()->Game().SizeY : 0; }
+
+    // The cell of a sector, made on first use and then kept.
+    QAccessibleInterface *Cell(int32_t c, int32_t r) const
+    {
+        if (c < 0 || r < 0 || c >= Columns() || r >= Rows())
+            return nullptr;
+        const int32_t index = KELVANE_SECTOR_INDEX(c, r);
+        auto found = Cells.find(index);
+        if (found == Cells.end())
+            found = Cells
+                        .emplace(index, QAccessible::registerAccessibleInterface(new SectorCell(
+                                            const_cast<BoardTable *>(this), c, r)))
+                        .first;
+        return QAccessible::accessibleInterface(found->second);
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return QStringLiteral("Board");
+        if (t == QAccessible::Description && widget()->accessibleDescription().isEmpty())
+            return QString("%1 columns, %2 rows").arg(Columns()).arg(Rows());
+        return QAccessibleWidget::text(t);
+    }
+    int childCount() const override { return Columns() * Rows(); }
+    QAccessibleInterface *child(int index) const override
+    {
+        const int32_t columns = Columns();
+        if (index < 0 || columns == 0 || index >= childCount())
+            return nullptr;
+        return Cell(index % columns, index / columns);
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        if (child == nullptr || child->role() != QAccessible::Cell)
+            return -1;
+        auto *cell = const_cast<QAccessibleInterface *>(child)->tableCellInterface();
+        if (cell == nullptr || cell->table() != this)
+            return -1;
+        return cell->rowIndex() * Columns() + cell->columnIndex();
+    }
+    QAccessibleInterface *childAt(int x, int y) const override
+    {
+        const TfrmMain *window = Window();
+        if (window == nullptr)
+            return nullptr;
+        const QPoint at = widget()->mapFromGlobal(QPoint(x, y));
+        const FieldGeometry &g = window->Board.Geometry;
+        if (at.x() < g.FieldLeft || at.y() < g.FieldTop)
+            return nullptr;
+        return Cell((at.x() - g.FieldLeft) / g.CellSize, (at.y() - g.FieldTop) / g.CellSize);
+    }
+    QAccessibleInterface *focusChild() const override
+    {
+        const TfrmMain *window = Window();
+        if (window == nullptr || !window->CursorShown || !widget()->hasFocus())
+            return nullptr;
+        return Cell(window->CursorCol, window->CursorRow);
+    }
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TableInterface)
+            return static_cast<QAccessibleTableInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QAccessibleInterface *caption() const override { return nullptr; }
+    QAccessibleInterface *summary() const override { return nullptr; }
+    QAccessibleInterface *cellAt(int row, int column) const override { return Cell(column, row); }
+    int selectedCellCount() const override { return 0; }
+    QList<QAccessibleInterface *> selectedCells() const override { return {}; }
+    QString columnDescription(int column) const override
+    {
+        return QString("column %1").arg(column + 1);
+    }
+    int columnCount() const override { return Columns(); }
+    QString rowDescription(int row) const override { return QString("row %1").arg(row + 1); }
+    int rowCount() const override { return Rows(); }
+    int selectedColumnCount() const override { return 0; }
+    int selectedRowCount() const override { return 0; }
+    QList<int> selectedColumns() const override { return {}; }
+    QList<int> selectedRows() const override { return {}; }
+    bool isColumnSelected(int) const override { return false; }
+    bool isRowSelected(int) const override { return false; }
+    bool selectRow(int) override { return false; }
+    bool selectColumn(int) override { return false; }
+    bool unselectRow(int) override { return false; }
+    bool unselectColumn(int) override { return false; }
+    void modelChange(QAccessibleTableModelChangeEvent *) override {}
+
+    bool HasCell(int32_t c, int32_t r) const
+    {
+        return isValid() && c >= 0 && r >= 0 && c < Columns() && r < Rows();
+    }
+
+private:
+    mutable std::map<int32_t, QAccessible::Id> Cells;
+};
+
+bool SectorCell::isValid() const { return Table->HasCell(Col, Row); }
+
+QWindow *SectorCell::window() const { return Table->window(); }
+
+QAccessibleInterface *SectorCell::parent() const { return Table; }
+
+QAccessibleInterface *SectorCell::table() const { return Table; }
+
+QString SectorCell::text(QAccessible::Text t) const
+{
+    const TfrmMain *window = Table->Window();
+    if (t != QAccessible::Name || window == nullptr || !isValid())
+        return QString();
+    return window->SectorDescription(Col, Row);
+}
+
+QRect SectorCell::rect() const
+{
+    const TfrmMain *window = Table->Window();
+    if (window == nullptr || !isValid())
+        return QRect();
+    const QRect inside = window->Board.Interior(Col, Row);
+    return QRect(window->pbImage->mapToGlobal(inside.topLeft()), inside.size());
+}
+
+QAccessible::State SectorCell::state() const
+{
+    QAccessible::State state;
+    state.focusable = true;
+    const TfrmMain *window = Table->Window();
+    if (window != nullptr && window->CursorShown && window->CursorCol == Col &&
+        window->CursorRow == Row && window->pbImage->hasFocus())
+        state.focused = true;
+    return state;
+}
+
+QAccessibleInterface *Factory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("ClickLabel"))
+        return new LabelButton(static_cast<ClickLabel *>(object));
+    if (className == QLatin1String("BoardArea"))
+        return new BoardTable(static_cast<BoardArea *>(object));
+    // The counters and the progress bar: labels named by what they show.
+    if (className == QLatin1String("PaintBox"))
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::StaticText);
+    return nullptr;
+}
+
+} // namespace
+
+void InstallAccessibility()
+{
+    static bool installed = false;
+    if (!installed) {
+        QAccessible::installFactory(Factory);
+        installed = true;
+    }
+}
