@@ -70,6 +70,8 @@ void TfrmBest::FormCreate(const QString &resourcePrefix)
     DrawImageButton(imgReset, QStringLiteral("Reset Scores"));
     imgOK->OnClick = [this] { imgOKClick(); };
     imgReset->OnClick = [this] { imgResetClick(); };
+    Keys.Add({imgReset->geometry(), QStringLiteral("Reset Scores"), [this] { imgResetClick(); }, {}});
+    Keys.Add({imgOK->geometry(), QStringLiteral("OK"), [this] { imgOKClick(); }, {}});
 }
 
 void TfrmBest::setVisible(bool visible)
@@ -84,6 +86,7 @@ void TfrmBest::setVisible(bool visible)
 void TfrmBest::FormShow()
 {
     PlaceModalDialog(this, mainWindow);
+    Keys.Reset();
     RefreshScores();
 }
 
@@ -104,9 +107,9 @@ void TfrmBest::paintEvent(QPaintEvent *)
 
 void TfrmBest::FormPaint()
 {
-    if (bmpBackground.isNull()) return;
     QPainter painter(this);
-    painter.drawImage(0, 0, bmpBackground);
+    if (!bmpBackground.isNull()) painter.drawImage(0, 0, bmpBackground);
+    Keys.Paint(painter);
 }
 
 void TfrmBest::keyPressEvent(QKeyEvent *event)
@@ -114,11 +117,16 @@ void TfrmBest::keyPressEvent(QKeyEvent *event)
     FormKeyPress(event);
 }
 
-// No control takes the focus, so every key lands here; only Escape does anything.
+// No control takes Qt's focus, so every key lands here: Escape and Return close, Tab moves
+// the frame over the two buttons and Space presses the framed one.
 void TfrmBest::FormKeyPress(QKeyEvent *event)
 {
     event->accept();
     if (event->key() == Qt::Key_Escape) accept();
+    else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+             !event->isAutoRepeat())
+        imgOKClick();
+    else Keys.Key(event);
 }
 
 void TfrmBest::imgOKClick()

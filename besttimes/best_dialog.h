@@ -24,6 +24,9 @@ class TfrmBest : public QDialog
     // Shows the table's current values in the four rows.
     void RefreshScores();
 
+    // The button Tab's frame is on, empty before the first Tab.
+    QString FocusedControl() const { return Keys.Current(); }
+
   protected:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -45,4 +48,5 @@ class TfrmBest : public QDialog
     TLabel *lblName[4] = {};
     TImage *imgReset = nullptr;
     TImage *imgOK = nullptr;
+    DialogFocus Keys{this};
 };

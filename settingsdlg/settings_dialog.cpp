@@ -255,6 +255,43 @@ void TfrmSettings::FormCreate(const QString &resourcePrefix)
     DrawImageButton(imgCancel, QStringLiteral("Cancel"));
     imgOK->OnClick = [this] { imgOKClick(); };
     imgCancel->OnClick = [this] { imgCancelClick(); };
+
+    TImage *const texts[8] = {imgTxtX,     imgTxtY,        imgTxtMines,    imgTxtScale,
+                              imgTxtCalcMode, imgTxtStepDepth, imgTxtDupCheck, imgTxtCombCheck};
+    TImage *const arrows[8] = {imgX,     imgY,         imgMines,    imgScale,
+                               imgCalcMode, imgStepDepth, imgDupCheck, imgCombCheck};
+    AddKeyboardStops(texts, arrows);
+    Keys.Add({imgOK->geometry(), QStringLiteral("OK"), [this] { imgOKClick(); }, {}});
+    Keys.Add({imgCancel->geometry(), QStringLiteral("Cancel"), [this] { imgCancelClick(); }, {}});
+}
+
+// The keys reach the controls through their mouse handlers: Space as a click on a box, Up
+// and Down as a press on the upper or lower half of an arrow, or on a list.
+void TfrmSettings::AddKeyboardStops(TImage *const texts[8], TImage *const arrows[8])
+{
+    for (int level = 0; level < 5; ++level)
+        Keys.Add({QRect(imgLevel[level]->pos(), QSize(80, 16)), Text(LevelCaption[level]),
+                  [this, level] { lblLevelClick(level); }, {}});
+    const std::pair<TImage *, const char *> boxes[] = {{imgTimed, "Timed Game"},
+                                                       {imgTrainer, "Trainer Mode"},
+                                                       {imgFair, "Fair Play"},
+                                                       {imgProb, "Probability Display"}};
+    for (const auto &[box, caption] : boxes)
+        Keys.Add({QRect(box->pos(), QSize(120, 16)), Text(caption), box->OnClick, {}});
+    const char *const names[8] = {"Horizontal size",     "Vertical size",    "Mines to put",
+                                  "Maximal Sector Size", "Calculation Mode", "Step Depth",
+                                  "Duplicate Checking",  "Comb. Checking"};
+    for (int i = 0; i < 8; ++i) {
+        TImage *arrow = arrows[i];
+        const QRect around = texts[i]->geometry() | arrow->geometry();
+        // The pixel row above or below the arrow's middle, as a mouse press there.
+        auto step = [arrow](int direction) {
+            const int half = arrow->height() >> 1;
+            arrow->OnMouseDown(Qt::LeftButton, QPoint(arrow->width() / 2,
+                                                      direction > 0 ? half - 1 : half + 1));
+        };
+        Keys.Add({around, Text(names[i]), {}, step});
+    }
 }
 
 void TfrmSettings::setVisible(bool visible)
@@ -269,6 +306,7 @@ void TfrmSettings::setVisible(bool visible)
 void TfrmSettings::FormShow()
 {
     PlaceModalDialog(this, mainWindow);
+    Keys.Reset();
 
     Level = game.Level;
     udX.Value = game.SizeX;
@@ -483,9 +521,9 @@ void TfrmSettings::paintEvent(QPaintEvent *)
 
 void TfrmSettings::FormPaint()
 {
-    if (bmpBackground.isNull()) return;
     QPainter painter(this);
-    painter.drawImage(0, 0, bmpBackground);
+    if (!bmpBackground.isNull()) painter.drawImage(0, 0, bmpBackground);
+    Keys.Paint(painter);
 }
 
 void TfrmSettings::keyPressEvent(QKeyEvent *event)
@@ -493,11 +531,16 @@ void TfrmSettings::keyPressEvent(QKeyEvent *event)
     FormKeyPress(event);
 }
 
-// No control takes the focus; Escape cancels and every other key, Enter too, is ignored.
+// No control takes Qt's focus: the dialog moves its own frame over them. Escape cancels and
+// Return confirms.
 void TfrmSettings::FormKeyPress(QKeyEvent *event)
 {
     event->accept();
     if (event->key() == Qt::Key_Escape) reject();
+    else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+             !event->isAutoRepeat())
+        imgOKClick();
+    else Keys.Key(event);
 }
 
 void TfrmSettings::FormDestroy()

@@ -32,6 +32,9 @@ class TfrmSettings : public QDialog
 
     void setVisible(bool visible) override;
 
+    // Tab's stops over the controls; the current one's name, empty before the first Tab.
+    QString FocusedControl() const { return Keys.Current(); }
+
   protected:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -42,6 +45,7 @@ class TfrmSettings : public QDialog
     void FormPaint();
     void FormKeyPress(QKeyEvent *event);
     void FormDestroy();
+    void AddKeyboardStops(TImage *const texts[8], TImage *const arrows[8]);
 
     void lblLevelClick(int32_t level);
     void lblTimedClick();
@@ -94,4 +98,5 @@ class TfrmSettings : public QDialog
     TImage *imgFair = nullptr;
     TImage *imgProb = nullptr;
     TImage *imgX = nullptr;
+    DialogFocus Keys{this};
 };

@@ -693,8 +693,7 @@ TEST_F(SettingsDialog, OK_ClosesWithOKAndAnUnchangedCopyCommitsTheSameSettings)
     Open(true);
     dialog->hide();
     QTimer::singleShot(0, dialog.get(), [this] {
-        QTest::keyClick(dialog.get(), Qt::Key_Return); // no binding
-        QTest::keyClick(dialog.get(), Qt::Key_Space);
+        QTest::keyClick(dialog.get(), Qt::Key_Space); // no control framed yet: nothing
         EXPECT_TRUE(dialog->isVisible());
         Click(OKButton);
     });
@@ -702,6 +701,36 @@ TEST_F(SettingsDialog, OK_ClosesWithOKAndAnUnchangedCopyCommitsTheSameSettings)
     const Committed now = Commit();
     EXPECT_EQ(std::memcmp(&now.game, &game, sizeof(TGameState)), 0);
     EXPECT_EQ(now.maxScale, 3);
+}
+
+TEST_F(SettingsDialog, Keys_TabFramesTheControls_SpaceAndArrowsChangeThem_ReturnIsOK)
+{
+    game.TimedGame = 1;
+    maxScale = 3;
+    Open(true);
+    dialog->hide();
+    QTimer::singleShot(0, dialog.get(), [this] {
+        EXPECT_EQ(dialog->FocusedControl(), "");
+        QTest::keyClick(dialog.get(), Qt::Key_Tab);
+        EXPECT_EQ(dialog->FocusedControl(), "Beginner");
+        QTest::keyClick(dialog.get(), Qt::Key_Space); // the level
+        QTest::keyClick(dialog.get(), Qt::Key_Tab, Qt::ShiftModifier);
+        EXPECT_EQ(dialog->FocusedControl(), "Cancel"); // backwards, wrapping
+        for (int i = 0; i < 6; ++i)
+            QTest::keyClick(dialog.get(), Qt::Key_Tab);
+        EXPECT_EQ(dialog->FocusedControl(), "Timed Game");
+        QTest::keyClick(dialog.get(), Qt::Key_Space); // off
+        for (int i = 0; i < 7; ++i)
+            QTest::keyClick(dialog.get(), Qt::Key_Tab);
+        EXPECT_EQ(dialog->FocusedControl(), "Maximal Sector Size");
+        QTest::keyClick(dialog.get(), Qt::Key_Down); // "Unlimited" cycles to "24 pixels"
+        QTest::keyClick(dialog.get(), Qt::Key_Return);
+    });
+    EXPECT_EQ(dialog->exec(), QDialog::Accepted);
+    const Committed now = Commit();
+    EXPECT_EQ(now.game.Level, 0);
+    EXPECT_EQ(now.game.TimedGame, 0);
+    EXPECT_EQ(now.maxScale, 0);
 }
 
 TEST_F(SettingsDialog, Commit_WritesOnlyTheSettingsOfTheRecord)
