@@ -1,6 +1,7 @@
 #include "accessibility.h"
 
 #include "click_label.h"
+#include "dialog_focus.h"
 #include "kelvane_engine.h"
 #include "main_window.h"
 
@@ -252,6 +253,7 @@ void InstallAccessibility()
     static bool installed = false;
     if (!installed) {
         QAccessible::installFactory(Factory);
+        InstallDialogAccessibility();
         installed = true;
     }
 }

@@ -70,8 +70,12 @@ void TfrmBest::FormCreate(const QString &resourcePrefix)
     DrawImageButton(imgReset, QStringLiteral("Reset Scores"));
     imgOK->OnClick = [this] { imgOKClick(); };
     imgReset->OnClick = [this] { imgResetClick(); };
-    Keys.Add({imgReset->geometry(), QStringLiteral("Reset Scores"), [this] { imgResetClick(); }, {}});
-    Keys.Add({imgOK->geometry(), QStringLiteral("OK"), [this] { imgOKClick(); }, {}});
+    Keys.Add({.Around = imgReset->geometry(),
+              .Name = QStringLiteral("Reset Scores"),
+              .Press = [this] { imgResetClick(); }});
+    Keys.Add({.Around = imgOK->geometry(),
+              .Name = QStringLiteral("OK"),
+              .Press = [this] { imgOKClick(); }});
 }
 
 void TfrmBest::setVisible(bool visible)

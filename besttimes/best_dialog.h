@@ -3,6 +3,7 @@
 #pragma once
 
 #include "best_times.h"
+#include "dialog_focus.h"
 #include "dialog_parts.h"
 
 #include <QDialog>

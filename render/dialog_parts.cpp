@@ -1,9 +1,5 @@
 #include "dialog_parts.h"
 
-#include "click_label.h"
-
-#include <QKeyEvent>
-
 #include "display_scale.h"
 #include "frame.h"
 
@@ -172,60 +168,3 @@ QFont DialogLabelFont(bool bold)
     font.setBold(bold);
     return font;
 }
-
-bool DialogFocus::Key(QKeyEvent *event)
-{
-    if (stops.empty())
-        return false;
-    const int count = static_cast<int>(stops.size());
-    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    switch (event->key()) {
-    case Qt::Key_Tab:
-        if (modifiers == Qt::NoModifier) {
-            MoveTo(current < 0 ? 0 : (current + 1) % count);
-            return true;
-        }
-        // Shift+Tab arrives as Backtab on most keyboards, as Shift+Tab on some.
-        if (modifiers != Qt::ShiftModifier)
-            return false;
-        [[fallthrough]];
-    case Qt::Key_Backtab:
-        MoveTo(current < 0 ? count - 1 : (current + count - 1) % count);
-        return true;
-    case Qt::Key_Space:
-        if (current >= 0 && stops[current].Press && modifiers == Qt::NoModifier &&
-            !event->isAutoRepeat())
-            stops[current].Press();
-        return current >= 0;
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-        if (current >= 0 && stops[current].Step && modifiers == Qt::NoModifier)
-            stops[current].Step(event->key() == Qt::Key_Up ? 1 : -1);
-        return current >= 0;
-    default:
-        return false;
-    }
-}
-
-void DialogFocus::MoveTo(int index)
-{
-    if (current >= 0)
-        dialog->update(FocusFrameArea(stops[current].Around));
-    current = index;
-    dialog->update(FocusFrameArea(stops[current].Around));
-}
-
-void DialogFocus::Reset()
-{
-    if (current >= 0)
-        dialog->update(FocusFrameArea(stops[current].Around));
-    current = -1;
-}
-
-void DialogFocus::Paint(QPainter &painter) const
-{
-    if (current >= 0)
-        DrawFocusFrame(painter, stops[current].Around);
-}
-
-QString DialogFocus::Current() const { return current >= 0 ? stops[current].Name : QString(); }

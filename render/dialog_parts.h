@@ -11,7 +11,6 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
-#include <vector>
 
 inline const QColor Navy(0, 0, 128);
 inline const QColor Cream(255, 251, 240);
@@ -97,39 +96,3 @@ void DrawImageButton(TImage *image, const QString &caption);
 
 // The dialogs' label face: a narrow sans-serif face, 11 pixels high.
 QFont DialogLabelFont(bool bold);
-
-class QKeyEvent;
-class QPainter;
-
-// Keyboard use of a dialog's drawn controls: Tab and Shift+Tab move a focus frame from stop
-// to stop, Space presses the framed control and Up and Down step it. No frame shows until
-// the first Tab of each showing.
-class DialogFocus
-{
-  public:
-    struct Stop {
-        QRect Around; // dialog pixels the frame surrounds
-        QString Name; // what it is called in tests and to the player
-        std::function<void()> Press;
-        std::function<void(int step)> Step; // +1 Up, -1 Down; none: the keys do nothing
-    };
-
-    explicit DialogFocus(QWidget *dialog) : dialog(dialog) {}
-
-    void Add(Stop stop) { stops.push_back(std::move(stop)); }
-    // Tab, Shift+Tab, Space, Up, Down; false for any other key.
-    bool Key(QKeyEvent *event);
-    // No frame: at every opening.
-    void Reset();
-    // Draws the frame of the current stop, if any.
-    void Paint(QPainter &painter) const;
-    // The current stop's name, empty before the first Tab.
-    QString Current() const;
-
-  private:
-    void MoveTo(int index);
-
-    QWidget *dialog;
-    std::vector<Stop> stops;
-    int current = -1;
-};

@@ -1,6 +1,7 @@
 // Board presentation: field geometry and sector looks (FieldPainter), the counters and the
 // progress bar, the display scale, and the small widgets the windows are built from.
-// The two dialogs' drawn parts are in dialog_parts.h.
+// The two dialogs' drawn parts are in dialog_parts.h, their keyboard use and reading in
+// dialog_focus.h.
 #pragma once
 
 #include "click_label.h"

@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+#include <tuple>
+
 namespace
 {
 
@@ -261,8 +263,12 @@ void TfrmSettings::FormCreate(const QString &resourcePrefix)
     TImage *const arrows[8] = {imgX,     imgY,         imgMines,    imgScale,
                                imgCalcMode, imgStepDepth, imgDupCheck, imgCombCheck};
     AddKeyboardStops(texts, arrows);
-    Keys.Add({imgOK->geometry(), QStringLiteral("OK"), [this] { imgOKClick(); }, {}});
-    Keys.Add({imgCancel->geometry(), QStringLiteral("Cancel"), [this] { imgCancelClick(); }, {}});
+    Keys.Add({.Around = imgOK->geometry(),
+              .Name = QStringLiteral("OK"),
+              .Press = [this] { imgOKClick(); }});
+    Keys.Add({.Around = imgCancel->geometry(),
+              .Name = QStringLiteral("Cancel"),
+              .Press = [this] { imgCancelClick(); }});
 }
 
 // The keys reach the controls through their mouse handlers: Space as a click on a box, Up
@@ -270,27 +276,58 @@ void TfrmSettings::FormCreate(const QString &resourcePrefix)
 void TfrmSettings::AddKeyboardStops(TImage *const texts[8], TImage *const arrows[8])
 {
     for (int level = 0; level < 5; ++level)
-        Keys.Add({QRect(imgLevel[level]->pos(), QSize(80, 16)), Text(LevelCaption[level]),
-                  [this, level] { lblLevelClick(level); }, {}});
-    const std::pair<TImage *, const char *> boxes[] = {{imgTimed, "Timed Game"},
-                                                       {imgTrainer, "Trainer Mode"},
-                                                       {imgFair, "Fair Play"},
-                                                       {imgProb, "Probability Display"}};
-    for (const auto &[box, caption] : boxes)
-        Keys.Add({QRect(box->pos(), QSize(120, 16)), Text(caption), box->OnClick, {}});
-    const char *const names[8] = {"Horizontal size",     "Vertical size",    "Mines to put",
-                                  "Maximal Sector Size", "Calculation Mode", "Step Depth",
-                                  "Duplicate Checking",  "Comb. Checking"};
+        Keys.Add({.Around = QRect(imgLevel[level]->pos(), QSize(80, 16)),
+                  .Name = Text(LevelCaption[level]),
+                  .Press = [this, level] { lblLevelClick(level); },
+                  .Role = QAccessible::RadioButton,
+                  .Checked = [this, level] { return Level == level; }});
+    const std::tuple<TImage *, const char *, bool TfrmSettings::*> boxes[] = {
+        {imgTimed, "Timed Game", &TfrmSettings::TimedGame},
+        {imgTrainer, "Trainer Mode", &TfrmSettings::TrainerMode},
+        {imgFair, "Fair Play", &TfrmSettings::FairPlay},
+        {imgProb, "Probability Display", &TfrmSettings::ProbDisplay}};
+    for (const auto &[box, caption, on] : boxes)
+        Keys.Add({.Around = QRect(box->pos(), QSize(120, 16)),
+                  .Name = Text(caption),
+                  .Press = box->OnClick,
+                  .Role = QAccessible::CheckBox,
+                  .Checked = [this, on] { return this->*on; }});
+    // Each spinner or list shows either a number or one of its items.
+    const struct {
+        const char *name;
+        const CUpDown *number;
+        const CListBox *list;
+    } shown[8] = {
+        {"Horizontal size", &udX, nullptr},           {"Vertical size", &udY, nullptr},
+        {"Mines to put", &udMines, nullptr},          {"Maximal Sector Size", nullptr, &lbScale},
+        {"Calculation Mode", nullptr, &lbCalcMode},   {"Step Depth", &udStepDepth, nullptr},
+        {"Duplicate Checking", nullptr, &lbDupCheck}, {"Comb. Checking", nullptr, &lbCombCheck}};
     for (int i = 0; i < 8; ++i) {
         TImage *arrow = arrows[i];
-        const QRect around = texts[i]->geometry() | arrow->geometry();
         // The pixel row above or below the arrow's middle, as a mouse press there.
         auto step = [arrow](int direction) {
             const int half = arrow->height() >> 1;
-            arrow->OnMouseDown(Qt::LeftButton, QPoint(arrow->width() / 2,
-                                                      direction > 0 ? half - 1 : half + 1));
+            arrow->OnMouseDown(Qt::LeftButton,
+                               QPoint(arrow->width() / 2, direction > 0 ? half - 1 : half + 1));
         };
-        Keys.Add({around, Text(names[i]), {}, step});
+        DialogFocus::Stop stop{.Around = texts[i]->geometry() | arrow->geometry(),
+                               .Name = Text(shown[i].name),
+                               .Step = step};
+        if (const CUpDown *number = shown[i].number) {
+            stop.Role = QAccessible::SpinBox;
+            stop.Value = [number] { return QString::number(number->Value); };
+            stop.Enabled = [number] { return number->Enabled; };
+        } else {
+            const CListBox *list = shown[i].list;
+            stop.Role = QAccessible::ComboBox;
+            stop.Value = [list] {
+                return list->Index >= 0 && list->Index < list->Items.size()
+                           ? list->Items[list->Index]
+                           : QString();
+            };
+            stop.Enabled = [list] { return list->Enabled; };
+        }
+        Keys.Add(std::move(stop));
     }
 }
 

@@ -3,6 +3,7 @@
 // the main window at every opening and handed back only when the player confirms.
 #pragma once
 
+#include "dialog_focus.h"
 #include "dialog_parts.h"
 #include "kelvane_engine.h"
 #include "settings_controls.h"

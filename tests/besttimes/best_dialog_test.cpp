@@ -1,6 +1,7 @@
 #include "best_dialog.h"
 #include "locale_time.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
@@ -120,6 +121,41 @@ TEST_F(BestDialog, Escape_ClosesLikeOK)
     });
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
     EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST_F(BestDialog, Keys_FrameTheButtons_SpacePressesOne_ReturnIsOK_AndTheyReadAsButtons)
+{
+    InstallDialogAccessibility();
+    table.Record(1, QStringLiteral("Bob"), 40.25f);
+    TfrmBest dialog(table, &mainWindow, nullptr, Prefix());
+    QAccessibleInterface *reading = QAccessible::queryAccessibleInterface(&dialog);
+    ASSERT_NE(reading, nullptr);
+    QTimer::singleShot(0, &dialog, [&] {
+        ASSERT_GE(reading->childCount(), 2);
+        const char *const buttons[2] = {"Reset Scores", "OK"};
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(reading->child(i)->role(), QAccessible::Button);
+            EXPECT_EQ(reading->child(i)->text(QAccessible::Name), buttons[i]);
+        }
+        bool nameRead = false; // the rows are labels, read as they show
+        for (int i = 2; i < reading->childCount(); ++i)
+            nameRead |= reading->child(i)->text(QAccessible::Name) == "Bob";
+        EXPECT_TRUE(nameRead);
+
+        const QImage untouched = dialog.grab().toImage();
+        QTest::keyClick(&dialog, Qt::Key_Space); // nothing framed yet
+        EXPECT_EQ(table.BestName[1], QStringLiteral("Bob"));
+        QTest::keyClick(&dialog, Qt::Key_Tab);
+        EXPECT_EQ(dialog.FocusedControl(), "Reset Scores");
+        EXPECT_NE(dialog.grab().toImage(), untouched);
+        QTest::keyClick(&dialog, Qt::Key_Space);
+        EXPECT_EQ(table.BestName[1], QStringLiteral("Anonymous"));
+        EXPECT_TRUE(dialog.isVisible());
+        QTest::keyClick(&dialog, Qt::Key_Tab);
+        EXPECT_EQ(dialog.FocusedControl(), "OK");
+        QTest::keyClick(&dialog, Qt::Key_Return);
+    });
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
 }
 
 TEST_F(BestDialog, OK_ClosesWithTheResultOK)

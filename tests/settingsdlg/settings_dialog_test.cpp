@@ -1,6 +1,7 @@
 #include "expected_text.h"
 #include "settings_dialog.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -709,13 +710,20 @@ TEST_F(SettingsDialog, Keys_TabFramesTheControls_SpaceAndArrowsChangeThem_Return
     maxScale = 3;
     Open(true);
     dialog->hide();
-    QTimer::singleShot(0, dialog.get(), [this] {
+    QImage untouched;
+    QTimer::singleShot(0, dialog.get(), [this, &untouched] {
+        untouched = dialog->grab().toImage();
         EXPECT_EQ(dialog->FocusedControl(), "");
         QTest::keyClick(dialog.get(), Qt::Key_Tab);
         EXPECT_EQ(dialog->FocusedControl(), "Beginner");
+        const QImage framed = dialog->grab().toImage();
+        EXPECT_NE(framed.pixel(LevelLabel(0) + QPoint(60, 0)),
+                  untouched.pixel(LevelLabel(0) + QPoint(60, 0)));
         QTest::keyClick(dialog.get(), Qt::Key_Space); // the level
         QTest::keyClick(dialog.get(), Qt::Key_Tab, Qt::ShiftModifier);
         EXPECT_EQ(dialog->FocusedControl(), "Cancel"); // backwards, wrapping
+        // The frame left the level row: the captions' pixels are as before.
+        EXPECT_EQ(dialog->grab().toImage().copy(24, 26, 100, 24), untouched.copy(24, 26, 100, 24));
         for (int i = 0; i < 6; ++i)
             QTest::keyClick(dialog.get(), Qt::Key_Tab);
         EXPECT_EQ(dialog->FocusedControl(), "Timed Game");
@@ -731,6 +739,83 @@ TEST_F(SettingsDialog, Keys_TabFramesTheControls_SpaceAndArrowsChangeThem_Return
     EXPECT_EQ(now.game.Level, 0);
     EXPECT_EQ(now.game.TimedGame, 0);
     EXPECT_EQ(now.maxScale, 0);
+
+    // The next opening shows the record's settings again, and no frame until a Tab.
+    Open(true);
+    EXPECT_EQ(dialog->FocusedControl(), "");
+    QTest::keyClick(dialog.get(), Qt::Key_Down);
+    EXPECT_EQ(dialog->grab().toImage(), untouched);
+}
+
+TEST_F(SettingsDialog, Reading_NamesEveryControlWithItsRoleAndValue_AndFollowsTheFrame)
+{
+    InstallDialogAccessibility();
+    game.CheckingMode = 2;
+    Open(true);
+    QAccessibleInterface *reading = QAccessible::queryAccessibleInterface(dialog.get());
+    ASSERT_NE(reading, nullptr);
+    EXPECT_EQ(reading->role(), QAccessible::Dialog);
+    const struct {
+        QAccessible::Role role;
+        const char *name;
+        int checked; // -1: not checkable
+        bool enabled;
+    } expected[] = {
+        {QAccessible::RadioButton, "Beginner", 0, true},
+        {QAccessible::RadioButton, "Intermediate", 1, true},
+        {QAccessible::RadioButton, "Expert", 0, true},
+        {QAccessible::RadioButton, "Ultra", 0, true},
+        {QAccessible::RadioButton, "Custom", 0, true},
+        {QAccessible::CheckBox, "Timed Game", 1, true},
+        {QAccessible::CheckBox, "Trainer Mode", 0, true},
+        {QAccessible::CheckBox, "Fair Play", 0, true},
+        {QAccessible::CheckBox, "Probability Display", 0, true},
+        {QAccessible::SpinBox, "Horizontal size: 16", -1, false},
+        {QAccessible::SpinBox, "Vertical size: 16", -1, false},
+        {QAccessible::SpinBox, "Mines to put: 40", -1, false},
+        {QAccessible::ComboBox, "Maximal Sector Size: 32 pixels", -1, true},
+        {QAccessible::ComboBox, "Calculation Mode: Advanced", -1, false},
+        {QAccessible::SpinBox, "Step Depth: 25", -1, false},
+        {QAccessible::ComboBox, "Duplicate Checking: Disabled", -1, false},
+        {QAccessible::ComboBox, "Comb. Checking: Maximal", -1, false},
+        {QAccessible::Button, "OK", -1, true},
+        {QAccessible::Button, "Cancel", -1, true},
+    };
+    ASSERT_GE(reading->childCount(), int(std::size(expected)));
+    for (int i = 0; i < int(std::size(expected)); ++i) {
+        QAccessibleInterface *control = reading->child(i);
+        ASSERT_NE(control, nullptr) << i;
+        EXPECT_EQ(control->role(), expected[i].role) << expected[i].name;
+        EXPECT_EQ(control->text(QAccessible::Name), expected[i].name);
+        EXPECT_EQ(control->state().checkable, expected[i].checked >= 0) << expected[i].name;
+        EXPECT_EQ(control->state().checked, expected[i].checked == 1) << expected[i].name;
+        EXPECT_EQ(control->state().disabled, !expected[i].enabled) << expected[i].name;
+        EXPECT_EQ(reading->indexOfChild(control), i);
+        EXPECT_EQ(control->parent(), reading);
+    }
+
+    // Actions do what the mouse does; the names follow the values.
+    reading->child(8)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(reading->child(8)->state().checked);
+    EXPECT_TRUE(BoxOn(ProbBox));
+    EXPECT_FALSE(reading->child(13)->state().disabled);
+    reading->child(14)->actionInterface()->doAction(QAccessibleActionInterface::increaseAction());
+    EXPECT_EQ(reading->child(14)->text(QAccessible::Name), "Step Depth: 26");
+    EXPECT_EQ(reading->child(14)->text(QAccessible::Value), "26");
+    reading->child(4)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_FALSE(reading->child(9)->state().disabled);
+
+    // The control under a point, and the focus with the frame.
+    const QRect timed = reading->child(5)->rect();
+    EXPECT_EQ(reading->childAt(timed.center().x(), timed.center().y()), reading->child(5));
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    EXPECT_EQ(reading->focusChild(), nullptr);
+    QTest::keyClick(dialog.get(), Qt::Key_Tab);
+    QTest::keyClick(dialog.get(), Qt::Key_Tab);
+    EXPECT_EQ(reading->focusChild(), reading->child(1));
+    EXPECT_TRUE(reading->child(1)->state().focused);
+    EXPECT_FALSE(reading->child(0)->state().focused);
 }
 
 TEST_F(SettingsDialog, Commit_WritesOnlyTheSettingsOfTheRecord)

@@ -1,0 +1,210 @@
+#include "dialog_focus.h"
+
+#include <QAccessibleWidget>
+#include <QWidget>
+
+#include <map>
+
+namespace
+{
+
+class DialogReading;
+
+// One drawn control of a dialog; it lives as long as the dialog's interface.
+class DialogControl : public QAccessibleInterface, public QAccessibleActionInterface
+{
+  public:
+    DialogControl(DialogReading *dialog, int index) : Dialog(dialog), Index(index) {}
+
+    bool isValid() const override;
+    QObject *object() const override { return nullptr; }
+    QWindow *window() const override;
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface *parent() const override;
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    QString text(QAccessible::Text t) const override;
+    void setText(QAccessible::Text, const QString &) override {}
+    QRect rect() const override;
+    QAccessible::Role role() const override;
+    QAccessible::State state() const override;
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ActionInterface
+                   ? static_cast<QAccessibleActionInterface *>(this)
+                   : nullptr;
+    }
+
+    QStringList actionNames() const override;
+    void doAction(const QString &action) override;
+    QStringList keyBindingsForAction(const QString &) const override { return {}; }
+
+  private:
+    const DialogFocus::Stop *Stop() const;
+
+    DialogReading *Dialog;
+    int Index;
+};
+
+// A dialog: its drawn controls first, then its other parts (the labels) as Qt reads them.
+class DialogReading : public QAccessibleWidget
+{
+  public:
+    explicit DialogReading(QWidget *dialog) : QAccessibleWidget(dialog, QAccessible::Dialog) {}
+    ~DialogReading() override
+    {
+        for (const auto &[index, id] : Controls)
+            QAccessible::deleteAccessibleInterface(id);
+    }
+
+    const DialogFocus *Focus() const { return DialogFocus::Of(widget()); }
+    int Stops() const { return Focus() != nullptr ? static_cast<int>(Focus()->Stops().size()) : 0; }
+
+    QAccessibleInterface *Control(int index) const
+    {
+        if (index < 0 || index >= Stops()) return nullptr;
+        auto found = Controls.find(index);
+        if (found == Controls.end())
+            found = Controls
+                        .emplace(index, QAccessible::registerAccessibleInterface(new DialogControl(
+                                            const_cast<DialogReading *>(this), index)))
+                        .first;
+        return QAccessible::accessibleInterface(found->second);
+    }
+
+    int childCount() const override { return Stops() + QAccessibleWidget::childCount(); }
+    QAccessibleInterface *child(int index) const override
+    {
+        return index < Stops() ? Control(index) : QAccessibleWidget::child(index - Stops());
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        for (const auto &[index, id] : Controls)
+            if (QAccessible::accessibleInterface(id) == child) return index;
+        const int widget = QAccessibleWidget::indexOfChild(child);
+        return widget < 0 ? -1 : Stops() + widget;
+    }
+    QAccessibleInterface *childAt(int x, int y) const override
+    {
+        if (const DialogFocus *focus = Focus()) {
+            const QPoint at = widget()->mapFromGlobal(QPoint(x, y));
+            for (int i = 0; i < Stops(); ++i)
+                if (focus->Stops()[i].Around.contains(at)) return Control(i);
+        }
+        return QAccessibleWidget::childAt(x, y);
+    }
+    QAccessibleInterface *focusChild() const override
+    {
+        const DialogFocus *focus = Focus();
+        if (focus != nullptr && focus->CurrentIndex() >= 0 && widget()->isActiveWindow())
+            return Control(focus->CurrentIndex());
+        return QAccessibleWidget::focusChild();
+    }
+
+    bool HasStop(int index) const { return isValid() && index >= 0 && index < Stops(); }
+
+  private:
+    mutable std::map<int, QAccessible::Id> Controls;
+};
+
+bool DialogControl::isValid() const
+{
+    return Dialog->HasStop(Index);
+}
+
+QWindow *DialogControl::window() const
+{
+    return Dialog->window();
+}
+
+QAccessibleInterface *DialogControl::parent() const
+{
+    return Dialog;
+}
+
+const DialogFocus::Stop *DialogControl::Stop() const
+{
+    return isValid() ? &Dialog->Focus()->Stops()[Index] : nullptr;
+}
+
+QString DialogControl::text(QAccessible::Text t) const
+{
+    const DialogFocus::Stop *stop = Stop();
+    if (stop == nullptr) return QString();
+    if (t == QAccessible::Name) return Dialog->Focus()->Reading(Index);
+    if (t == QAccessible::Value && stop->Value) return stop->Value();
+    return QString();
+}
+
+QRect DialogControl::rect() const
+{
+    const DialogFocus::Stop *stop = Stop();
+    if (stop == nullptr) return QRect();
+    return QRect(Dialog->Focus()->Dialog()->mapToGlobal(stop->Around.topLeft()),
+                 stop->Around.size());
+}
+
+QAccessible::Role DialogControl::role() const
+{
+    const DialogFocus::Stop *stop = Stop();
+    return stop != nullptr ? stop->Role : QAccessible::NoRole;
+}
+
+QAccessible::State DialogControl::state() const
+{
+    QAccessible::State state;
+    const DialogFocus::Stop *stop = Stop();
+    if (stop == nullptr) {
+        state.invalid = true;
+        return state;
+    }
+    state.focusable = true;
+    state.focused =
+        Dialog->Focus()->CurrentIndex() == Index && Dialog->Focus()->Dialog()->isActiveWindow();
+    if (stop->Checked) {
+        state.checkable = true;
+        state.checked = stop->Checked();
+    }
+    if (stop->Enabled && !stop->Enabled()) state.disabled = true;
+    return state;
+}
+
+QStringList DialogControl::actionNames() const
+{
+    const DialogFocus::Stop *stop = Stop();
+    QStringList names;
+    if (stop != nullptr && stop->Press) names << (stop->Checked ? toggleAction() : pressAction());
+    if (stop != nullptr && stop->Step) names << increaseAction() << decreaseAction();
+    return names;
+}
+
+void DialogControl::doAction(const QString &action)
+{
+    const DialogFocus::Stop *stop = Stop();
+    if (stop == nullptr) return;
+    if (stop->Press && (action == pressAction() || action == toggleAction()))
+        stop->Press();
+    else if (stop->Step && action == increaseAction())
+        stop->Step(1);
+    else if (stop->Step && action == decreaseAction())
+        stop->Step(-1);
+}
+
+QAccessibleInterface *Factory(const QString &, QObject *object)
+{
+    if (object->isWidgetType() && DialogFocus::Of(object) != nullptr)
+        return new DialogReading(static_cast<QWidget *>(object));
+    return nullptr;
+}
+
+} // namespace
+
+void InstallDialogAccessibility()
+{
+    static bool installed = false;
+    if (!installed) {
+        QAccessible::installFactory(Factory);
+        installed = true;
+    }
+}
