@@ -185,4 +185,60 @@ if not won:
     fail("no game won in 8 tries")
 print("won with keys alone; status:", status_text())
 subprocess.run(["import", "-window", "root", shots + "/keyboard_win.png"], check=True)
+
+# The settings dialog by keys: Tab to the menu's Settings, Return opens it.
+settings_button = [n for n in nodes if n.getRoleName() == "push button" and n.name == "Settings"][0]
+for _ in range(20):
+    key("Tab")
+    settings_button.clearCache()
+    if settings_button.getState().contains(pyatspi.STATE_FOCUSED):
+        break
+else:
+    fail("Tab never reached the Settings label")
+key("Return")
+dialog = None
+for _ in range(50):
+    found = [n for n in app if n is not None and n.getRoleName() == "dialog" and n.name == "Settings"]
+    if found:
+        dialog = found[0]
+        break
+    time.sleep(0.1)
+if dialog is None:
+    fail("Return on Settings opened no dialog")
+# The captions beside the boxes are labels of the same text: only the controls.
+controls = {n.name: n for n in dialog if n is not None and n.getRoleName() != "label"}
+expected = {"Beginner": "radio button", "Timed Game": "check box",
+            "Probability Display": "check box", "Horizontal size: 10": "spin button",
+            "Calculation Mode: Advanced": "combo box", "OK": "push button",
+            "Cancel": "push button"}
+for caption, role in expected.items():
+    if caption not in controls or controls[caption].getRoleName() != role:
+        fail("no %s %r in the dialog among %r" % (role, caption, sorted(controls)))
+
+
+def checked(caption):
+    controls[caption].clearCache()
+    return controls[caption].getState().contains(pyatspi.STATE_CHECKED)
+
+
+if not checked("Beginner") or checked("Timed Game") or not checked("Probability Display"):
+    fail("the dialog's boxes do not read as the settings file has them")
+dialog_window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Settings$"],
+                               capture_output=True, text=True).stdout.split()
+if not dialog_window:
+    fail("no Settings window")
+subprocess.run(["xdotool", "windowfocus", "--sync", dialog_window[0]], check=True)
+time.sleep(0.3)
+key(*["Tab"] * 6)
+controls["Timed Game"].clearCache()
+if not controls["Timed Game"].getState().contains(pyatspi.STATE_FOCUSED):
+    fail("six Tabs did not frame Timed Game")
+key("space")
+if not checked("Timed Game"):
+    fail("Space did not tick Timed Game")
+subprocess.run(["import", "-window", "root", shots + "/keyboard_settings.png"], check=True)
+print("settings dialog read and used by keys:", sorted(controls))
+key("Escape")  # cancels: the ticked box is not kept
+subprocess.run(["xdotool", "windowfocus", "--sync", window[0]], check=True)
+time.sleep(0.3)
 key("ctrl+q")  # closes the window, saving

@@ -178,6 +178,7 @@ case "$case_name" in
     rc=$?
     [ "$rc" -eq 0 ] || fail "accessibility reader: exit code $rc"
     [ -f kelvane.ini ] && grep -q '^Level=0' kelvane.ini || fail "Ctrl+Q saved no settings"
+    grep -q '^TimedGame=0' kelvane.ini || fail "the cancelled settings dialog changed the file"
     ;;
 
   *)
