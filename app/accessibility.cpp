@@ -1,13 +1,12 @@
 #include "accessibility.h"
 
+#include "accessible_leaf.h"
 #include "click_label.h"
 #include "dialog_focus.h"
 #include "kelvane_engine.h"
 #include "main_window.h"
 
 #include <QAccessibleWidget>
-
-#include <map>
 
 QString CounterReading(const QString &caption, const QString &value)
 {
@@ -48,20 +47,14 @@ public:
 class BoardTable;
 
 // One sector of the board; it lives as long as the board's interface.
-class SectorCell : public QAccessibleInterface, public QAccessibleTableCellInterface {
+class SectorCell : public AccessibleLeaf, public QAccessibleTableCellInterface {
 public:
     SectorCell(BoardTable *table, int32_t c, int32_t r) : Table(table), Col(c), Row(r) {}
 
     bool isValid() const override;
-    QObject *object() const override { return nullptr; }
     QWindow *window() const override;
-    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
     QAccessibleInterface *parent() const override;
-    QAccessibleInterface *child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString &) override {}
     QRect rect() const override;
     QAccessible::Role role() const override { return QAccessible::Cell; }
     QAccessible::State state() const override;
@@ -90,11 +83,6 @@ private:
 class BoardTable : public QAccessibleWidget, public QAccessibleTableInterface {
 public:
     explicit BoardTable(BoardArea *board) : QAccessibleWidget(board, QAccessible::Table) {}
-    ~BoardTable() override
-    {
-        for (const auto &[index, id] : Cells)
-            QAccessible::deleteAccessibleInterface(id);
-    }
 
     TfrmMain *Window() const { return qobject_cast<TfrmMain *>(widget()->parentWidget()); }
     int32_t Columns() const { return Window() != nullptr ? Window()->Game().SizeX : 0; }
@@ -105,14 +93,9 @@ public:
     {
         if (c < 0 || r < 0 || c >= Columns() || r >= Rows())
             return nullptr;
-        const int32_t index = KELVANE_SECTOR_INDEX(c, r);
-        auto found = Cells.find(index);
-        if (found == Cells.end())
-            found = Cells
-                        .emplace(index, QAccessible::registerAccessibleInterface(new SectorCell(
-                                            const_cast<BoardTable *>(this), c, r)))
-                        .first;
-        return QAccessible::accessibleInterface(found->second);
+        return Cells.At(KELVANE_SECTOR_INDEX(c, r), [this, c, r] {
+            return new SectorCell(const_cast<BoardTable *>(this), c, r);
+        });
     }
 
     QString text(QAccessible::Text t) const override
@@ -195,7 +178,7 @@ public:
     }
 
 private:
-    mutable std::map<int32_t, QAccessible::Id> Cells;
+    mutable AccessibleLeaves Cells;
 };
 
 bool SectorCell::isValid() const { return Table->HasCell(Col, Row); }

@@ -1,9 +1,8 @@
+#include "accessible_leaf.h"
 #include "dialog_focus.h"
 
 #include <QAccessibleWidget>
 #include <QWidget>
-
-#include <map>
 
 namespace
 {
@@ -11,21 +10,15 @@ namespace
 class DialogReading;
 
 // One drawn control of a dialog; it lives as long as the dialog's interface.
-class DialogControl : public QAccessibleInterface, public QAccessibleActionInterface
+class DialogControl : public AccessibleLeaf, public QAccessibleActionInterface
 {
   public:
     DialogControl(DialogReading *dialog, int index) : Dialog(dialog), Index(index) {}
 
     bool isValid() const override;
-    QObject *object() const override { return nullptr; }
     QWindow *window() const override;
-    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
     QAccessibleInterface *parent() const override;
-    QAccessibleInterface *child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString &) override {}
     QRect rect() const override;
     QAccessible::Role role() const override;
     QAccessible::State state() const override;
@@ -52,11 +45,6 @@ class DialogReading : public QAccessibleWidget
 {
   public:
     explicit DialogReading(QWidget *dialog) : QAccessibleWidget(dialog, QAccessible::Dialog) {}
-    ~DialogReading() override
-    {
-        for (const auto &[index, id] : Controls)
-            QAccessible::deleteAccessibleInterface(id);
-    }
 
     const DialogFocus *Focus() const { return DialogFocus::Of(widget()); }
     int Stops() const { return Focus() != nullptr ? static_cast<int>(Focus()->Stops().size()) : 0; }
@@ -64,13 +52,9 @@ class DialogReading : public QAccessibleWidget
     QAccessibleInterface *Control(int index) const
     {
         if (index < 0 || index >= Stops()) return nullptr;
-        auto found = Controls.find(index);
-        if (found == Controls.end())
-            found = Controls
-                        .emplace(index, QAccessible::registerAccessibleInterface(new DialogControl(
-                                            const_cast<DialogReading *>(this), index)))
-                        .first;
-        return QAccessible::accessibleInterface(found->second);
+        return Controls.At(index, [this, index] {
+            return new DialogControl(const_cast<DialogReading *>(this), index);
+        });
     }
 
     int childCount() const override { return Stops() + QAccessibleWidget::childCount(); }
@@ -80,8 +64,7 @@ class DialogReading : public QAccessibleWidget
     }
     int indexOfChild(const QAccessibleInterface *child) const override
     {
-        for (const auto &[index, id] : Controls)
-            if (QAccessible::accessibleInterface(id) == child) return index;
+        if (const int control = Controls.IndexOf(child); control >= 0) return control;
         const int widget = QAccessibleWidget::indexOfChild(child);
         return widget < 0 ? -1 : Stops() + widget;
     }
@@ -105,7 +88,7 @@ class DialogReading : public QAccessibleWidget
     bool HasStop(int index) const { return isValid() && index >= 0 && index < Stops(); }
 
   private:
-    mutable std::map<int, QAccessible::Id> Controls;
+    mutable AccessibleLeaves Controls;
 };
 
 bool DialogControl::isValid() const
