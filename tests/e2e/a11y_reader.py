@@ -44,14 +44,18 @@ def descendants(node):
             yield from descendants(child)
 
 
+def give_keyboard(title):
+    """No window manager here: gives a window the keyboard as a desktop would on a click."""
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title],
+                           capture_output=True, text=True).stdout.split()
+    if not found:
+        fail("no window titled %r" % title)
+    subprocess.run(["xdotool", "windowfocus", "--sync", found[0]], check=True)
+    time.sleep(0.3)
+
+
 app = find_app()
-# No window manager here: give the window the keyboard as a desktop would on a click.
-window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Kelvane .*Edition$"],
-                        capture_output=True, text=True).stdout.split()
-if not window:
-    fail("no program window")
-subprocess.run(["xdotool", "windowfocus", "--sync", window[0]], check=True)
-time.sleep(0.3)
+give_keyboard("^Kelvane .*Edition$")
 nodes = list(descendants(app))
 buttons = {n.name for n in nodes if n.getRoleName() == "push button"}
 for name in ["New Game", "Level...", "Settings", "Best Times", "Help", "New game"]:
@@ -223,12 +227,7 @@ def checked(caption):
 
 if not checked("Beginner") or checked("Timed Game") or not checked("Probability Display"):
     fail("the dialog's boxes do not read as the settings file has them")
-dialog_window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Settings$"],
-                               capture_output=True, text=True).stdout.split()
-if not dialog_window:
-    fail("no Settings window")
-subprocess.run(["xdotool", "windowfocus", "--sync", dialog_window[0]], check=True)
-time.sleep(0.3)
+give_keyboard("^Settings$")
 key(*["Tab"] * 6)
 controls["Timed Game"].clearCache()
 if not controls["Timed Game"].getState().contains(pyatspi.STATE_FOCUSED):
@@ -239,6 +238,5 @@ if not checked("Timed Game"):
 subprocess.run(["import", "-window", "root", shots + "/keyboard_settings.png"], check=True)
 print("settings dialog read and used by keys:", sorted(controls))
 key("Escape")  # cancels: the ticked box is not kept
-subprocess.run(["xdotool", "windowfocus", "--sync", window[0]], check=True)
-time.sleep(0.3)
+give_keyboard("^Kelvane .*Edition$")
 key("ctrl+q")  # closes the window, saving
