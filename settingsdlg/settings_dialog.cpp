@@ -6,8 +6,6 @@
 #include <QKeyEvent>
 #include <QPainter>
 
-#include <tuple>
-
 namespace
 {
 
@@ -281,17 +279,20 @@ void TfrmSettings::AddKeyboardStops(TImage *const texts[8], TImage *const arrows
                   .Press = [this, level] { lblLevelClick(level); },
                   .Role = QAccessible::RadioButton,
                   .Checked = [this, level] { return Level == level; }});
-    const std::tuple<TImage *, const char *, bool TfrmSettings::*> boxes[] = {
-        {imgTimed, "Timed Game", &TfrmSettings::TimedGame},
-        {imgTrainer, "Trainer Mode", &TfrmSettings::TrainerMode},
-        {imgFair, "Fair Play", &TfrmSettings::FairPlay},
-        {imgProb, "Probability Display", &TfrmSettings::ProbDisplay}};
-    for (const auto &[box, caption, on] : boxes)
-        Keys.Add({.Around = QRect(box->pos(), QSize(120, 16)),
-                  .Name = Text(caption),
-                  .Press = box->OnClick,
+    const struct {
+        TImage *box;
+        const char *caption;
+        bool TfrmSettings::*on;
+    } boxes[] = {{imgTimed, "Timed Game", &TfrmSettings::TimedGame},
+                 {imgTrainer, "Trainer Mode", &TfrmSettings::TrainerMode},
+                 {imgFair, "Fair Play", &TfrmSettings::FairPlay},
+                 {imgProb, "Probability Display", &TfrmSettings::ProbDisplay}};
+    for (const auto &row : boxes)
+        Keys.Add({.Around = QRect(row.box->pos(), QSize(120, 16)),
+                  .Name = Text(row.caption),
+                  .Press = row.box->OnClick,
                   .Role = QAccessible::CheckBox,
-                  .Checked = [this, on] { return this->*on; }});
+                  .Checked = [this, on = row.on] { return this->*on; }});
     // Each spinner or list shows either a number or one of its items.
     const struct {
         const char *name;
