@@ -100,6 +100,21 @@ protected:
         return false;
     }
 
+    // Finds a closed safe sector away from the edges whose number is 1, and the mine beside it.
+    bool FindNumberOne(int32_t &c, int32_t &r, int32_t &mc, int32_t &mr)
+    {
+        for (c = 1; c < Game().SizeX - 1; ++c)
+            for (r = 1; r < Game().SizeY - 1; ++r) {
+                if (State(c, r) != SECTOR_CLOSED || Mined(c, r) ||
+                    Game().Number[KELVANE_SECTOR_INDEX(c, r)] != 1)
+                    continue;
+                for (mc = c - 1; mc <= c + 1; ++mc)
+                    for (mr = r - 1; mr <= r + 1; ++mr)
+                        if (Mined(mc, mr)) return true;
+            }
+        return false;
+    }
+
     // Opens every safe sector with left presses, the last one last.
     void OpenAllSafe()
     {

@@ -149,22 +149,8 @@ TEST_F(KeyPlay, MarkChordLossAndNewGame_ByKeys_FollowTheBoardsRules)
     Key(Qt::Key_Space);
     ASSERT_EQ(State(12, 10), SECTOR_OPEN);
     // A number with exactly one mine around it.
-    int32_t c = -1, r = -1, mc = -1, mr = -1;
-    for (int32_t x = 1; x < 23 && c < 0; ++x)
-        for (int32_t y = 1; y < 19 && c < 0; ++y) {
-            if (State(x, y) != SECTOR_CLOSED || Mined(x, y) ||
-                Game().Number[KELVANE_SECTOR_INDEX(x, y)] != 1)
-                continue;
-            for (int32_t i = x - 1; i <= x + 1; ++i)
-                for (int32_t j = y - 1; j <= y + 1; ++j)
-                    if (Mined(i, j)) {
-                        mc = i;
-                        mr = j;
-                    }
-            c = x;
-            r = y;
-        }
-    ASSERT_GE(c, 0);
+    int32_t c, r, mc, mr;
+    ASSERT_TRUE(FindNumberOne(c, r, mc, mr));
     KeyTo(c, r);
     Key(Qt::Key_Space);
     ASSERT_EQ(State(c, r), SECTOR_OPEN);
