@@ -5,6 +5,7 @@
 // processor time:
 //   kelvane-display-bench [--scale S] [--corpus DIR] [--engine PATH] [benchmark options]
 // The window is drawn at scale S (default 1) on the offscreen platform.
+#include "bench_figures.h"
 #include "board_text.h"
 #include "display_scale.h"
 #include "engine_object.h"
@@ -28,6 +29,9 @@ using namespace kelvane::solver;
 
 namespace {
 
+using bench::Percentile;
+using bench::ThreadWorkMs;
+
 std::string CorpusDir = KELVANE_CORPUS_DIR;
 QString EnginePath;
 std::unique_ptr<QTemporaryDir> Folder;
@@ -45,21 +49,6 @@ std::vector<Position> Load(const std::string &name)
 }
 
 // This thread's processor time: other work on the machine cannot swell it.
-double ThreadWorkMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-double Percentile(std::vector<double> sorted, double q)
-{
-    if (sorted.empty())
-        return 0.0;
-    std::sort(sorted.begin(), sorted.end());
-    return sorted[std::min(sorted.size() - 1, static_cast<size_t>(q * sorted.size()))];
-}
-
 std::unique_ptr<TfrmMain> EngineWindow()
 {
     MainWindowOptions options;

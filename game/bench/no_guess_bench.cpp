@@ -3,6 +3,7 @@
 // (a random first press each, Fair Play on), and on 16 x 16 the share of boards found within
 // the game's 2-second budget at densities from 10 % to 30 %.
 //   kelvane-no-guess-bench [--seeds N] [--density-seeds N] [benchmark options]
+#include "bench_figures.h"
 #include "engine_object.h"
 #include "level_table.h"
 #include "no_guess.h"
@@ -20,23 +21,11 @@
 namespace
 {
 
+using bench::Percentile;
+using bench::ThreadWorkMs;
+
 int32_t Seeds = 300;
 int32_t DensitySeeds = 100;
-
-double ThreadWorkSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-double Percentile(std::vector<double> values, double q)
-{
-    if (values.empty()) return 0.0;
-    std::sort(values.begin(), values.end());
-    const size_t at = std::min(values.size() - 1, static_cast<size_t>(q * values.size()));
-    return values[at];
-}
 
 void Generate(benchmark::State &state, int32_t sizeX, int32_t sizeY, int32_t mines, int32_t seeds)
 {
@@ -59,9 +48,9 @@ void Generate(benchmark::State &state, int32_t sizeX, int32_t sizeY, int32_t min
             request.FairPlay = true;
             Random rng;
             rng.Seed(static_cast<uint32_t>(seed));
-            const double w0 = ThreadWorkSeconds();
+            const double w0 = ThreadWorkMs();
             const NoGuessBoard board = GenerateNoGuessBoard(*engine, rng, request);
-            work.push_back((ThreadWorkSeconds() - w0) * 1e3);
+            work.push_back(ThreadWorkMs() - w0);
             wall.push_back(board.Seconds * 1e3);
             found += board.Found;
             attempts += board.Attempts;
