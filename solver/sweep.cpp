@@ -380,6 +380,9 @@ template <typename KeyOf> std::vector<int32_t> SortedBy(const Component &comp, K
     return order;
 }
 
+// Sweeps whose best bound is this costly also try the orders along bands.
+constexpr double WideSweep = 1e7;
+
 // The likely sweep orders, best bound first: along columns or rows, from either end; and for
 // wide sweeps also along bands two columns (or rows) wide, each band taken across, so that
 // on a lattice a number's sectors beside it and below it come close together.
@@ -406,8 +409,6 @@ std::vector<Plan> CandidatePlans(const Component &comp)
     byCost(plans);
     // Cheap sweeps take the best bound; the others race the orders within reach of it.
     constexpr double WorthTrying = 1e5;
-    // Sweeps this costly also try the orders along bands.
-    constexpr double WideSweep = 1e7;
     if (plans[0].Cost >= WideSweep) {
         for (int32_t phase = 0; phase < 2; ++phase) {
             const std::vector<int32_t> byColumns = SortedBy(comp, [&](int32_t v) {
@@ -745,14 +746,20 @@ template <int Words> class SweepOf final : public Sweep
     {
         switch (Stage) {
         case Building: {
-            // Every order is swept about as far as the winner, which ends first.
+            // Every order is swept about as far as the winner, which ends first; when the
+            // race goes by the steps foretold, the others soon stop.
             double winner = INFINITY;
-            for (size_t i = 0; i < Plans.size(); ++i)
-                if (Racers.empty() || !Racers[i].Dropped)
-                    winner = std::min(winner, Spent(i) + StepsLeftToBuild(i, usualGrowth));
+            size_t best = 0;
+            for (size_t i = 0; i < Plans.size(); ++i) {
+                const double steps = Spent(i) + StepsLeftToBuild(i, usualGrowth);
+                if (steps < winner) {
+                    winner = steps;
+                    best = i;
+                }
+            }
             double ahead = 0.0;
             for (size_t i = 0; i < Plans.size(); ++i)
-                if (Racers.empty() || (Racers[i].Done < Order.size() && !Racers[i].Dropped))
+                if ((Racers.empty() || Racers[i].Done < Order.size()) && (!Foretold() || i == best))
                     ahead += std::max(0.0, winner - Spent(i));
             return ahead + 2 * CountingShare * winner;
         }
@@ -773,57 +780,41 @@ template <int Words> class SweepOf final : public Sweep
   private:
     struct Racer {
         std::vector<Layer<Words>> Layers;
-        double Total = 0.0;          // states kept so far
-        double Spent = 0.0;          // steps so far
-        size_t Done = 0;             // variables swept
-        std::vector<double> TotalAt; // the states kept after each variable, summed
-        bool Dropped = false;        // left behind: swept no further
+        double Total = 0.0;     // states kept so far
+        double Spent = 0.0;     // steps so far
+        size_t Done = 0;        // variables swept
+        double Projected = 0.0; // steps so far and those its growth so far foretells
     };
-
-    // An order that, over the same share of the variables, has kept this many times the
-    // states of another is left behind, once an eighth of the sweep is done.
-    static constexpr double FarBehind = 3.0;
-
-    // Drops every unfinished order left far behind by another, comparing both where the
-    // shorter ends.
-    void DropLaggards(size_t n)
-    {
-        for (Racer &slow : Racers) {
-            for (const Racer &fast : Racers) {
-                if (&slow == &fast || slow.Dropped || fast.Dropped || slow.Done == n) continue;
-                const size_t d = std::min(slow.Done, fast.Done);
-                if (d == 0 || d * 8 < n) continue;
-                if (slow.TotalAt[d] > FarBehind * fast.TotalAt[d]) {
-                    slow.Dropped = true;
-                    GiveBack(slow.Layers);
-                }
-            }
-        }
-    }
 
     // The candidate orders swept side by side, always advancing the one that has kept the
     // fewest states so far. Totals only grow, so once one order has finished and every other
     // has kept at least as many, no other can do better: the finished one wins, its layers
-    // are kept for the sweep, and no order is swept much past the winner's total.
+    // are kept for the sweep, and no order is swept much past the winner's total. On wide
+    // sweeps the rank is the steps foretold instead, which only guides the choice: any
+    // order counts the same arrangements.
     void Race(Work &work)
     {
         const size_t count = Plans.size();
         const size_t n = Order.size();
         Racers.resize(count);
-        for (Racer &racer : Racers) {
+        for (Racer &racer : Racers)
             racer.Layers = FirstLayer<Words>(n);
-            if (count > 1) racer.TotalAt.assign(1, 0.0);
-        }
+        // On wide sweeps the orders race, once an eighth of each is swept, by the steps their
+        // growth so far foretells: their early layers often grow alike, and the widest layers
+        // of an order tell only late.
+        const bool foretell = Foretold();
+        auto rank = [&](const Racer &racer) {
+            if (!foretell) return racer.Total;
+            return racer.Done * 8 < n ? racer.Spent : racer.Projected;
+        };
         KeyIndex<Words> index;
         size_t finished = count;
         for (;;) {
             size_t i = count;
             for (size_t j = 0; j < count; ++j)
-                if (Racers[j].Done < n && !Racers[j].Dropped &&
-                    (i == count || Racers[j].Total < Racers[i].Total))
-                    i = j;
+                if (Racers[j].Done < n && (i == count || rank(Racers[j]) < rank(Racers[i]))) i = j;
             if (i == count) break;
-            if (finished < count && Racers[i].Total >= Racers[finished].Total) break;
+            if (finished < count && rank(Racers[i]) >= rank(Racers[finished])) break;
             Racer &racer = Racers[i];
             const size_t p = racer.Done;
             const size_t states = racer.Layers[p].Keys.size();
@@ -836,12 +827,11 @@ template <int Words> class SweepOf final : public Sweep
             racer.Spent += static_cast<double>(states) * (Comp.VarSize[Plans[i].Order[p]] + 1);
             ++racer.Done;
             racer.Total += static_cast<double>(racer.Layers[p + 1].Keys.size());
-            if (count > 1) racer.TotalAt.push_back(racer.Total);
+            if (foretell) racer.Projected = racer.Spent + StepsLeftToBuild(i, UsualGrowth);
             work.Figures.Live = static_cast<int64_t>(racer.Layers[p + 1].Keys.size());
             work.Figures.MostLive = std::max(work.Figures.MostLive, work.Figures.Live);
-            if (racer.Done == n && (finished == count || racer.Total < Racers[finished].Total))
+            if (racer.Done == n && (finished == count || rank(racer) < rank(Racers[finished])))
                 finished = i;
-            if (count > 1) DropLaggards(n);
         }
         Layers = std::move(Racers[finished].Layers);
         for (Racer &racer : Racers)
@@ -852,6 +842,9 @@ template <int Words> class SweepOf final : public Sweep
     }
 
     double Spent(size_t i) const { return Racers.empty() ? 0.0 : Racers[i].Spent; }
+
+    // Whether the orders race by the steps foretold (wide sweeps).
+    bool Foretold() const { return Plans.size() > 1 && Plans.front().Cost >= WideSweep; }
 
     // The steps plan i still needs to build its layers, from the growth of its states so far.
     double StepsLeftToBuild(size_t i, double usualGrowth) const
