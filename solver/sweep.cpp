@@ -393,7 +393,7 @@ std::vector<Plan> CandidatePlans(const Component &comp)
     const std::vector<int32_t> byRow =
         SortedBy(comp, [&](int32_t v) { return std::pair(comp.VarRow[v], comp.VarColumn[v]); });
     std::vector<Plan> plans;
-    plans.reserve(8);
+    plans.reserve(4);
     plans.push_back(MakePlan(comp, byColumn));
     plans.push_back(MakePlan(comp, byRow));
     if (comp.VarSize.size() > 16) {
