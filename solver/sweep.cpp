@@ -6,6 +6,7 @@
 
 #include <numeric>
 #include <sys/mman.h>
+#include <tuple>
 
 namespace kelvane::solver
 {
@@ -33,10 +34,22 @@ struct Touch {
     int32_t Cap;  // sectors of it still to come: a larger need cannot be met
 };
 
+// Two numbers that share sectors still to come, one of them touched by this step: their
+// needs a and b can both be met only with some s of the shared sectors mines, the rest of a
+// among A's own sectors and the rest of b among B's.
+struct PairCheck {
+    int32_t SlotA;
+    int32_t SlotB; // -1: B is not open yet and still needs NeedB
+    int32_t NeedB;
+    int32_t OwnA, OwnB, Shared;
+};
+
 struct Plan {
     std::vector<int32_t> Order;
     std::vector<Touch> Touches;      // every step's, one after another
     std::vector<int32_t> FirstTouch; // where step p's begin; one past the end last
+    std::vector<PairCheck> Checks;   // every step's, one after another (or none at all)
+    std::vector<int32_t> FirstCheck; // where step p's begin; one past the end last
     int32_t Width = 0;
     // A bound on the states the sweep may keep, summed over its steps: the needs each open
     // number can still have, multiplied together.
@@ -44,7 +57,9 @@ struct Plan {
     std::vector<double> Bound; // per step: the bound on the states after it
 };
 
-Plan MakePlan(const Component &comp, std::vector<int32_t> order)
+// The plan of a sweep in the given order; with pairChecks, also the checks of pairs of numbers
+// that let it drop at once the states no arrangement can complete.
+Plan MakePlan(const Component &comp, std::vector<int32_t> order, bool pairChecks = false)
 {
     const size_t numbers = comp.Need.size();
     std::vector<int32_t> first(numbers, -1), last(numbers, -1), left(numbers, 0);
@@ -56,10 +71,20 @@ Plan MakePlan(const Component &comp, std::vector<int32_t> order)
             left[j] += comp.VarSize[var];
         }
     }
+    // Where each number's variables come in the order.
+    std::vector<std::vector<int32_t>> stepsOf(pairChecks ? numbers : 0);
+    for (size_t p = 0; p < order.size() && pairChecks; ++p)
+        for (int32_t j : comp.VarNumbers[order[p]])
+            stepsOf[j].push_back(static_cast<int32_t>(p));
     Plan plan;
     plan.FirstTouch.reserve(order.size() + 1);
+    if (pairChecks) plan.FirstCheck.reserve(order.size() + 1);
     std::vector<int32_t> slotOf(numbers, -1);
+    std::vector<int32_t> shared(pairChecks ? numbers : 0, 0);
+    std::vector<int32_t> touchedAt(pairChecks ? numbers : 0, -1), partners;
     std::vector<bool> used;
+    std::vector<int32_t> open; // the numbers touched before and after this step
+    open.reserve(numbers);
     int32_t inUse = 0;
     for (size_t p = 0; p < order.size(); ++p) {
         const int32_t var = order[p];
@@ -78,23 +103,53 @@ Plan MakePlan(const Component &comp, std::vector<int32_t> order)
             }
             left[j] -= comp.VarSize[var];
             plan.Touches.push_back({slotOf[j], add, left[j]});
+            if (pairChecks) touchedAt[j] = static_cast<int32_t>(p);
+        }
+        if (pairChecks) plan.FirstCheck.push_back(static_cast<int32_t>(plan.Checks.size()));
+        for (int32_t a : comp.VarNumbers[var]) {
+            if (!pairChecks || last[a] == static_cast<int32_t>(p)) continue;
+            // The sectors a shares with each number over the variables still to come.
+            partners.clear();
+            for (auto q = std::upper_bound(stepsOf[a].begin(), stepsOf[a].end(),
+                                           static_cast<int32_t>(p));
+                 q != stepsOf[a].end(); ++q) {
+                const int32_t later = order[*q];
+                for (int32_t b : comp.VarNumbers[later]) {
+                    if (b == a) continue;
+                    if (shared[b] == 0) partners.push_back(b);
+                    shared[b] += comp.VarSize[later];
+                }
+            }
+            for (int32_t b : partners) {
+                // A pair of two numbers touched here is checked once.
+                const bool bTouched = touchedAt[b] == static_cast<int32_t>(p);
+                if (!bTouched || a < b) {
+                    const bool bOpen = first[b] <= static_cast<int32_t>(p);
+                    plan.Checks.push_back({slotOf[a], bOpen ? slotOf[b] : -1, comp.Need[b],
+                                           left[a] - shared[b], left[b] - shared[b], shared[b]});
+                }
+                shared[b] = 0;
+            }
         }
         for (int32_t j : comp.VarNumbers[var]) {
+            if (first[j] == static_cast<int32_t>(p) && last[j] > static_cast<int32_t>(p))
+                open.push_back(j);
             if (last[j] == static_cast<int32_t>(p)) {
                 used[slotOf[j]] = false;
                 --inUse;
+                if (first[j] < static_cast<int32_t>(p))
+                    open.erase(std::find(open.begin(), open.end(), j));
             }
         }
         // The open numbers after this step, each with the needs it may still have.
         double states = 1.0;
-        for (size_t j = 0; j < numbers; ++j)
-            if (first[j] >= 0 && first[j] <= static_cast<int32_t>(p) &&
-                last[j] > static_cast<int32_t>(p))
-                states *= std::min(comp.Need[j], left[j]) + 1;
+        for (int32_t j : open)
+            states *= std::min(comp.Need[j], left[j]) + 1;
         plan.Cost += std::min(states, 1e30);
         plan.Bound.push_back(std::min(states, 1e30));
     }
     plan.FirstTouch.push_back(static_cast<int32_t>(plan.Touches.size()));
+    if (pairChecks) plan.FirstCheck.push_back(static_cast<int32_t>(plan.Checks.size()));
     plan.Order = std::move(order);
     return plan;
 }
@@ -197,14 +252,19 @@ template <int Words> struct Layer {
 };
 
 // The states after variable p of the plan (into b) from those before it (a), with the
-// possible mine totals of each (at most maxMines) and every transition.
-template <int Words>
+// possible mine totals of each (at most maxMines) and every transition. Checked: the plan
+// has pair checks.
+template <int Words, bool Checked>
 void BuildLayer(const Component &comp, const Plan &plan, size_t p, Layer<Words> &a, Layer<Words> &b,
                 int32_t maxMines, KeyIndex<Words> &index, Work &work)
 {
     const int32_t size = comp.VarSize[plan.Order[p]];
     const Touch *const touchesBegin = plan.Touches.data() + plan.FirstTouch[p];
     const Touch *const touchesEnd = plan.Touches.data() + plan.FirstTouch[p + 1];
+    const PairCheck *const checksBegin =
+        Checked ? plan.Checks.data() + plan.FirstCheck[p] : nullptr;
+    const PairCheck *const checksEnd =
+        Checked ? plan.Checks.data() + plan.FirstCheck[p + 1] : nullptr;
     const size_t states = a.Keys.size();
     a.Next.assign(states * (size + 1), -1);
     index.Reset(states);
@@ -223,6 +283,17 @@ void BuildLayer(const Component &comp, const Plan &plan, size_t p, Layer<Words> 
                 key.Set(t->Slot, v);
             }
             if (!fits) continue;
+            if constexpr (Checked) {
+                for (const PairCheck *c = checksBegin; c != checksEnd; ++c) {
+                    const int a = key.Get(c->SlotA);
+                    const int b = c->SlotB >= 0 ? key.Get(c->SlotB) : c->NeedB;
+                    if (std::max({0, a - c->OwnA, b - c->OwnB}) > std::min({c->Shared, a, b})) {
+                        fits = false;
+                        break;
+                    }
+                }
+                if (!fits) continue;
+            }
             bool added = false;
             const int32_t at = index.FindOrAdd(key, b.Keys, added);
             const int32_t top = std::min(hi + k, maxMines);
@@ -298,21 +369,29 @@ template <int Words> std::vector<Layer<Words>> FirstLayer(size_t n)
     return layers;
 }
 
-// The likely sweep orders, best bound first: along columns or rows, from either end.
+// Variables sorted by the key (major, minor) of each.
+template <typename KeyOf> std::vector<int32_t> SortedBy(const Component &comp, KeyOf keyOf)
+{
+    std::vector<int32_t> order(comp.VarSize.size());
+    std::iota(order.begin(), order.end(), 0);
+    // No two variables start at the same sector, so the orders need no stable sort.
+    std::sort(order.begin(), order.end(),
+              [&](int32_t a, int32_t b) { return keyOf(a) < keyOf(b); });
+    return order;
+}
+
+// Sweeps whose best bound is this costly also try the orders along bands.
+constexpr double WideSweep = 1e7;
+
+// The likely sweep orders, best bound first: along columns or rows, from either end; and for
+// wide sweeps also along bands two columns (or rows) wide, each band taken across, so that
+// on a lattice a number's sectors beside it and below it come close together.
 std::vector<Plan> CandidatePlans(const Component &comp)
 {
-    std::vector<int32_t> byColumn(comp.VarSize.size());
-    std::iota(byColumn.begin(), byColumn.end(), 0);
-    std::vector<int32_t> byRow = byColumn;
-    // No two variables start at the same sector, so the orders need no stable sort.
-    std::sort(byColumn.begin(), byColumn.end(), [&](int32_t a, int32_t b) {
-        return std::pair(comp.VarColumn[a], comp.VarRow[a]) <
-               std::pair(comp.VarColumn[b], comp.VarRow[b]);
-    });
-    std::sort(byRow.begin(), byRow.end(), [&](int32_t a, int32_t b) {
-        return std::pair(comp.VarRow[a], comp.VarColumn[a]) <
-               std::pair(comp.VarRow[b], comp.VarColumn[b]);
-    });
+    const std::vector<int32_t> byColumn =
+        SortedBy(comp, [&](int32_t v) { return std::pair(comp.VarColumn[v], comp.VarRow[v]); });
+    const std::vector<int32_t> byRow =
+        SortedBy(comp, [&](int32_t v) { return std::pair(comp.VarRow[v], comp.VarColumn[v]); });
     std::vector<Plan> plans;
     plans.reserve(4);
     plans.push_back(MakePlan(comp, byColumn));
@@ -321,17 +400,42 @@ std::vector<Plan> CandidatePlans(const Component &comp)
         plans.push_back(MakePlan(comp, {byColumn.rbegin(), byColumn.rend()}));
         plans.push_back(MakePlan(comp, {byRow.rbegin(), byRow.rend()}));
     }
-    // Best bound first, ties in the order above (an insertion sort: four plans at most).
-    for (size_t i = 1; i < plans.size(); ++i)
-        for (size_t j = i; j > 0 && plans[j].Cost < plans[j - 1].Cost; --j)
-            std::swap(plans[j], plans[j - 1]);
+    // Best bound first, ties in the order above (an insertion sort: a few plans at most).
+    auto byCost = [](std::vector<Plan> &list) {
+        for (size_t i = 1; i < list.size(); ++i)
+            for (size_t j = i; j > 0 && list[j].Cost < list[j - 1].Cost; --j)
+                std::swap(list[j], list[j - 1]);
+    };
+    byCost(plans);
     // Cheap sweeps take the best bound; the others race the orders within reach of it.
     constexpr double WorthTrying = 1e5;
+    if (plans[0].Cost >= WideSweep) {
+        for (int32_t phase = 0; phase < 2; ++phase) {
+            const std::vector<int32_t> byColumns = SortedBy(comp, [&](int32_t v) {
+                return std::tuple((comp.VarColumn[v] + phase) / 2, comp.VarRow[v],
+                                  comp.VarColumn[v]);
+            });
+            const std::vector<int32_t> byRows = SortedBy(comp, [&](int32_t v) {
+                return std::tuple((comp.VarRow[v] + phase) / 2, comp.VarColumn[v], comp.VarRow[v]);
+            });
+            plans.push_back(MakePlan(comp, byColumns));
+            plans.push_back(MakePlan(comp, byRows));
+            plans.push_back(MakePlan(comp, {byColumns.rbegin(), byColumns.rend()}));
+            plans.push_back(MakePlan(comp, {byRows.rbegin(), byRows.rend()}));
+        }
+        byCost(plans);
+    }
     size_t count = 1;
     if (plans[0].Cost >= WorthTrying)
         while (count < plans.size() && plans[count].Cost < 3 * plans[0].Cost)
             ++count;
     plans.resize(count);
+    // Costly sweeps drop at once the states that break a pair of numbers; the checks cost more
+    // than they save on cheap ones.
+    constexpr double CheckedSweep = 1e5;
+    if (plans[0].Cost >= CheckedSweep)
+        for (Plan &plan : plans)
+            plan = MakePlan(comp, std::move(plan.Order), true);
     return plans;
 }
 
@@ -642,13 +746,20 @@ template <int Words> class SweepOf final : public Sweep
     {
         switch (Stage) {
         case Building: {
-            // Every order is swept about as far as the winner, which ends first.
+            // Every order is swept about as far as the winner, which ends first; when the
+            // race goes by the steps foretold, the others soon stop.
             double winner = INFINITY;
-            for (size_t i = 0; i < Plans.size(); ++i)
-                winner = std::min(winner, Spent(i) + StepsLeftToBuild(i, usualGrowth));
+            size_t best = 0;
+            for (size_t i = 0; i < Plans.size(); ++i) {
+                const double steps = Spent(i) + StepsLeftToBuild(i, usualGrowth);
+                if (steps < winner) {
+                    winner = steps;
+                    best = i;
+                }
+            }
             double ahead = 0.0;
             for (size_t i = 0; i < Plans.size(); ++i)
-                if (Racers.empty() || Racers[i].Done < Order.size())
+                if ((Racers.empty() || Racers[i].Done < Order.size()) && (!Foretold() || i == best))
                     ahead += std::max(0.0, winner - Spent(i));
             return ahead + 2 * CountingShare * winner;
         }
@@ -669,15 +780,18 @@ template <int Words> class SweepOf final : public Sweep
   private:
     struct Racer {
         std::vector<Layer<Words>> Layers;
-        double Total = 0.0; // states kept so far
-        double Spent = 0.0; // steps so far
-        size_t Done = 0;    // variables swept
+        double Total = 0.0;     // states kept so far
+        double Spent = 0.0;     // steps so far
+        size_t Done = 0;        // variables swept
+        double Projected = 0.0; // steps so far and those its growth so far foretells
     };
 
     // The candidate orders swept side by side, always advancing the one that has kept the
     // fewest states so far. Totals only grow, so once one order has finished and every other
     // has kept at least as many, no other can do better: the finished one wins, its layers
-    // are kept for the sweep, and no order is swept much past the winner's total.
+    // are kept for the sweep, and no order is swept much past the winner's total. On wide
+    // sweeps the rank is the steps foretold instead, which only guides the choice: any
+    // order counts the same arrangements.
     void Race(Work &work)
     {
         const size_t count = Plans.size();
@@ -685,25 +799,38 @@ template <int Words> class SweepOf final : public Sweep
         Racers.resize(count);
         for (Racer &racer : Racers)
             racer.Layers = FirstLayer<Words>(n);
+        // On wide sweeps the orders race, once an eighth of each is swept, by the steps their
+        // growth so far foretells: their early layers often grow alike, and the widest layers
+        // of an order tell only late.
+        const bool foretell = Foretold();
+        auto rank = [&](const Racer &racer) {
+            if (!foretell) return racer.Total;
+            return racer.Done * 8 < n ? racer.Spent : racer.Projected;
+        };
         KeyIndex<Words> index;
         size_t finished = count;
         for (;;) {
             size_t i = count;
             for (size_t j = 0; j < count; ++j)
-                if (Racers[j].Done < n && (i == count || Racers[j].Total < Racers[i].Total)) i = j;
+                if (Racers[j].Done < n && (i == count || rank(Racers[j]) < rank(Racers[i]))) i = j;
             if (i == count) break;
-            if (finished < count && Racers[i].Total >= Racers[finished].Total) break;
+            if (finished < count && rank(Racers[i]) >= rank(Racers[finished])) break;
             Racer &racer = Racers[i];
             const size_t p = racer.Done;
             const size_t states = racer.Layers[p].Keys.size();
-            BuildLayer(Comp, Plans[i], p, racer.Layers[p], racer.Layers[p + 1], MaxMines, index,
-                       work);
+            if (Plans[i].FirstCheck.empty())
+                BuildLayer<Words, false>(Comp, Plans[i], p, racer.Layers[p], racer.Layers[p + 1],
+                                         MaxMines, index, work);
+            else
+                BuildLayer<Words, true>(Comp, Plans[i], p, racer.Layers[p], racer.Layers[p + 1],
+                                        MaxMines, index, work);
             racer.Spent += static_cast<double>(states) * (Comp.VarSize[Plans[i].Order[p]] + 1);
             ++racer.Done;
             racer.Total += static_cast<double>(racer.Layers[p + 1].Keys.size());
+            if (foretell) racer.Projected = racer.Spent + StepsLeftToBuild(i, UsualGrowth);
             work.Figures.Live = static_cast<int64_t>(racer.Layers[p + 1].Keys.size());
             work.Figures.MostLive = std::max(work.Figures.MostLive, work.Figures.Live);
-            if (racer.Done == n && (finished == count || racer.Total < Racers[finished].Total))
+            if (racer.Done == n && (finished == count || rank(racer) < rank(Racers[finished])))
                 finished = i;
         }
         Layers = std::move(Racers[finished].Layers);
@@ -715,6 +842,9 @@ template <int Words> class SweepOf final : public Sweep
     }
 
     double Spent(size_t i) const { return Racers.empty() ? 0.0 : Racers[i].Spent; }
+
+    // Whether the orders race by the steps foretold (wide sweeps).
+    bool Foretold() const { return Plans.size() > 1 && Plans.front().Cost >= WideSweep; }
 
     // The steps plan i still needs to build its layers, from the growth of its states so far.
     double StepsLeftToBuild(size_t i, double usualGrowth) const
