@@ -11,6 +11,7 @@
 //     process reports for its only run.
 //   kelvane-solver-bench [--smoke] [--corpus DIR] [benchmark options]
 // --smoke takes only the first few positions of each set (the test suite's quick run).
+#include "bench_figures.h"
 #include "board_text.h"
 #include "engine_object.h"
 #include "solver.h"
@@ -33,6 +34,9 @@ using namespace kelvane::solver;
 namespace
 {
 
+using bench::Percentile;
+using bench::ThreadWorkMs;
+
 std::string CorpusDir = KELVANE_CORPUS_DIR;
 size_t Limit = 0; // 0: every position
 
@@ -51,21 +55,6 @@ std::vector<Position> Load(const std::string &name)
         std::fprintf(stderr, "%s.txt line %d: %s\n", name.c_str(), error.Line,
                      error.Message.c_str());
     return out;
-}
-
-double ThreadWorkMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-double Percentile(std::vector<double> sorted, double q)
-{
-    if (sorted.empty()) return 0.0;
-    std::sort(sorted.begin(), sorted.end());
-    const size_t at = std::min(sorted.size() - 1, static_cast<size_t>(q * sorted.size()));
-    return sorted[at];
 }
 
 void RunSet(benchmark::State &state, const std::string &name, bool dupCheck)
