@@ -8,7 +8,9 @@
 # from the list below (default: all). Each fault is a sed expression on one file; the file
 # is put back afterwards, also when the script is interrupted, and the targets are built
 # again so that the tree is left as it was found. A fault whose expression changes nothing
-# is reported as stale: the code moved, and the list needs mending.
+# is reported as stale: the code moved, and the list needs mending. The faults go into the
+# sources of this checkout: build no other tree of it while the script runs, or that tree
+# may keep a fault built in.
 #
 # Add a line for every fault found by hand or in review:
 #   file % sed expression % build targets % ctest regular expression % what it breaks
