@@ -64,7 +64,15 @@ class SinkMonitor final : public Monitor
         Events.vtbl->ReportProgress(&Events, p.Run, p.Runs, Saturate(p.Live), Saturate(p.MostLive),
                                     Saturate(p.Steps), p.Percent);
     }
-    bool Halted() override { return Game.HaltRequest != 0; }
+    bool Halted() override
+    {
+#ifdef KELVANE_HALT_AFTER_CHECKS
+        // The fuzzing build ends every run after this many checks of 2048 steps, through the
+        // same path as the player's halt, so that no input costs more than milliseconds.
+        if (++Checks > KELVANE_HALT_AFTER_CHECKS) return true;
+#endif
+        return Game.HaltRequest != 0;
+    }
 
     // Highlighted sectors get their look back when a run writes nothing.
     void Unhighlight()
@@ -79,6 +87,9 @@ class SinkMonitor final : public Monitor
     TGameState &Game;
     EngineEvents &Events;
     std::vector<int32_t> Highlighted;
+#ifdef KELVANE_HALT_AFTER_CHECKS
+    int32_t Checks = 0;
+#endif
 };
 
 struct EngineObject {

@@ -28,6 +28,21 @@
 namespace
 {
 
+// A line of /proc/self/status in megabytes: VmRSS now, VmHWM the peak.
+long MemoryFigure(const char *key)
+{
+    std::FILE *status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr) return -1;
+    char line[256];
+    long kilobytes = -1;
+    const size_t length = std::strlen(key);
+    while (std::fgets(line, sizeof line, status) != nullptr)
+        if (std::strncmp(line, key, length) == 0 && line[length] == ':')
+            kilobytes = std::atol(line + length + 1);
+    std::fclose(status);
+    return kilobytes < 0 ? -1 : kilobytes / 1024;
+}
+
 struct Figures {
     long long Games = 0, Events = 0, Wins = 0, Losses = 0, Reopens = 0, EngineRuns = 0,
               Dialogs = 0, Records = 0;
@@ -377,13 +392,18 @@ bool Soak::Run(long long games, double seconds)
         PlayOneGame();
         ++Count.Games;
         if (Count.Games % 20 == 0) Reopen();
+        // Memory that grows with the games shows as a rising line here.
+        if (Count.Games % 1000 == 0)
+            std::printf("after %lld games: resident %ld MB\n", Count.Games,
+                        MemoryFigure("VmRSS"));
     }
     Window->close();
     Window.reset();
     std::printf("games %lld, events %lld, won %lld, lost %lld, records %lld, engine runs %lld, "
-                "settings dialogs %lld, reopenings %lld, %.1f s\n",
+                "settings dialogs %lld, reopenings %lld, %.1f s, resident %ld MB, peak %ld MB\n",
                 Count.Games, Count.Events, Count.Wins, Count.Losses, Count.Records,
-                Count.EngineRuns, Count.Dialogs, Count.Reopens, clock.elapsed() / 1000.0);
+                Count.EngineRuns, Count.Dialogs, Count.Reopens, clock.elapsed() / 1000.0,
+                MemoryFigure("VmRSS"), MemoryFigure("VmHWM"));
     if (!Failure.empty()) {
         std::fprintf(stderr, "soak: %s\n", Failure.c_str());
         return false;

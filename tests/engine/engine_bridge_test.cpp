@@ -334,7 +334,7 @@ TEST_F(EngineRun, ClosingDuringARun_HaltsIt_ThenClosesAndSaves)
 // [0, 1] is ever shown, and the game plays on.
 TEST_F(EngineRun, AnEngineThatBreaksTheContract_EndsInError_ShowsNoValueOutOfRange_AndPlayGoesOn)
 {
-    enum { DoneFirst = 1, OutsideField = 2, NoStatus = 4 };
+    enum { DoneFirst = 1, OutsideField = 2, NoStatus = 4, DrawnOutside = 5 };
     struct Row {
         const char *What;
         const char *Engine;
@@ -353,7 +353,9 @@ TEST_F(EngineRun, AnEngineThatBreaksTheContract_EndsInError_ShowsNoValueOutOfRan
         {"Prob infinite", TEST_ENGINE_SCRIPTED, 7, infinity, 0, "Error", "N/A"},
         {"a negative count", TEST_ENGINE_SCRIPTED, -5, 0.25f, 0, "Error", "0.2500"},
         {"the status first", TEST_ENGINE_HOSTILE, 0, 0.25f, DoneFirst, "Error", nullptr},
-        {"sectors outside the field", TEST_ENGINE_HOSTILE, 0, 0.5f, OutsideField, "Error",
+        {"sectors outside the field highlighted", TEST_ENGINE_HOSTILE, 0, 0.5f, OutsideField,
+         "Error", "0.5000"},
+        {"sectors outside the field drawn", TEST_ENGINE_HOSTILE, 0, 0.5f, DrawnOutside, "Error",
          "0.5000"},
         {"no status", TEST_ENGINE_HOSTILE, 0, 0.5f, NoStatus, "Error", "0.5000"},
         {"no status and Prob NaN", TEST_ENGINE_HOSTILE, 0, nan, NoStatus, "Error", "N/A"},

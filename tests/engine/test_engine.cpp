@@ -86,9 +86,10 @@ int32_t CalculateHalting(ProbabilityEngine *, int32_t, int32_t)
 // The hostile engine's faults.
 enum Fault {
     DoneFirst = 1,    // the status before the counts, then progress and a redraw after it
-    OutsideField = 2, // sectors outside the field highlighted and drawn
+    OutsideField = 2, // sectors outside the field highlighted
     SlowHalt = 3,     // goes on for 50 reports after the halt request
     NoStatus = 4,     // returns without a status
+    DrawnOutside = 5, // sectors outside the field drawn
 };
 int32_t FaultToShow = 0;
 
@@ -103,12 +104,16 @@ int32_t CalculateHostile(ProbabilityEngine *, int32_t c, int32_t r)
         sink.ReportProgress(Events, 1, 1, 0, 0, 10, 50);
         sink.RefreshBoard(Events);
         break;
-    case OutsideField: {
+    case OutsideField:
+    case DrawnOutside: {
+        // One kind of call each, so that the program must notice either on its own.
         const int32_t outside[][2] = {{-1, 0},          {0, -1},          {Game->SizeX, 0},
                                       {0, Game->SizeY}, {1 << 30, -(1 << 30)}, {c, 40}};
         for (const auto &at : outside) {
-            sink.HighlightSector(Events, at[0], at[1]);
-            sink.DrawClosedSector(Events, at[0], at[1]);
+            if (FaultToShow == OutsideField)
+                sink.HighlightSector(Events, at[0], at[1]);
+            else
+                sink.DrawClosedSector(Events, at[0], at[1]);
         }
         Game->Prob[KELVANE_SECTOR_INDEX(c, r)] = ProbabilityToWrite;
         sink.DrawClosedSector(Events, c, r);
