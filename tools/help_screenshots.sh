@@ -8,7 +8,7 @@
 # BUILD_DIR defaults to build-help beside this folder, OUT_DIR to Help/images (the pictures
 # the help ships); the tests give a folder of their own.
 #
-# Needs xvfb-run, xdotool and ImageMagick (tools/setup.sh installs them) and a build with
+# Needs Xvfb, xdotool and ImageMagick (tools/setup.sh installs them) and a build with
 # bin/kelvane, bin/kelvane.so and tests/e2e/wm_close. The mines are laid at random, so every
 # run gives other pictures; the script picks its presses by looking at the board.
 set -uo pipefail
@@ -20,7 +20,8 @@ out=$(cd "${2:-$root/Help/images}" && pwd)
 
 # Runs the rest of this script on its own X server of the smallest size the game accepts.
 if [ -z "${KELVANE_SHOTS_INSIDE:-}" ]; then
-  KELVANE_SHOTS_INSIDE=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build" "$out"
+  KELVANE_SHOTS_INSIDE=1 exec "$root/tools/with_xvfb.sh" -screen 0 1024x768x24 -- \
+    "$0" "$build" "$out"
 fi
 
 for file in "$build/bin/kelvane" "$build/bin/kelvane.so" "$build/tests/e2e/wm_close"; do

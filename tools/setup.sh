@@ -13,7 +13,7 @@ play_packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation2 fontconfig)
 # What the tests add: the sanitizer and fuzzer tree, the test frameworks, an X server to
 # drive the real program, and the validators of the installed files and the package.
 test_packages=(clang libclang-rt-14-dev libgtest-dev libbenchmark-dev qt6-svg-dev
-               xvfb xauth xdotool x11-utils imagemagick
+               xvfb xdotool x11-utils imagemagick
                desktop-file-utils appstream lintian dpkg-dev man-db locales
                at-spi2-core python3-pyatspi dbus)
 

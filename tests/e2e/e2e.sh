@@ -8,6 +8,14 @@ case_name=$1
 bin=$2
 tools=$3
 shots=$4
+# Runs the rest of this script on a fresh X server of the given size (before anything is
+# made that only the inner run would clean up).
+if [ -z "${KELVANE_E2E_INSIDE:-}" ]; then
+  size=1024x768
+  [ "$case_name" = small_screen ] && size=1024x767
+  KELVANE_E2E_INSIDE=1 exec "$(dirname "$0")/../../tools/with_xvfb.sh" -screen 0 "${size}x24" -- \
+    "$0" "$@"
+fi
 mkdir -p "$shots"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -45,13 +53,6 @@ wait_exit() {
   wait "$pid"
   rc=$?
 }
-
-# Runs the rest of this script on a fresh X server of the given size.
-if [ -z "${KELVANE_E2E_INSIDE:-}" ]; then
-  size=1024x768
-  [ "$case_name" = small_screen ] && size=1024x767
-  KELVANE_E2E_INSIDE=1 exec xvfb-run -a -s "-screen 0 ${size}x24" "$0" "$@"
-fi
 
 cd "$work"
 case "$case_name" in

@@ -3,7 +3,7 @@
 # at that scale, and its window captions.
 #   scale.sh CASE BIN_DIR TOOL_DIR SHOT_DIR
 # Each run starts its own X server; a desktop DPI is put into the root window's resources as
-# a desktop would (Xft.dpi), which needs a server that keeps them (-noreset).
+# a desktop would (Xft.dpi), which needs a server that keeps them (with_xvfb.sh never resets).
 set -uo pipefail
 
 case_name=$1
@@ -100,7 +100,8 @@ run() {
   local dir=$work/$name
   mkdir -p "$dir"
   cp "$bin/kelvane" "$bin/kelvane.so" "$dir/"
-  xvfb-run -a -s "-screen 0 ${screen}x24 -noreset" "$0" inner "$tools" "$dir" "$dpi" "$@"
+  "$(dirname "$0")/../../tools/with_xvfb.sh" -screen 0 "${screen}x24" -- \
+    "$0" inner "$tools" "$dir" "$dpi" "$@"
   for png in "$dir"/*.png; do
     [ -f "$png" ] && cp "$png" "$shots/${name}_$(basename "$png")"
   done

@@ -64,7 +64,8 @@ if [ -z "${KELVANE_INSTALL_INSIDE:-}" ]; then
   echo "$out" | tail -n 1 | grep -q "^status Finished " || fail "kelvane-solve status: $out"
   [ "$("$solve" --version)" = "kelvane-solve 1.0" ] || fail "kelvane-solve --version"
 
-  KELVANE_INSTALL_INSIDE=1 ROOT="$root" exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+  KELVANE_INSTALL_INSIDE=1 ROOT="$root" exec "$(dirname "$0")/../../tools/with_xvfb.sh" \
+    -screen 0 1024x768x24 -- "$0" "$@"
 fi
 
 # Under Xvfb: the staged game from another folder, as a user with nothing configured yet.
