@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -211,6 +212,21 @@ TEST(ArtworkPackaging, LoadKeyedArtwork_ClearsExactlyTheKeyColouredPixels)
     }
 }
 
+// Equal but for rounding: the raster engine takes other vector paths on other processors,
+// and antialiased gradient edges then come out one step apart in a channel.
+bool SameButForRounding(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size()) return false;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            if (std::abs(qRed(p) - qRed(q)) > 1 || std::abs(qGreen(p) - qGreen(q)) > 1 ||
+                std::abs(qBlue(p) - qBlue(q)) > 1 || std::abs(qAlpha(p) - qAlpha(q)) > 1)
+                return false;
+        }
+    return true;
+}
+
 TEST(ArtworkPackaging, TheGeneratorRunAgain_ReproducesEveryPackedPictureAndDesktopIcon)
 {
     QTemporaryDir out, icons;
@@ -225,7 +241,8 @@ TEST(ArtworkPackaging, TheGeneratorRunAgain_ReproducesEveryPackedPictureAndDeskt
         const QImage made = QImage(file).convertToFormat(QImage::Format_ARGB32);
         const QImage packed = QImage(QString(":/") + p.name).convertToFormat(QImage::Format_ARGB32);
         ASSERT_FALSE(made.isNull()) << p.name;
-        EXPECT_TRUE(made == packed) << p.name << " differs from what the generator draws";
+        EXPECT_TRUE(SameButForRounding(made, packed))
+            << p.name << " differs from what the generator draws";
     }
 
     // The installed icons: the committed files are the generator's, and the menu's 32-pixel
@@ -236,7 +253,8 @@ TEST(ArtworkPackaging, TheGeneratorRunAgain_ReproducesEveryPackedPictureAndDeskt
         const QImage made = QImage(icons.filePath(name)).convertToFormat(QImage::Format_ARGB32);
         const QImage kept = QImage(committed.filePath(name)).convertToFormat(QImage::Format_ARGB32);
         ASSERT_EQ(made.size(), QSize(size, size)) << name.toStdString();
-        EXPECT_TRUE(made == kept) << name.toStdString() << " differs from what the generator draws";
+        EXPECT_TRUE(SameButForRounding(made, kept))
+            << name.toStdString() << " differs from what the generator draws";
         // Readable at every size: a light tile with the dark mine in its middle.
         const QRgb middle = made.pixel(size / 2, size / 2 + size / 16);
         const QRgb corner = made.pixel(size / 5, size * 4 / 5);

@@ -506,9 +506,43 @@ TEST_F(EngineAbi, BudgetStopsTheRunAsAHalt)
     EXPECT_EQ(std::vector<float>(std::begin(game().Prob), std::end(game().Prob)), before);
 }
 
+// Every other sector of every other row open on Ultra with 200 mines, none of them under an
+// open sector: one component over the whole field, which outlasts even the default budget,
+// so a dozen reports always arrive before it could finish.
+Position FullLatticePosition()
+{
+    return Parse(R"(32 25 200
+................................
+.2.1.2.6.7.3.2.3.3.2.2.2.3.3.3.2
+................................
+.2.2.2.4.5.4.2.3.2.2.2.2.3.3.1.1
+................................
+.2.3.4.4.2.1.1.2.1.3.3.3.2.2.3.4
+................................
+.3.3.3.1.0.3.2.1.1.5.4.3.1.2.4.2
+................................
+.3.2.3.4.2.2.3.3.3.6.4.3.2.2.3.1
+................................
+.3.3.2.5.3.1.1.2.2.5.4.2.1.1.1.2
+................................
+.2.3.1.2.3.2.0.2.2.1.2.4.3.2.1.1
+................................
+.3.3.3.3.3.1.1.3.3.2.1.5.3.2.4.2
+................................
+.3.5.4.3.2.2.2.3.4.3.1.3.2.3.5.2
+................................
+.3.3.1.1.1.4.4.2.4.2.2.2.2.3.2.2
+................................
+.3.2.2.1.2.3.3.2.2.2.3.4.4.5.1.1
+................................
+.0.2.3.3.3.3.3.1.2.2.3.3.3.4.2.2
+................................
+)");
+}
+
 TEST_F(EngineAbi, ProgressArrivesEvery20To100Milliseconds)
 {
-    LoadPosition(game(), LargePosition());
+    LoadPosition(game(), FullLatticePosition());
     game().StepDepth = 30;
     sink.OnReport = [](Recorder &rec) {
         if (rec.Reports.size() == 12) rec.Game->HaltRequest = 1;
