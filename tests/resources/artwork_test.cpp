@@ -262,7 +262,8 @@ TEST(ArtworkPackaging, TheGeneratorRunAgain_ReproducesEveryPackedPictureAndDeskt
         EXPECT_GT(qGray(corner), 120) << name.toStdString();
         EXPECT_EQ(qAlpha(made.pixel(0, 0)), 0) << name.toStdString() << ": rounded corner";
     }
-    const QImage menu32 = QImage(icons.filePath("kelvane-32.png")).convertToFormat(QImage::Format_ARGB32);
+    const QImage menu32 =
+        QImage(committed.filePath("kelvane-32.png")).convertToFormat(QImage::Format_ARGB32);
     EXPECT_TRUE(menu32 == QImage(":/MAINICON").convertToFormat(QImage::Format_ARGB32));
     QFile madeSvg(icons.filePath("kelvane.svg")), keptSvg(committed.filePath("kelvane.svg"));
     ASSERT_TRUE(madeSvg.open(QIODevice::ReadOnly) && keptSvg.open(QIODevice::ReadOnly));
