@@ -68,6 +68,8 @@ class Soak
     QTemporaryDir Folder;
     std::unique_ptr<TfrmMain> Window;
     std::string Failure;
+    QTimer Answerer;
+    bool SettingsAsked = false;
 
     uint32_t Next(uint32_t n)
     {
@@ -86,9 +88,10 @@ class Soak
     void Reopen();
     Kept Keep();
     void ChangeSettings();
+    void PlaySettingsDialog(QWidget *dialog);
+    void AnswerDialog();
     void PlayOneGame();
     void OneEvent(bool finishing);
-    void AnswerBestTimes();
     bool PickSector(int32_t state, int want, int32_t &c, int32_t &r);
     QPoint At(int32_t c, int32_t r);
     void Press(Qt::MouseButton b, int32_t c, int32_t r)
@@ -189,39 +192,53 @@ void Soak::Reopen()
 void Soak::ChangeSettings()
 {
     ++Count.Dialogs;
-    QTimer::singleShot(0, [this] {
-        QWidget *dialog = QApplication::activeModalWidget();
-        if (dialog == nullptr) return;
-        const auto click = [&](const char *name, QPoint at = QPoint(3, 3)) {
-            if (QWidget *w = dialog->findChild<QWidget *>(name))
-                QTest::mouseClick(w, Qt::LeftButton, {}, at);
-        };
-        static const char *const levels[] = {"lblBeginner", "lblIntermediate", "lblExpert",
-                                             "lblUltra", "lblCustom"};
-        click(levels[Next(5)]);
-        static const char *const options[] = {"lblTimed", "lblTrainer", "lblFair", "lblProb",
-                                              "imgCalcMode", "imgDupCheck", "imgCombCheck",
-                                              "imgScale"};
-        for (int k = Next(4); k > 0; --k)
-            click(options[Next(8)]);
-        static const char *const arrows[] = {"imgX", "imgY", "imgMines"};
-        for (int k = Next(12); k > 0; --k)
-            click(arrows[Next(3)], QPoint(3, Chance(50) ? 2 : 13));
-        if (Chance(85))
-            click("imgOK", QPoint(40, 12));
-        else
-            QTest::keyClick(dialog, Qt::Key_Escape);
-    });
+    SettingsAsked = true;
     Window->lblSettingsClick();
 }
 
-// A win may open the best-times dialog; it is closed once shown.
-void Soak::AnswerBestTimes()
+void Soak::PlaySettingsDialog(QWidget *dialog)
 {
-    QTimer::singleShot(0, [] {
-        if (auto *best = dynamic_cast<TfrmBest *>(QApplication::activeModalWidget()))
-            best->accept();
-    });
+    const auto click = [&](const char *name, QPoint at = QPoint(3, 3)) {
+        if (QWidget *w = dialog->findChild<QWidget *>(name))
+            QTest::mouseClick(w, Qt::LeftButton, {}, at);
+    };
+    static const char *const levels[] = {"lblBeginner", "lblIntermediate", "lblExpert",
+                                         "lblUltra", "lblCustom"};
+    click(levels[Next(5)]);
+    static const char *const options[] = {"lblTimed", "lblTrainer", "lblFair", "lblProb",
+                                          "imgCalcMode", "imgDupCheck", "imgCombCheck",
+                                          "imgScale"};
+    for (int k = Next(4); k > 0; --k)
+        click(options[Next(8)]);
+    static const char *const arrows[] = {"imgX", "imgY", "imgMines"};
+    for (int k = Next(12); k > 0; --k)
+        click(arrows[Next(3)], QPoint(3, Chance(50) ? 2 : 13));
+    if (Chance(85))
+        click("imgOK", QPoint(40, 12));
+    else
+        QTest::keyClick(dialog, Qt::Key_Escape);
+}
+
+// Runs inside every dialog's own loop, whatever event opened it: a win by a drag or a chord
+// brings up the best times as surely as a click does, and waits for an answer.
+void Soak::AnswerDialog()
+{
+    QWidget *dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr) return;
+    if (auto *best = dynamic_cast<TfrmBest *>(dialog)) {
+        best->accept();
+    } else if (dynamic_cast<TfrmSettings *>(dialog) != nullptr) {
+        if (SettingsAsked) {
+            SettingsAsked = false;
+            PlaySettingsDialog(dialog);
+        } else {
+            // Still open after OK: leave it as a player would.
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        }
+    } else {
+        Check(false, ("a dialog nobody asked for: " + dialog->windowTitle().toStdString()).c_str());
+        dialog->close();
+    }
 }
 
 // One press or click; `finishing`, only safe sectors opened, so that every game ends.
@@ -239,7 +256,6 @@ void Soak::OneEvent(bool finishing)
             if (PickSector(SECTOR_MARKED, 0, c, r)) Click(Qt::RightButton, c, r);
             return;
         }
-        if (g.SafeLeft <= 1) AnswerBestTimes();
         if (Chance(8))
             DoubleClick(Qt::LeftButton, c, r);
         else
@@ -255,7 +271,6 @@ void Soak::OneEvent(bool finishing)
     } else if (kind < 82) {
         // A chord on an open number: the middle button or both.
         if (!PickSector(SECTOR_OPEN, 0, c, r)) return;
-        if (g.SafeLeft <= 8) AnswerBestTimes();
         if (Chance(50)) {
             Click(Qt::MiddleButton, c, r);
         } else {
@@ -387,6 +402,8 @@ bool Soak::Run(long long games, double seconds)
     }
     QElapsedTimer clock;
     clock.start();
+    QObject::connect(&Answerer, &QTimer::timeout, [this] { AnswerDialog(); });
+    Answerer.start(0);
     Open();
     while (Count.Games < games && clock.elapsed() < seconds * 1000.0 && Failure.empty()) {
         PlayOneGame();
