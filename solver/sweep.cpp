@@ -62,14 +62,27 @@ struct Plan {
     std::vector<double> Bound; // per step: the bound on the states after it
 };
 
+// The working lists of MakePlan, kept by the thread: planning the many small sweeps of play
+// takes no memory from the system.
+struct PlanLists {
+    std::vector<int32_t> First, Last, Left, SlotOf, Shared, TouchedAt, Partners, Open;
+    std::vector<bool> Used;
+};
+
 // The plan of a sweep in the given order; with pairChecks, also the checks of pairs of numbers
 // that let it drop at once the states no arrangement can complete.
 Plan MakePlan(const Component &comp, std::vector<int32_t> order, bool pairChecks = false)
 {
     const size_t numbers = comp.Need.size();
-    std::vector<int32_t> first(numbers, -1), last(numbers, -1), left(numbers, 0);
+    thread_local PlanLists lists;
+    std::vector<int32_t> &first = lists.First, &last = lists.Last, &left = lists.Left;
+    first.assign(numbers, -1);
+    last.assign(numbers, -1);
+    left.assign(numbers, 0);
+    size_t touches = 0;
     for (size_t p = 0; p < order.size(); ++p) {
         const int32_t var = order[p];
+        touches += static_cast<size_t>(comp.VarNumbers[var].Count);
         for (int32_t j : comp.VarNumbers[var]) {
             if (first[j] < 0) first[j] = static_cast<int32_t>(p);
             last[j] = static_cast<int32_t>(p);
@@ -82,14 +95,19 @@ Plan MakePlan(const Component &comp, std::vector<int32_t> order, bool pairChecks
         for (int32_t j : comp.VarNumbers[order[p]])
             stepsOf[j].push_back(static_cast<int32_t>(p));
     Plan plan;
+    plan.Touches.reserve(touches);
     plan.FirstTouch.reserve(order.size() + 1);
+    plan.Bound.reserve(order.size());
     if (pairChecks) plan.FirstCheck.reserve(order.size() + 1);
-    std::vector<int32_t> slotOf(numbers, -1);
-    std::vector<int32_t> shared(pairChecks ? numbers : 0, 0);
-    std::vector<int32_t> touchedAt(pairChecks ? numbers : 0, -1), partners;
-    std::vector<bool> used;
-    std::vector<int32_t> open; // the numbers touched before and after this step
-    open.reserve(numbers);
+    std::vector<int32_t> &slotOf = lists.SlotOf, &shared = lists.Shared;
+    std::vector<int32_t> &touchedAt = lists.TouchedAt, &partners = lists.Partners;
+    slotOf.assign(numbers, -1);
+    shared.assign(pairChecks ? numbers : 0, 0);
+    touchedAt.assign(pairChecks ? numbers : 0, -1);
+    std::vector<bool> &used = lists.Used;
+    used.clear();
+    std::vector<int32_t> &open = lists.Open; // the numbers touched before and after this step
+    open.clear();
     int32_t inUse = 0;
     for (size_t p = 0; p < order.size(); ++p) {
         const int32_t var = order[p];
