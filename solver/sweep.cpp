@@ -651,6 +651,8 @@ template <int Words> class SweepOf final : public Sweep
             GiveBack(racer.Layers, Meter);
         GiveBack(Layers, Meter);
         Memory.Release(0, Meter);
+        if (Meter != nullptr)
+            Meter->Claim(-static_cast<int64_t>(SpareBlock.size() * sizeof(double)));
     }
 
     bool Prepare(Work &work) override
@@ -700,6 +702,10 @@ template <int Words> class SweepOf final : public Sweep
         const size_t n = Order.size();
         Result.clear();
         Memory.Release(0, &work);
+        size_t states = 0;
+        for (const Layer<Words> &layer : Layers)
+            states += layer.States();
+        Halved = states >= HalvedSweep;
         // Each state keeps only the mine totals that can still end within fewest .. most.
         auto window = [&](Layer<Words> &layer) {
             const size_t states = layer.States();
@@ -724,7 +730,8 @@ template <int Words> class SweepOf final : public Sweep
             Recount(layer, work);
             // More counts than the offsets can reach would be far past any memory limit.
             if (total > UINT32_MAX) throw StopRun{true};
-            layer.F = Memory.Take(total, work);
+            layer.F = Kept(static_cast<size_t>(&layer - Layers.data())) ? Memory.Take(total, work)
+                                                                        : Spare(total, work);
             layer.Size = total;
             layer.Chunk = Memory.Mark();
             return live;
@@ -740,23 +747,7 @@ template <int Words> class SweepOf final : public Sweep
             Layer<Words> &b = Layers[p + 1];
             const int32_t size = Comp.VarSize[Order[p]];
             const int64_t live = window(b);
-            for (size_t st = 0; st < a.States(); ++st) {
-                if (a.Span[st].Len() == 0) continue;
-                const double *from = a.F + a.Off[st];
-                for (int32_t k = 0; k <= size; ++k) {
-                    const int32_t t = a.Next[st * (size + 1) + k];
-                    if (t < 0 || b.Span[t].Len() == 0) continue;
-                    const double c = Binomial.Value[size][k];
-                    // Entries m of this state meet entries m + k of the target.
-                    const int32_t lo = std::max(a.Span[st].Lo, b.Span[t].Lo - k);
-                    const int32_t hi = std::min(a.Span[st].Hi, b.Span[t].Hi - k) + 1;
-                    const double *__restrict src = from + (lo - a.Span[st].Lo);
-                    double *__restrict to = b.F + b.Off[t] + (lo + k - b.Span[t].Lo);
-                    for (int32_t j = 0; j < hi - lo; ++j)
-                        to[j] += c * src[j];
-                }
-                work.Tick(size + 1);
-            }
+            Carry(p, &work);
             b.Scale = a.Scale + scaling.After(b.F, b.Size, size);
             At = p + 1;
             work.Figures.Live = live;
@@ -775,6 +766,52 @@ template <int Words> class SweepOf final : public Sweep
     }
 
     const std::vector<long double> &Counts() const override { return Result; }
+
+    // Adds the counts of layer p's states into those of layer p + 1; with work, as steps of
+    // the run.
+    void Carry(size_t p, Work *work)
+    {
+        const Layer<Words> &a = Layers[p];
+        Layer<Words> &b = Layers[p + 1];
+        const int32_t size = Comp.VarSize[Order[p]];
+        for (size_t st = 0; st < a.States(); ++st) {
+            if (a.Span[st].Len() == 0) continue;
+            const double *from = a.F + a.Off[st];
+            for (int32_t k = 0; k <= size; ++k) {
+                const int32_t t = a.Next[st * (size + 1) + k];
+                if (t < 0 || b.Span[t].Len() == 0) continue;
+                const double c = Binomial.Value[size][k];
+                // Entries m of this state meet entries m + k of the target.
+                const int32_t lo = std::max(a.Span[st].Lo, b.Span[t].Lo - k);
+                const int32_t hi = std::min(a.Span[st].Hi, b.Span[t].Hi - k) + 1;
+                const double *__restrict src = from + (lo - a.Span[st].Lo);
+                double *__restrict to = b.F + b.Off[t] + (lo + k - b.Span[t].Lo);
+                for (int32_t j = 0; j < hi - lo; ++j)
+                    to[j] += c * src[j];
+            }
+            if (work != nullptr) work->Tick(size + 1);
+        }
+    }
+
+    // Large sweeps keep the counts of every other layer only, and the pass back counts each
+    // of the others again from the layer before it, into one spare block: half the memory,
+    // for half the counting pass's work once more.
+    static constexpr size_t HalvedSweep = size_t{1} << 16;
+    bool Kept(size_t layer) const { return !Halved || layer % 2 == 0 || layer == Order.size(); }
+
+    // The spare block, zeroed, with room for count counts.
+    double *Spare(size_t count, Work &work)
+    {
+        if (SpareBlock.size() < count) {
+            work.Claim(-static_cast<int64_t>(SpareBlock.size() * sizeof(double)));
+            std::vector<double>().swap(SpareBlock);
+            work.Claim(static_cast<int64_t>(count * sizeof(double)));
+            SpareBlock.assign(count, 0.0);
+        } else {
+            std::fill_n(SpareBlock.data(), count, 0.0);
+        }
+        return SpareBlock.data();
+    }
 
     void Backward(const std::vector<double> &weight, Work &work) override
     {
@@ -799,6 +836,16 @@ template <int Words> class SweepOf final : public Sweep
             Layer<Words> &a = Layers[p];
             const Layer<Words> &b = Layers[p + 1];
             const int32_t size = Comp.VarSize[Order[p]];
+            if (!Kept(p)) {
+                // Counted again exactly as the counting pass did, rescaling included; the
+                // spare block holds nothing needed any more.
+                a.F = Spare(a.Size, work);
+                Carry(p - 1, nullptr);
+                const int32_t e = a.Scale - Layers[p - 1].Scale;
+                if (e != 0)
+                    for (size_t i = 0; i < a.Size; ++i)
+                        a.F[i] = std::ldexp(a.F[i], -e);
+            }
             double perMines[9] = {};
             for (size_t st = 0; st < a.States(); ++st) {
                 const int32_t len = a.Span[st].Len();
@@ -844,6 +891,8 @@ template <int Words> class SweepOf final : public Sweep
             At = p;
         }
         Memory.Release(0, &work);
+        work.Claim(-static_cast<int64_t>(SpareBlock.size() * sizeof(double)));
+        std::vector<double>().swap(SpareBlock);
         GiveBack(Layers, &work);
         Stage = Over;
     }
@@ -999,6 +1048,8 @@ template <int Words> class SweepOf final : public Sweep
     Arena Memory;
     std::vector<long double> Result;
     Work *Meter = nullptr; // the run's, from Prepare on: where the claims go back
+    bool Halved = false;
+    std::vector<double> SpareBlock;
 };
 
 } // namespace
