@@ -427,7 +427,7 @@ TEST(SolverMemoryLimit, ARunKeepsWithinItsLimitOrHaltsOverBudget)
         bool Finishes;
     };
     for (const Case c :
-         {Case{8 * MiB, false}, Case{96 * MiB, false}, Case{320 * MiB, true}}) {
+         {Case{8 * MiB, false}, Case{40 * MiB, false}, Case{320 * MiB, true}}) {
         if (c.Finishes && Sanitized) continue;
         Options options;
         options.MemoryLimit = static_cast<uint64_t>(c.Limit);
