@@ -364,7 +364,7 @@ template <int Words> void GiveBack(Layer<Words> &layer, Work *work)
 {
     constexpr size_t KeptBytes = size_t{1} << 13;
     constexpr size_t KeptLayers = 1024;
-    if (work != nullptr) work->Claim(-static_cast<int64_t>(layer.Counted));
+    if (work != nullptr && layer.Counted != 0) work->Claim(-static_cast<int64_t>(layer.Counted));
     layer.Counted = 0;
     const size_t bytes = layer.Bytes();
     std::vector<Layer<Words>> &spare = SpareLayers<Words>();
@@ -646,12 +646,13 @@ template <int Words> class SweepOf final : public Sweep
     }
     ~SweepOf() override
     {
-        // A run that stops midway gives back its claims too: the run may try again.
+        // A run that stops midway gives back its claims too, since the run may try again; a
+        // sweep that went all the way back holds none, and touches the work no more.
         for (Racer &racer : Racers)
             GiveBack(racer.Layers, Meter);
         GiveBack(Layers, Meter);
         Memory.Release(0, Meter);
-        if (Meter != nullptr)
+        if (Meter != nullptr && !SpareBlock.empty())
             Meter->Claim(-static_cast<int64_t>(SpareBlock.size() * sizeof(double)));
     }
 
