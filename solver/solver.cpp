@@ -33,9 +33,6 @@ std::string CheckPosition(const Position &p)
 namespace
 {
 
-// Working memory of one run, in doubles (1 GiB): a sweep larger than this stops as halted.
-constexpr uint64_t MemoryLimit = uint64_t{1} << 27;
-
 enum class Known : uint8_t { Unknown, Mine, Safe };
 
 // An open number and its unknown sectors (at most eight), held in place.
@@ -451,7 +448,7 @@ Result Solve(const Position &position, const Options &options, Monitor *monitor)
     result.Error = CheckPosition(position);
     if (!result.Error.empty()) return result;
     const int32_t depth = options.Advanced ? std::clamp(options.StepDepth, 20, 30) : 30;
-    Work work(uint64_t{1} << depth, MemoryLimit, monitor);
+    Work work(uint64_t{1} << depth, options.MemoryLimit, monitor);
     if (monitor != nullptr) monitor->Budget(work.Budget);
     try {
         Runner runner(position, options, work);

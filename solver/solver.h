@@ -32,6 +32,8 @@ struct Options {
     bool DupCheck = true; // count sectors touching the same numbers as one group
     CheckingRule Checking = CheckingRule::Optimal;
     int32_t StepDepth = 25; // work budget 2^StepDepth steps in "Advanced"
+    // Working memory of one run in bytes: a run that would need more halts as over budget.
+    uint64_t MemoryLimit = uint64_t{1} << 30;
 };
 
 enum class Status { Finished, Halted, Error };

@@ -3,10 +3,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include <numeric>
 #include <sys/mman.h>
 #include <tuple>
+#include <unistd.h>
+#include <utility>
 
 namespace kelvane::solver
 {
@@ -57,14 +62,27 @@ struct Plan {
     std::vector<double> Bound; // per step: the bound on the states after it
 };
 
+// The working lists of MakePlan, kept by the thread: planning the many small sweeps of play
+// takes no memory from the system.
+struct PlanLists {
+    std::vector<int32_t> First, Last, Left, SlotOf, Shared, TouchedAt, Partners, Open;
+    std::vector<bool> Used;
+};
+
 // The plan of a sweep in the given order; with pairChecks, also the checks of pairs of numbers
 // that let it drop at once the states no arrangement can complete.
 Plan MakePlan(const Component &comp, std::vector<int32_t> order, bool pairChecks = false)
 {
     const size_t numbers = comp.Need.size();
-    std::vector<int32_t> first(numbers, -1), last(numbers, -1), left(numbers, 0);
+    thread_local PlanLists lists;
+    std::vector<int32_t> &first = lists.First, &last = lists.Last, &left = lists.Left;
+    first.assign(numbers, -1);
+    last.assign(numbers, -1);
+    left.assign(numbers, 0);
+    size_t touches = 0;
     for (size_t p = 0; p < order.size(); ++p) {
         const int32_t var = order[p];
+        touches += static_cast<size_t>(comp.VarNumbers[var].Count);
         for (int32_t j : comp.VarNumbers[var]) {
             if (first[j] < 0) first[j] = static_cast<int32_t>(p);
             last[j] = static_cast<int32_t>(p);
@@ -77,14 +95,19 @@ Plan MakePlan(const Component &comp, std::vector<int32_t> order, bool pairChecks
         for (int32_t j : comp.VarNumbers[order[p]])
             stepsOf[j].push_back(static_cast<int32_t>(p));
     Plan plan;
+    plan.Touches.reserve(touches);
     plan.FirstTouch.reserve(order.size() + 1);
+    plan.Bound.reserve(order.size());
     if (pairChecks) plan.FirstCheck.reserve(order.size() + 1);
-    std::vector<int32_t> slotOf(numbers, -1);
-    std::vector<int32_t> shared(pairChecks ? numbers : 0, 0);
-    std::vector<int32_t> touchedAt(pairChecks ? numbers : 0, -1), partners;
-    std::vector<bool> used;
-    std::vector<int32_t> open; // the numbers touched before and after this step
-    open.reserve(numbers);
+    std::vector<int32_t> &slotOf = lists.SlotOf, &shared = lists.Shared;
+    std::vector<int32_t> &touchedAt = lists.TouchedAt, &partners = lists.Partners;
+    slotOf.assign(numbers, -1);
+    shared.assign(pairChecks ? numbers : 0, 0);
+    touchedAt.assign(pairChecks ? numbers : 0, -1);
+    std::vector<bool> &used = lists.Used;
+    used.clear();
+    std::vector<int32_t> &open = lists.Open; // the numbers touched before and after this step
+    open.clear();
     int32_t inUse = 0;
     for (size_t p = 0; p < order.size(); ++p) {
         const int32_t var = order[p];
@@ -214,6 +237,8 @@ template <int Words> class KeyIndex
         }
     }
 
+    size_t Bytes() const { return Slots.capacity() * sizeof(int32_t); }
+
   private:
     void Grow(const std::vector<Key<Words>> &keys)
     {
@@ -239,17 +264,33 @@ struct Range {
     int32_t Len() const { return Hi - Lo + 1; }
 };
 
+// The keys are needed only until the next layer is built; the futures only until the counting
+// pass has chosen the mine totals each state keeps.
 template <int Words> struct Layer {
     std::vector<Key<Words>> Keys;
     std::vector<Range> Span;   // per state: the mine totals so far that are possible, then kept
     std::vector<Range> Future; // per state: the mines the rest can add; Hi -1 for a dead state
-    std::vector<uint64_t> Off;
-    double *F = nullptr; // arrangement counts, per state and mine total
+    std::vector<uint32_t> Off; // per state: where its counts begin in F
+    double *F = nullptr;       // arrangement counts, per state and mine total
     size_t Size = 0;
     size_t Chunk = 0;          // arena chunks in use once this layer was made
     std::vector<int32_t> Next; // per state and mines k in the variable: target, or -1
     int32_t Scale = 0;         // F is the count times 2^-Scale
+    size_t Counted = 0;        // bytes of the vectors above claimed from the run's limit
+    size_t States() const { return Span.size(); }
+    size_t Bytes() const
+    {
+        return Keys.capacity() * sizeof(Key<Words>) +
+               (Span.capacity() + Future.capacity()) * sizeof(Range) +
+               Off.capacity() * sizeof(uint32_t) + Next.capacity() * sizeof(int32_t);
+    }
 };
+
+// Frees a vector's memory when it is more than a small layer keeps for the next sweeps.
+template <typename T> void Free(std::vector<T> &values)
+{
+    if (values.capacity() * sizeof(T) > (size_t{1} << 13)) std::vector<T>().swap(values);
+}
 
 // The states after variable p of the plan (into b) from those before it (a), with the
 // possible mine totals of each (at most maxMines) and every transition. Checked: the plan
@@ -318,14 +359,14 @@ template <int Words> std::vector<Layer<Words>> &SpareLayers()
     return spare;
 }
 
-template <int Words> void GiveBack(Layer<Words> &layer)
+// Gives back the layer's memory, and its claim on the run's limit to work when it has one.
+template <int Words> void GiveBack(Layer<Words> &layer, Work *work)
 {
     constexpr size_t KeptBytes = size_t{1} << 13;
     constexpr size_t KeptLayers = 1024;
-    const size_t bytes = layer.Keys.capacity() * sizeof(Key<Words>) +
-                         (layer.Span.capacity() + layer.Future.capacity()) * sizeof(Range) +
-                         layer.Off.capacity() * sizeof(uint64_t) +
-                         layer.Next.capacity() * sizeof(int32_t);
+    if (work != nullptr && layer.Counted != 0) work->Claim(-static_cast<int64_t>(layer.Counted));
+    layer.Counted = 0;
+    const size_t bytes = layer.Bytes();
     std::vector<Layer<Words>> &spare = SpareLayers<Words>();
     if (bytes == 0 || bytes > KeptBytes || spare.size() >= KeptLayers) {
         layer = Layer<Words>{};
@@ -344,11 +385,20 @@ template <int Words> void GiveBack(Layer<Words> &layer)
     layer = Layer<Words>{};
 }
 
-template <int Words> void GiveBack(std::vector<Layer<Words>> &layers)
+template <int Words> void GiveBack(std::vector<Layer<Words>> &layers, Work *work)
 {
     for (Layer<Words> &layer : layers)
-        GiveBack(layer);
+        GiveBack(layer, work);
     layers.clear();
+}
+
+// Claims from the run's limit what the layer's vectors have grown to since it was last counted.
+template <int Words> void Recount(Layer<Words> &layer, Work &work)
+{
+    const size_t bytes = layer.Bytes();
+    const auto grown = static_cast<int64_t>(bytes) - static_cast<int64_t>(layer.Counted);
+    layer.Counted = bytes;
+    work.Claim(grown);
 }
 
 template <int Words> std::vector<Layer<Words>> FirstLayer(size_t n)
@@ -448,11 +498,15 @@ class Arena
     double *Take(size_t count, Work &work)
     {
         if (Chunks.empty() || Chunks.back().Used + count > Chunks.back().Size) {
+            if (!Chunks.empty()) Trim(Chunks.back(), work);
             // Chunks grow with the sweep; each comes zeroed and mapped in one call, which
             // costs far less than a fault on every page as the sweep first writes it.
             Next = std::min(Next * 2, LargestChunk);
             const size_t size = std::max(count, Next);
             const bool mapped = size >= MappedChunk;
+            // Claimed first: a chunk past the limit is never taken.
+            const auto bytes = static_cast<int64_t>(size * sizeof(double));
+            work.Claim(bytes);
             void *memory = nullptr;
             if (mapped) {
                 memory = mmap(nullptr, size * sizeof(double), PROT_READ | PROT_WRITE,
@@ -461,9 +515,11 @@ class Arena
             } else {
                 memory = std::calloc(size, sizeof(double));
             }
-            if (memory == nullptr) throw StopRun{true};
+            if (memory == nullptr) {
+                work.Claim(-bytes);
+                throw StopRun{true};
+            }
             Chunks.push_back({static_cast<double *>(memory), size, 0, mapped});
-            work.Claim(static_cast<int64_t>(size));
         }
         Chunk &chunk = Chunks.back();
         double *at = chunk.Memory + chunk.Used;
@@ -479,36 +535,76 @@ class Arena
                 munmap(Chunks.back().Memory, Chunks.back().Size * sizeof(double));
             else
                 std::free(Chunks.back().Memory);
-            if (work != nullptr) work->Claim(-static_cast<int64_t>(Chunks.back().Size));
+            if (work != nullptr)
+                work->Claim(-static_cast<int64_t>(Chunks.back().Size * sizeof(double)));
             Chunks.pop_back();
         }
     }
 
   private:
-    static constexpr size_t LargestChunk = size_t{1} << 22;
-    static constexpr size_t MappedChunk = size_t{1} << 16;
-    size_t Next = size_t{1} << 7;
     struct Chunk {
         double *Memory;
         size_t Size, Used;
         bool Mapped;
     };
+    // The pages of a mapped chunk past what its layers use go back to the system when the
+    // next layer does not fit there.
+    static void Trim(Chunk &chunk, Work &work)
+    {
+        if (!chunk.Mapped) return;
+        const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE)) / sizeof(double);
+        const size_t keep = (chunk.Used + page - 1) / page * page;
+        if (keep >= chunk.Size) return;
+        munmap(chunk.Memory + keep, (chunk.Size - keep) * sizeof(double));
+        work.Claim(-static_cast<int64_t>((chunk.Size - keep) * sizeof(double)));
+        chunk.Size = keep;
+    }
+    static constexpr size_t LargestChunk = size_t{1} << 22;
+    static constexpr size_t MappedChunk = size_t{1} << 16;
+    size_t Next = size_t{1} << 7;
     std::vector<Chunk> Chunks;
 };
 
-// Brings the largest entry near 1 so that long sweeps neither overflow nor underflow.
-int32_t Rescale(double *values, size_t count)
+// Brings the largest entry near 1 so that long sweeps neither overflow nor underflow, and
+// returns the power of two taken out.
+//
+// Looking costs a pass over the layer, so a sweep looks only when it must. It keeps a bound:
+// log2 of the entries' sum when last looked at, plus the variables' sizes since. A step of
+// either pass multiplies the largest entry by at most 2^size (forward: the sum), so while the
+// bound stays below 2^399 nothing can have overflowed. Until a sweep has rescaled once, no
+// entry it keeps can fall below 1 either (each is at least one arrangement, or the weight of
+// the heaviest total); after that it looks at every layer.
+class Scaling
 {
-    double largest = 0.0;
-    for (size_t i = 0; i < count; ++i)
-        largest = std::max(largest, values[i]);
-    if (largest == 0.0) return 0;
-    const int32_t e = std::ilogb(largest);
-    if (e > -400 && e < 400) return 0;
-    for (size_t i = 0; i < count; ++i)
-        values[i] = std::ldexp(values[i], -e);
-    return e;
-}
+  public:
+    int32_t After(double *values, size_t count, int32_t size)
+    {
+        Bound += size;
+        if (!Moved && Bound < 399.0) return 0;
+        return Rescale(values, count);
+    }
+    int32_t Rescale(double *values, size_t count)
+    {
+        double largest = 0.0, sum = 0.0;
+        for (size_t i = 0; i < count; ++i) {
+            largest = std::max(largest, values[i]);
+            sum += values[i];
+        }
+        Bound = largest > 0.0 ? std::log2(sum) : 0.0;
+        if (largest == 0.0) return 0;
+        const int32_t e = std::ilogb(largest);
+        if (e > -400 && e < 400) return 0;
+        for (size_t i = 0; i < count; ++i)
+            values[i] = std::ldexp(values[i], -e);
+        Bound -= e;
+        Moved = true;
+        return e;
+    }
+
+  private:
+    double Bound = 0.0;
+    bool Moved = false;
+};
 
 // The steps of the counting pass, and again of the pass back, against those of the build.
 constexpr double CountingShare = 0.5;
@@ -531,7 +627,7 @@ template <typename Layers> double GrowthOf(const Plan &plan, const Layers &layer
 {
     double logStates = 0.0, logBound = 0.0;
     for (size_t p = 1; p <= done; ++p) {
-        const double states = static_cast<double>(layers[p].Keys.size());
+        const double states = static_cast<double>(layers[p].States());
         if (states < 1.0 || plan.Bound[p - 1] <= 1.0) continue;
         logStates += std::log(states);
         logBound += std::log(plan.Bound[p - 1]);
@@ -550,21 +646,27 @@ template <int Words> class SweepOf final : public Sweep
     }
     ~SweepOf() override
     {
+        // A run that stops midway gives back its claims too, since the run may try again; a
+        // sweep that went all the way back holds none, and touches the work no more.
         for (Racer &racer : Racers)
-            GiveBack(racer.Layers);
-        GiveBack(Layers);
+            GiveBack(racer.Layers, Meter);
+        GiveBack(Layers, Meter);
+        Memory.Release(0, Meter);
+        if (Meter != nullptr && !SpareBlock.empty())
+            Meter->Claim(-static_cast<int64_t>(SpareBlock.size() * sizeof(double)));
     }
 
     bool Prepare(Work &work) override
     {
         const size_t n = Order.size();
+        Meter = &work;
         Race(work);
         Order = Steps.Order;
         Width = Steps.Width;
         Stage = Counting;
         const double growth = GrowthOf(Steps, Layers, n);
         if (growth >= 0.0) Growth = growth;
-        if (Layers[n].Keys.empty()) return false;
+        if (Layers[n].States() == 0) return false;
         // From the end back: the fewest and most mines the rest of the sweep can add to each
         // state on its way to a full arrangement (-1: none, the state is dead).
         Layers[n].Future = {{0, 0}};
@@ -574,8 +676,9 @@ template <int Words> class SweepOf final : public Sweep
             Layer<Words> &a = Layers[p];
             const Layer<Words> &b = Layers[p + 1];
             const int32_t size = Comp.VarSize[Order[p]];
-            const size_t states = a.Keys.size();
+            const size_t states = a.States();
             a.Future.assign(states, {0, -1});
+            Recount(a, work);
             for (size_t st = 0; st < states; ++st) {
                 int32_t fewest = INT32_MAX, most = -1;
                 for (int32_t k = 0; k <= size; ++k) {
@@ -600,14 +703,19 @@ template <int Words> class SweepOf final : public Sweep
         const size_t n = Order.size();
         Result.clear();
         Memory.Release(0, &work);
+        size_t states = 0;
+        for (const Layer<Words> &layer : Layers)
+            states += layer.States();
+        Halved = states >= HalvedSweep;
         // Each state keeps only the mine totals that can still end within fewest .. most.
         auto window = [&](Layer<Words> &layer) {
-            const size_t states = layer.Keys.size();
+            const size_t states = layer.States();
             layer.Off.assign(states, 0);
+            Recount(layer, work);
             uint64_t total = 0;
             int64_t live = 0;
             for (size_t st = 0; st < states; ++st) {
-                layer.Off[st] = total;
+                layer.Off[st] = static_cast<uint32_t>(total);
                 Range &span = layer.Span[st];
                 const Range future = layer.Future[st];
                 if (future.Hi < 0) {
@@ -619,7 +727,12 @@ template <int Words> class SweepOf final : public Sweep
                 total += static_cast<uint64_t>(span.Len());
                 live += span.Len() > 0;
             }
-            layer.F = Memory.Take(total, work);
+            Free(layer.Future);
+            Recount(layer, work);
+            // More counts than the offsets can reach would be far past any memory limit.
+            if (total > UINT32_MAX) throw StopRun{true};
+            layer.F = Kept(static_cast<size_t>(&layer - Layers.data())) ? Memory.Take(total, work)
+                                                                        : Spare(total, work);
             layer.Size = total;
             layer.Chunk = Memory.Mark();
             return live;
@@ -629,29 +742,14 @@ template <int Words> class SweepOf final : public Sweep
         At = 0;
         if (start.Span[0].Len() == 0) return false;
         start.F[0] = 1.0;
+        Scaling scaling;
         for (size_t p = 0; p < n; ++p) {
             Layer<Words> &a = Layers[p];
             Layer<Words> &b = Layers[p + 1];
             const int32_t size = Comp.VarSize[Order[p]];
             const int64_t live = window(b);
-            for (size_t st = 0; st < a.Keys.size(); ++st) {
-                if (a.Span[st].Len() == 0) continue;
-                const double *from = a.F + a.Off[st];
-                for (int32_t k = 0; k <= size; ++k) {
-                    const int32_t t = a.Next[st * (size + 1) + k];
-                    if (t < 0 || b.Span[t].Len() == 0) continue;
-                    const double c = Binomial.Value[size][k];
-                    // Entries m of this state meet entries m + k of the target.
-                    const int32_t lo = std::max(a.Span[st].Lo, b.Span[t].Lo - k);
-                    const int32_t hi = std::min(a.Span[st].Hi, b.Span[t].Hi - k) + 1;
-                    const double *__restrict src = from + (lo - a.Span[st].Lo);
-                    double *__restrict to = b.F + b.Off[t] + (lo + k - b.Span[t].Lo);
-                    for (int32_t j = 0; j < hi - lo; ++j)
-                        to[j] += c * src[j];
-                }
-                work.Tick(size + 1);
-            }
-            b.Scale = a.Scale + Rescale(b.F, b.Size);
+            Carry(p, &work);
+            b.Scale = a.Scale + scaling.After(b.F, b.Size, size);
             At = p + 1;
             work.Figures.Live = live;
             work.Figures.MostLive = std::max(work.Figures.MostLive, work.Figures.Live);
@@ -670,34 +768,91 @@ template <int Words> class SweepOf final : public Sweep
 
     const std::vector<long double> &Counts() const override { return Result; }
 
+    // Adds the counts of layer p's states into those of layer p + 1; with work, as steps of
+    // the run.
+    void Carry(size_t p, Work *work)
+    {
+        const Layer<Words> &a = Layers[p];
+        Layer<Words> &b = Layers[p + 1];
+        const int32_t size = Comp.VarSize[Order[p]];
+        for (size_t st = 0; st < a.States(); ++st) {
+            if (a.Span[st].Len() == 0) continue;
+            const double *from = a.F + a.Off[st];
+            for (int32_t k = 0; k <= size; ++k) {
+                const int32_t t = a.Next[st * (size + 1) + k];
+                if (t < 0 || b.Span[t].Len() == 0) continue;
+                const double c = Binomial.Value[size][k];
+                // Entries m of this state meet entries m + k of the target.
+                const int32_t lo = std::max(a.Span[st].Lo, b.Span[t].Lo - k);
+                const int32_t hi = std::min(a.Span[st].Hi, b.Span[t].Hi - k) + 1;
+                const double *__restrict src = from + (lo - a.Span[st].Lo);
+                double *__restrict to = b.F + b.Off[t] + (lo + k - b.Span[t].Lo);
+                for (int32_t j = 0; j < hi - lo; ++j)
+                    to[j] += c * src[j];
+            }
+            if (work != nullptr) work->Tick(size + 1);
+        }
+    }
+
+    // Large sweeps keep the counts of every other layer only, and the pass back counts each
+    // of the others again from the layer before it, into one spare block: half the memory,
+    // for half the counting pass's work once more.
+    static constexpr size_t HalvedSweep = size_t{1} << 16;
+    bool Kept(size_t layer) const { return !Halved || layer % 2 == 0 || layer == Order.size(); }
+
+    // The spare block, zeroed, with room for count counts.
+    double *Spare(size_t count, Work &work)
+    {
+        if (SpareBlock.size() < count) {
+            work.Claim(-static_cast<int64_t>(SpareBlock.size() * sizeof(double)));
+            std::vector<double>().swap(SpareBlock);
+            work.Claim(static_cast<int64_t>(count * sizeof(double)));
+            SpareBlock.assign(count, 0.0);
+        } else {
+            std::fill_n(SpareBlock.data(), count, 0.0);
+        }
+        return SpareBlock.data();
+    }
+
     void Backward(const std::vector<double> &weight, Work &work) override
     {
         const size_t n = Order.size();
         ExpectedMines.assign(n, 0.0);
         FewestMines.assign(n, 0);
         MostMines.assign(n, 0);
-        const Layer<Words> &end = Layers[n];
-        size_t largest = 0;
-        for (const Layer<Words> &layer : Layers)
-            largest = std::max(largest, layer.Size);
-        work.Claim(static_cast<int64_t>(2 * largest));
-        std::vector<double> after(largest, 0.0), before(largest, 0.0);
+        Layer<Words> &end = Layers[n];
         Stage = Returning;
         At = n;
+        // The pass back writes over the counts: a layer's counts are replaced, state by
+        // state, with the weight of everything that can follow each entry, once that state's
+        // share of the expected mines is taken. The end's entries become the totals' weights.
         for (int32_t j = 0; j < end.Span[0].Len(); ++j) {
             const size_t m = static_cast<size_t>(end.Span[0].Lo + j);
-            after[j] = m < weight.size() ? weight[m] : 0.0;
+            end.F[j] = m < weight.size() ? weight[m] : 0.0;
         }
+        Scaling scaling;
+        scaling.Rescale(end.F, end.Size);
+        std::vector<double> into(static_cast<size_t>(MaxMines) + 1, 0.0);
         for (size_t p = n; p-- > 0;) {
             Layer<Words> &a = Layers[p];
             const Layer<Words> &b = Layers[p + 1];
             const int32_t size = Comp.VarSize[Order[p]];
-            std::fill(before.begin(), before.begin() + static_cast<ptrdiff_t>(a.Size), 0.0);
+            if (!Kept(p)) {
+                // Counted again exactly as the counting pass did, rescaling included; the
+                // spare block holds nothing needed any more.
+                a.F = Spare(a.Size, work);
+                Carry(p - 1, nullptr);
+                const int32_t e = a.Scale - Layers[p - 1].Scale;
+                if (e != 0)
+                    for (size_t i = 0; i < a.Size; ++i)
+                        a.F[i] = std::ldexp(a.F[i], -e);
+            }
             double perMines[9] = {};
-            for (size_t st = 0; st < a.Keys.size(); ++st) {
-                if (a.Span[st].Len() == 0) continue;
-                const double *f = a.F + a.Off[st];
-                double *into = before.data() + a.Off[st];
+            for (size_t st = 0; st < a.States(); ++st) {
+                const int32_t len = a.Span[st].Len();
+                if (len <= 0) continue;
+                double *f = a.F + a.Off[st];
+                std::fill(into.begin(), into.begin() + len, 0.0);
                 for (int32_t k = 0; k <= size; ++k) {
                     const int32_t t = a.Next[st * (size + 1) + k];
                     if (t < 0 || b.Span[t].Len() == 0) continue;
@@ -705,7 +860,7 @@ template <int Words> class SweepOf final : public Sweep
                     // Entries m of this state meet entries m + k of the target.
                     const int32_t from = std::max(a.Span[st].Lo, b.Span[t].Lo - k);
                     const int32_t to = std::min(a.Span[st].Hi, b.Span[t].Hi - k) + 1;
-                    const double *g = after.data() + b.Off[t];
+                    const double *g = b.F + b.Off[t];
                     double sum = 0.0;
                     for (int32_t m = from; m < to; ++m) {
                         const double v = c * g[m + k - b.Span[t].Lo];
@@ -714,6 +869,7 @@ template <int Words> class SweepOf final : public Sweep
                     }
                     perMines[k] += sum;
                 }
+                std::copy(into.begin(), into.begin() + len, f);
                 work.Tick(size + 1);
             }
             double total = 0.0, expected = 0.0;
@@ -730,15 +886,15 @@ template <int Words> class SweepOf final : public Sweep
             ExpectedMines[var] = total > 0.0 ? expected / total : 0.0;
             FewestMines[var] = fewest;
             MostMines[var] = most;
-            Rescale(before.data(), a.Size);
-            after.swap(before);
-            GiveBack(Layers[p + 1]);
+            scaling.After(a.F, a.Size, size);
+            GiveBack(Layers[p + 1], &work);
             Memory.Release(a.Chunk, &work);
             At = p;
         }
-        work.Claim(-static_cast<int64_t>(2 * largest));
         Memory.Release(0, &work);
-        GiveBack(Layers);
+        work.Claim(-static_cast<int64_t>(SpareBlock.size() * sizeof(double)));
+        std::vector<double>().swap(SpareBlock);
+        GiveBack(Layers, &work);
         Stage = Over;
     }
 
@@ -808,6 +964,12 @@ template <int Words> class SweepOf final : public Sweep
             return racer.Done * 8 < n ? racer.Spent : racer.Projected;
         };
         KeyIndex<Words> index;
+        // The index is working memory too, claimed while the race lasts.
+        struct IndexClaim {
+            Work &Meter;
+            int64_t Bytes = 0;
+            ~IndexClaim() { Meter.Claim(-Bytes); }
+        } indexClaim{work};
         size_t finished = count;
         for (;;) {
             size_t i = count;
@@ -824,6 +986,12 @@ template <int Words> class SweepOf final : public Sweep
             else
                 BuildLayer<Words, true>(Comp, Plans[i], p, racer.Layers[p], racer.Layers[p + 1],
                                         MaxMines, index, work);
+            // The keys of a layer only serve to build the next one.
+            Free(racer.Layers[p].Keys);
+            Recount(racer.Layers[p], work);
+            Recount(racer.Layers[p + 1], work);
+            const auto indexBytes = static_cast<int64_t>(index.Bytes());
+            work.Claim(indexBytes - std::exchange(indexClaim.Bytes, indexBytes));
             racer.Spent += static_cast<double>(states) * (Comp.VarSize[Plans[i].Order[p]] + 1);
             ++racer.Done;
             racer.Total += static_cast<double>(racer.Layers[p + 1].Keys.size());
@@ -834,9 +1002,19 @@ template <int Words> class SweepOf final : public Sweep
                 finished = i;
         }
         Layers = std::move(Racers[finished].Layers);
-        for (Racer &racer : Racers)
-            GiveBack(racer.Layers);
+        size_t freed = index.Bytes();
+        for (Racer &racer : Racers) {
+            for (const Layer<Words> &layer : racer.Layers)
+                freed += layer.Counted;
+            GiveBack(racer.Layers, &work);
+        }
         Racers.clear();
+        index = KeyIndex<Words>{};
+#ifdef __GLIBC__
+        // The losing orders' layers lie between the winner's on the heap, where the allocator
+        // keeps them; the counting pass takes its memory elsewhere, so they go back now.
+        if (freed > (size_t{1} << 24)) malloc_trim(0);
+#endif
         Steps = std::move(Plans[finished]);
         Plans.clear();
     }
@@ -870,6 +1048,9 @@ template <int Words> class SweepOf final : public Sweep
     std::vector<double> LiveSteps; // per step: the steps each pass spends there
     Arena Memory;
     std::vector<long double> Result;
+    Work *Meter = nullptr; // the run's, from Prepare on: where the claims go back
+    bool Halved = false;
+    std::vector<double> SpareBlock;
 };
 
 } // namespace

@@ -43,6 +43,8 @@ class Sweep
     // Finds the states of the sweep and the range of mine totals FewestTotal .. MostTotal
     // its arrangements can have; false when there are none.
     // The candidate sweep orders race here: the one keeping the fewest states is taken.
+    // The sweep claims its memory from work; one destroyed before its Backward has ended
+    // gives the claims back there, so work must outlive it.
     virtual bool Prepare(Work &work) = 0;
     // After Prepare: counts the arrangements with fewest .. most mines by mine total,
     // keeping no count that cannot end in that range; false when there are none.

@@ -41,10 +41,10 @@ int32_t Work::PercentDone() const
     return static_cast<int32_t>(std::min(99.0, 100.0 * done / (done + ahead)));
 }
 
-void Work::Claim(int64_t doubles)
+void Work::Claim(int64_t bytes)
 {
-    MemoryInUse += doubles;
-    if (doubles > 0 && static_cast<uint64_t>(MemoryInUse) > MemoryLimit) throw StopRun{true};
+    MemoryInUse += bytes;
+    if (bytes > 0 && static_cast<uint64_t>(MemoryInUse) > MemoryLimit) throw StopRun{true};
 }
 
 } // namespace kelvane::solver

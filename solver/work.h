@@ -27,8 +27,9 @@ class Work
         Steps += n;
         if (Steps >= NextCheck) Check();
     }
-    // Claims (or, with a negative count, returns) working memory in doubles.
-    void Claim(int64_t doubles);
+    // Claims (or, with a negative count, returns) working memory in bytes: everything a sweep
+    // keeps, its states and transitions as well as its counts.
+    void Claim(int64_t bytes);
     // A report now, whatever the pace (the last one of a finished run).
     void ReportNow();
 

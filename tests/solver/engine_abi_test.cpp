@@ -139,21 +139,26 @@ class EngineAbi : public ::testing::Test
     ProbabilityEngine *engine = nullptr;
 };
 
-Position HardCorpusPosition(int index)
+Position CorpusPosition(const std::string &set, int index)
 {
-    std::ifstream in(std::string(KELVANE_CORPUS_DIR) + "/hard.txt");
+    std::ifstream in(std::string(KELVANE_CORPUS_DIR) + "/" + set + ".txt");
     Position p;
     TextError error;
     int32_t line = 0;
     for (int i = 0; i <= index; ++i)
-        if (!ReadPosition(in, line, p, error)) throw std::runtime_error("hard.txt too short");
+        if (!ReadPosition(in, line, p, error)) throw std::runtime_error(set + ".txt too short");
     return p;
 }
 
-// An Ultra lattice: seconds of work even at the largest budget, far past 2^20 steps.
+Position HardCorpusPosition(int index)
+{
+    return CorpusPosition("hard", index);
+}
+
+// The widest dense lattice: about a second of work, far past 2^20 steps, and many reports.
 Position LargePosition()
 {
-    return HardCorpusPosition(13);
+    return CorpusPosition("dense", 1);
 }
 
 TEST_F(EngineAbi, FinishedRunWritesProbOfClosedAndMarkedSectorsOnly)

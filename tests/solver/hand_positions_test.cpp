@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <string>
 
 namespace kelvane::solver::testing
 {
@@ -392,6 +393,65 @@ TEST_P(SolverHardSet, FinishesWithinTheDefaultBudgetAndAgreesWithAndWithoutDupli
     for (size_t i = 0; i < 3; ++i)
         ExpectPercentFollowsTheSteps(runs[i].Log, runs[i].Steps, positions[runs[i].At],
                                      !GetParam().Dense);
+}
+
+// Brings this process's peak resident memory (VmHWM) down to what is resident now.
+void ResetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// A figure of this process's status in bytes, 0 where the system does not tell it.
+int64_t StatusBytes(const char *field)
+{
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(field, 0) == 0)
+            return std::stoll(line.substr(std::string(field).size())) * 1024;
+    return 0;
+}
+
+// A dense lattice needs hundreds of megabytes: its states and their transitions as much as
+// their counts. A run given less memory halts over budget rather than take more, and one
+// given enough finishes; either way it keeps to its limit (checked in the plain build, where
+// the process's resident memory is the engine's own).
+TEST(SolverMemoryLimit, ARunKeepsWithinItsLimitOrHaltsOverBudget)
+{
+    const std::vector<Position> dense = Corpus("dense");
+    ASSERT_GT(dense.size(), 12u);
+    const Position &p = dense[12];
+    constexpr int64_t MiB = int64_t{1} << 20;
+    struct Case {
+        int64_t Limit;
+        bool Finishes;
+    };
+    for (const Case c :
+         {Case{8 * MiB, false}, Case{40 * MiB, false}, Case{320 * MiB, true}}) {
+        if (c.Finishes && Sanitized) continue;
+        Options options;
+        options.MemoryLimit = static_cast<uint64_t>(c.Limit);
+        ResetPeak();
+        const int64_t before = StatusBytes("VmRSS:");
+        const Result r = Solve(p, options);
+        const int64_t peak = StatusBytes("VmHWM:");
+        if (c.Finishes) {
+            ASSERT_EQ(r.RunStatus, Status::Finished) << c.Limit;
+            double sum = 0.0;
+            for (double probability : r.Probability)
+                sum += std::max(probability, 0.0);
+            EXPECT_NEAR(sum, p.Mines, 1e-6);
+        } else {
+            EXPECT_EQ(r.RunStatus, Status::Halted) << c.Limit;
+            EXPECT_TRUE(r.OverBudget) << c.Limit;
+            EXPECT_TRUE(r.Probability.empty());
+        }
+        // Beside the sweep, the run keeps a few megabytes: the position, its components, the
+        // answer.
+        if (!Sanitized && before > 0 && peak > 0) {
+            EXPECT_LE(peak - before, c.Limit + 8 * MiB) << c.Limit;
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sets, SolverHardSet,
