@@ -907,6 +907,7 @@ template <int Words> class SweepOf final : public Sweep
             double winner = INFINITY;
             size_t best = 0;
             for (size_t i = 0; i < Plans.size(); ++i) {
+                if (!Racers.empty() && Racers[i].Dropped) continue;
                 const double steps = Spent(i) + StepsLeftToBuild(i, usualGrowth);
                 if (steps < winner) {
                     winner = steps;
@@ -915,7 +916,8 @@ template <int Words> class SweepOf final : public Sweep
             }
             double ahead = 0.0;
             for (size_t i = 0; i < Plans.size(); ++i)
-                if ((Racers.empty() || Racers[i].Done < Order.size()) && (!Foretold() || i == best))
+                if ((Racers.empty() || (Racers[i].Done < Order.size() && !Racers[i].Dropped)) &&
+                    (!Foretold() || i == best))
                     ahead += std::max(0.0, winner - Spent(i));
             return ahead + 2 * CountingShare * winner;
         }
@@ -940,6 +942,7 @@ template <int Words> class SweepOf final : public Sweep
         double Spent = 0.0;     // steps so far
         size_t Done = 0;        // variables swept
         double Projected = 0.0; // steps so far and those its growth so far foretells
+        bool Dropped = false;   // goes no further: its layers are given back
     };
 
     // The candidate orders swept side by side, always advancing the one that has kept the
@@ -974,7 +977,9 @@ template <int Words> class SweepOf final : public Sweep
         for (;;) {
             size_t i = count;
             for (size_t j = 0; j < count; ++j)
-                if (Racers[j].Done < n && (i == count || rank(Racers[j]) < rank(Racers[i]))) i = j;
+                if (Racers[j].Done < n && !Racers[j].Dropped &&
+                    (i == count || rank(Racers[j]) < rank(Racers[i])))
+                    i = j;
             if (i == count) break;
             if (finished < count && rank(Racers[i]) >= rank(Racers[finished])) break;
             Racer &racer = Racers[i];
@@ -1000,6 +1005,7 @@ template <int Words> class SweepOf final : public Sweep
             work.Figures.MostLive = std::max(work.Figures.MostLive, work.Figures.Live);
             if (racer.Done == n && (finished == count || rank(racer) < rank(Racers[finished])))
                 finished = i;
+            if (foretell) Drop(work);
         }
         Layers = std::move(Racers[finished].Layers);
         size_t freed = index.Bytes();
@@ -1019,6 +1025,31 @@ template <int Words> class SweepOf final : public Sweep
         Plans.clear();
     }
 
+    // On wide sweeps, an unfinished order goes no further, and gives its memory back, once its
+    // growth foretells many times the steps of the best order an eighth through: such an order
+    // would only take the winner's steps and memory while the race lasts. Orders foretelling
+    // about alike race on, since which of them ends cheapest often shows only late.
+    void Drop(Work &work)
+    {
+        constexpr double Hopeless = 4.0;
+        const size_t n = Order.size();
+        size_t best = Racers.size();
+        for (size_t j = 0; j < Racers.size(); ++j) {
+            const Racer &racer = Racers[j];
+            if (racer.Dropped || racer.Done * 8 < n) continue;
+            if (best == Racers.size() || racer.Projected < Racers[best].Projected) best = j;
+        }
+        if (best == Racers.size()) return;
+        for (size_t j = 0; j < Racers.size(); ++j) {
+            Racer &racer = Racers[j];
+            if (j == best || racer.Dropped || racer.Done == n) continue;
+            if (racer.Projected > Hopeless * Racers[best].Projected) {
+                GiveBack(racer.Layers, &work);
+                racer.Dropped = true;
+            }
+        }
+    }
+
     double Spent(size_t i) const { return Racers.empty() ? 0.0 : Racers[i].Spent; }
 
     // Whether the orders race by the steps foretold (wide sweeps).
@@ -1031,6 +1062,7 @@ template <int Words> class SweepOf final : public Sweep
         if (Racers.empty()) return BuildSteps(Comp, plan, 0, 1.0, usualGrowth);
         const Racer &racer = Racers[i];
         if (racer.Done >= plan.Order.size()) return 0.0;
+        if (racer.Dropped) return INFINITY;
         double growth = GrowthOf(plan, racer.Layers, racer.Done);
         if (growth < 0.0) growth = usualGrowth;
         return BuildSteps(Comp, plan, racer.Done,
