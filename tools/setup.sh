@@ -63,7 +63,7 @@ run() { "${as_user[@]}" "$@"; }
 make_test_locales() {
   local locale
   for locale in de_DE fr_FR; do
-    if ! locale -a 2>/dev/null | grep -qx "$locale.utf8"; then
+    if ! grep -qx "$locale.utf8" <<<"$(locale -a 2>/dev/null)"; then
       localedef -i "$locale" -c -f UTF-8 "$locale.UTF-8"
     fi
   done

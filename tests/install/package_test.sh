@@ -39,7 +39,10 @@ for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
   echo "$depends" | grep -q "\b$library\b" || fail "Depends lacks $library: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Section)" = games ] || fail "section is not games"
-dpkg-deb -f "$deb" Description | grep -q "probability engine" || fail "no description"
+# Read whole before matching: under pipefail, grep -q leaving early made dpkg-deb die of a
+# broken pipe now and then, and the check fail with it.
+description=$(dpkg-deb -f "$deb" Description)
+grep -q "probability engine" <<<"$description" || fail "no description: $description"
 
 lintian --fail-on error --tag-display-limit 0 "$deb" >"$work/lintian.txt" 2>&1
 rc=$?
