@@ -708,7 +708,13 @@ template <int Words> class SweepOf final : public Sweep
             states += layer.States();
         Halved = states >= HalvedSweep;
         // Each state keeps only the mine totals that can still end within fewest .. most.
-        auto window = [&](Layer<Words> &layer) {
+        // Every layer is windowed before any counts are placed, so the spare block is taken
+        // once, as large as the largest layer it serves.
+        std::vector<uint64_t> totals(n + 1);
+        std::vector<int64_t> lives(n + 1);
+        uint64_t spare = 0;
+        for (size_t p = 0; p <= n; ++p) {
+            Layer<Words> &layer = Layers[p];
             const size_t states = layer.States();
             layer.Off.assign(states, 0);
             Recount(layer, work);
@@ -731,14 +737,19 @@ template <int Words> class SweepOf final : public Sweep
             Recount(layer, work);
             // More counts than the offsets can reach would be far past any memory limit.
             if (total > UINT32_MAX) throw StopRun{true};
-            layer.F = Kept(static_cast<size_t>(&layer - Layers.data())) ? Memory.Take(total, work)
-                                                                        : Spare(total, work);
-            layer.Size = total;
+            totals[p] = total;
+            lives[p] = live;
+            if (!Kept(p)) spare = std::max(spare, total);
+        }
+        if (spare > 0) Spare(spare, work);
+        auto place = [&](size_t p) {
+            Layer<Words> &layer = Layers[p];
+            layer.F = Kept(p) ? Memory.Take(totals[p], work) : Spare(totals[p], work);
+            layer.Size = totals[p];
             layer.Chunk = Memory.Mark();
-            return live;
         };
         Layer<Words> &start = Layers[0];
-        window(start);
+        place(0);
         At = 0;
         if (start.Span[0].Len() == 0) return false;
         start.F[0] = 1.0;
@@ -747,7 +758,8 @@ template <int Words> class SweepOf final : public Sweep
             Layer<Words> &a = Layers[p];
             Layer<Words> &b = Layers[p + 1];
             const int32_t size = Comp.VarSize[Order[p]];
-            const int64_t live = window(b);
+            place(p + 1);
+            const int64_t live = lives[p + 1];
             Carry(p, &work);
             b.Scale = a.Scale + scaling.After(b.F, b.Size, size);
             At = p + 1;
