@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
 
+#include <new>
 #include <numeric>
 #include <sys/mman.h>
 #include <tuple>
@@ -177,6 +179,33 @@ Plan MakePlan(const Component &comp, std::vector<int32_t> order, bool pairChecks
     return plan;
 }
 
+// Memory for the large vectors of a wide sweep. Its states are looked up all over them, and
+// on the system's small pages nearly every such look first walks the page tables; large
+// blocks ask for the system's large pages where it gives them on request.
+template <typename T> struct LargePages {
+    using value_type = T;
+    LargePages() = default;
+    template <typename U> LargePages(const LargePages<U> &) {}
+    T *allocate(size_t n)
+    {
+        const size_t bytes = n * sizeof(T);
+        auto *memory = static_cast<char *>(std::malloc(bytes));
+        if (memory == nullptr) throw std::bad_alloc();
+        if (bytes >= 2 * Large) {
+            // Only whole large pages inside the block can be given.
+            const auto at = reinterpret_cast<uintptr_t>(memory);
+            const uintptr_t first = (at + Large - 1) & ~(Large - 1);
+            const uintptr_t last = (at + bytes) & ~(Large - 1);
+            madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
+        }
+        return reinterpret_cast<T *>(memory);
+    }
+    void deallocate(T *values, size_t) { std::free(values); }
+    bool operator==(const LargePages &) const { return true; }
+    static constexpr uintptr_t Large = uintptr_t{1} << 21;
+};
+template <typename T> using LargeVector = std::vector<T, LargePages<T>>;
+
 // The needs of up to 16 * Words open numbers, four bits each; free slots hold 0.
 template <int Words> struct Key {
     uint64_t W[Words] = {};
@@ -217,7 +246,7 @@ template <int Words> class KeyIndex
         Count = 0;
     }
     // The key's index in keys, appending it when new.
-    int32_t FindOrAdd(const Key<Words> &key, std::vector<Key<Words>> &keys, bool &added)
+    int32_t FindOrAdd(const Key<Words> &key, LargeVector<Key<Words>> &keys, bool &added)
     {
         if ((Count + 1) * 2 > Slots.size()) Grow(keys);
         size_t mask = Slots.size() - 1;
@@ -240,9 +269,9 @@ template <int Words> class KeyIndex
     size_t Bytes() const { return Slots.capacity() * sizeof(int32_t); }
 
   private:
-    void Grow(const std::vector<Key<Words>> &keys)
+    void Grow(const LargeVector<Key<Words>> &keys)
     {
-        std::vector<int32_t> old(Slots.size() * 2, -1);
+        LargeVector<int32_t> old(Slots.size() * 2, -1);
         old.swap(Slots);
         const size_t mask = Slots.size() - 1;
         for (int32_t at : old) {
@@ -253,7 +282,7 @@ template <int Words> class KeyIndex
             Slots[i] = at;
         }
     }
-    std::vector<int32_t> Slots;
+    LargeVector<int32_t> Slots;
     size_t Count = 0;
 };
 
@@ -267,14 +296,14 @@ struct Range {
 // The keys are needed only until the next layer is built; the futures only until the counting
 // pass has chosen the mine totals each state keeps.
 template <int Words> struct Layer {
-    std::vector<Key<Words>> Keys;
-    std::vector<Range> Span;   // per state: the mine totals so far that are possible, then kept
-    std::vector<Range> Future; // per state: the mines the rest can add; Hi -1 for a dead state
-    std::vector<uint32_t> Off; // per state: where its counts begin in F
+    LargeVector<Key<Words>> Keys;
+    LargeVector<Range> Span;   // per state: the mine totals so far that are possible, then kept
+    LargeVector<Range> Future; // per state: the mines the rest can add; Hi -1 for a dead state
+    LargeVector<uint32_t> Off; // per state: where its counts begin in F
     double *F = nullptr;       // arrangement counts, per state and mine total
     size_t Size = 0;
     size_t Chunk = 0;          // arena chunks in use once this layer was made
-    std::vector<int32_t> Next; // per state and mines k in the variable: target, or -1
+    LargeVector<int32_t> Next; // per state and mines k in the variable: target, or -1
     int32_t Scale = 0;         // F is the count times 2^-Scale
     size_t Counted = 0;        // bytes of the vectors above claimed from the run's limit
     size_t States() const { return Span.size(); }
@@ -287,9 +316,9 @@ template <int Words> struct Layer {
 };
 
 // Frees a vector's memory when it is more than a small layer keeps for the next sweeps.
-template <typename T> void Free(std::vector<T> &values)
+template <typename T> void Free(LargeVector<T> &values)
 {
-    if (values.capacity() * sizeof(T) > (size_t{1} << 13)) std::vector<T>().swap(values);
+    if (values.capacity() * sizeof(T) > (size_t{1} << 13)) LargeVector<T>().swap(values);
 }
 
 // The states after variable p of the plan (into b) from those before it (a), with the
@@ -510,8 +539,9 @@ class Arena
             void *memory = nullptr;
             if (mapped) {
                 memory = mmap(nullptr, size * sizeof(double), PROT_READ | PROT_WRITE,
-                              MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+                              MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
                 if (memory == MAP_FAILED) memory = nullptr;
+                if (memory != nullptr) Populate(memory, size * sizeof(double));
             } else {
                 memory = std::calloc(size, sizeof(double));
             }
@@ -542,6 +572,16 @@ class Arena
     }
 
   private:
+    // The counts are added to all over a chunk: on large pages, where the system gives them
+    // on request, far fewer of those additions first walk the page tables. The pages are
+    // brought in at once (a kernel without that brings them in as they are first written).
+    static void Populate(void *memory, size_t bytes)
+    {
+        madvise(memory, bytes, MADV_HUGEPAGE);
+#ifdef MADV_POPULATE_WRITE
+        madvise(memory, bytes, MADV_POPULATE_WRITE);
+#endif
+    }
     struct Chunk {
         double *Memory;
         size_t Size, Used;
@@ -817,7 +857,7 @@ template <int Words> class SweepOf final : public Sweep
     {
         if (SpareBlock.size() < count) {
             work.Claim(-static_cast<int64_t>(SpareBlock.size() * sizeof(double)));
-            std::vector<double>().swap(SpareBlock);
+            LargeVector<double>().swap(SpareBlock);
             work.Claim(static_cast<int64_t>(count * sizeof(double)));
             SpareBlock.assign(count, 0.0);
         } else {
@@ -905,7 +945,7 @@ template <int Words> class SweepOf final : public Sweep
         }
         Memory.Release(0, &work);
         work.Claim(-static_cast<int64_t>(SpareBlock.size() * sizeof(double)));
-        std::vector<double>().swap(SpareBlock);
+        LargeVector<double>().swap(SpareBlock);
         GiveBack(Layers, &work);
         Stage = Over;
     }
@@ -1094,7 +1134,7 @@ template <int Words> class SweepOf final : public Sweep
     std::vector<long double> Result;
     Work *Meter = nullptr; // the run's, from Prepare on: where the claims go back
     bool Halved = false;
-    std::vector<double> SpareBlock;
+    LargeVector<double> SpareBlock;
 };
 
 } // namespace
