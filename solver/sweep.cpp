@@ -541,7 +541,7 @@ class Arena
                 memory = mmap(nullptr, size * sizeof(double), PROT_READ | PROT_WRITE,
                               MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
                 if (memory == MAP_FAILED) memory = nullptr;
-                if (memory != nullptr) Populate(memory, size * sizeof(double));
+                if (memory != nullptr) madvise(memory, size * sizeof(double), MADV_HUGEPAGE);
             } else {
                 memory = std::calloc(size, sizeof(double));
             }
@@ -554,6 +554,7 @@ class Arena
         Chunk &chunk = Chunks.back();
         double *at = chunk.Memory + chunk.Used;
         chunk.Used += count;
+        if (chunk.Mapped) Populate(at, count);
         return at;
     }
     size_t Mark() const { return Chunks.size(); }
@@ -573,13 +574,19 @@ class Arena
 
   private:
     // The counts are added to all over a chunk: on large pages, where the system gives them
-    // on request, far fewer of those additions first walk the page tables. The pages are
-    // brought in at once (a kernel without that brings them in as they are first written).
-    static void Populate(void *memory, size_t bytes)
+    // on request, far fewer of those additions first walk the page tables. A layer's pages
+    // are brought in at once as it takes them (a kernel without that brings them in as they
+    // are first written); the rest of a chunk, which a layer too large for it leaves, never.
+    static void Populate(double *at, size_t count)
     {
-        madvise(memory, bytes, MADV_HUGEPAGE);
 #ifdef MADV_POPULATE_WRITE
-        madvise(memory, bytes, MADV_POPULATE_WRITE);
+        const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+        const uintptr_t first = reinterpret_cast<uintptr_t>(at) & ~(page - 1);
+        const uintptr_t end = reinterpret_cast<uintptr_t>(at + count);
+        if (end > first) madvise(reinterpret_cast<void *>(first), end - first, MADV_POPULATE_WRITE);
+#else
+        (void)at;
+        (void)count;
 #endif
     }
     struct Chunk {
