@@ -699,8 +699,9 @@ template <int Words> class SweepOf final : public Sweep
             GiveBack(racer.Layers, Meter);
         GiveBack(Layers, Meter);
         Memory.Release(0, Meter);
-        if (Meter != nullptr && !SpareBlock.empty())
-            Meter->Claim(-static_cast<int64_t>(SpareBlock.size() * sizeof(double)));
+        for (const LargeVector<double> &block : SpareBlocks)
+            if (Meter != nullptr && !block.empty())
+                Meter->Claim(-static_cast<int64_t>(block.size() * sizeof(double)));
     }
 
     bool Prepare(Work &work) override
@@ -753,13 +754,13 @@ template <int Words> class SweepOf final : public Sweep
         size_t states = 0;
         for (const Layer<Words> &layer : Layers)
             states += layer.States();
-        Halved = states >= HalvedSweep;
+        Thinned = states >= ThinnedSweep;
         // Each state keeps only the mine totals that can still end within fewest .. most.
-        // Every layer is windowed before any counts are placed, so the spare block is taken
+        // Every layer is windowed before any counts are placed, so each spare block is taken
         // once, as large as the largest layer it serves.
         std::vector<uint64_t> totals(n + 1);
         std::vector<int64_t> lives(n + 1);
-        uint64_t spare = 0;
+        std::array<uint64_t, KeptEvery - 1> spare{};
         for (size_t p = 0; p <= n; ++p) {
             Layer<Words> &layer = Layers[p];
             const size_t states = layer.States();
@@ -786,12 +787,13 @@ template <int Words> class SweepOf final : public Sweep
             if (total > UINT32_MAX) throw StopRun{true};
             totals[p] = total;
             lives[p] = live;
-            if (!Kept(p)) spare = std::max(spare, total);
+            if (!Kept(p)) spare[SpareOf(p)] = std::max(spare[SpareOf(p)], total);
         }
-        if (spare > 0) Spare(spare, work);
+        for (size_t i = 0; i < spare.size(); ++i)
+            if (spare[i] > 0) Spare(i, spare[i], work);
         auto place = [&](size_t p) {
             Layer<Words> &layer = Layers[p];
-            layer.F = Kept(p) ? Memory.Take(totals[p], work) : Spare(totals[p], work);
+            layer.F = Kept(p) ? Memory.Take(totals[p], work) : Spare(SpareOf(p), totals[p], work);
             layer.Size = totals[p];
             layer.Chunk = Memory.Mark();
         };
@@ -853,24 +855,33 @@ template <int Words> class SweepOf final : public Sweep
         }
     }
 
-    // Large sweeps keep the counts of every other layer only, and the pass back counts each
-    // of the others again from the layer before it, into one spare block: half the memory,
-    // for half the counting pass's work once more.
-    static constexpr size_t HalvedSweep = size_t{1} << 16;
-    bool Kept(size_t layer) const { return !Halved || layer % 2 == 0 || layer == Order.size(); }
-
-    // The spare block, zeroed, with room for count counts.
-    double *Spare(size_t count, Work &work)
+    // Large sweeps keep the counts of every fourth layer only, and the pass back counts the
+    // three after each kept layer again from it, into three spare blocks: the counts take
+    // about a quarter of the memory, for three quarters of the counting pass's work once more.
+    // Their memory is the most of a large sweep's, and fresh memory is slow to come by.
+    static constexpr size_t ThinnedSweep = size_t{1} << 16;
+    static constexpr size_t KeptEvery = 4;
+    bool Kept(size_t layer) const
     {
-        if (SpareBlock.size() < count) {
-            work.Claim(-static_cast<int64_t>(SpareBlock.size() * sizeof(double)));
-            LargeVector<double>().swap(SpareBlock);
+        return !Thinned || layer % KeptEvery == 0 || layer == Order.size();
+    }
+    // The spare block of a layer that is not kept: the layers between two kept ones each
+    // have their own.
+    static size_t SpareOf(size_t layer) { return layer % KeptEvery - 1; }
+
+    // Spare block i, zeroed, with room for count counts.
+    double *Spare(size_t i, size_t count, Work &work)
+    {
+        LargeVector<double> &block = SpareBlocks[i];
+        if (block.size() < count) {
+            work.Claim(-static_cast<int64_t>(block.size() * sizeof(double)));
+            LargeVector<double>().swap(block);
             work.Claim(static_cast<int64_t>(count * sizeof(double)));
-            SpareBlock.assign(count, 0.0);
+            block.assign(count, 0.0);
         } else {
-            std::fill_n(SpareBlock.data(), count, 0.0);
+            std::fill_n(block.data(), count, 0.0);
         }
-        return SpareBlock.data();
+        return block.data();
     }
 
     void Backward(const std::vector<double> &weight, Work &work) override
@@ -896,15 +907,19 @@ template <int Words> class SweepOf final : public Sweep
             Layer<Words> &a = Layers[p];
             const Layer<Words> &b = Layers[p + 1];
             const int32_t size = Comp.VarSize[Order[p]];
-            if (!Kept(p)) {
-                // Counted again exactly as the counting pass did, rescaling included; the
-                // spare block holds nothing needed any more.
-                a.F = Spare(a.Size, work);
-                Carry(p - 1, nullptr);
-                const int32_t e = a.Scale - Layers[p - 1].Scale;
-                if (e != 0)
-                    for (size_t i = 0; i < a.Size; ++i)
-                        a.F[i] = std::ldexp(a.F[i], -e);
+            if (!Kept(p) && Kept(p + 1)) {
+                // The layers since the last kept one, counted again exactly as the counting
+                // pass did, rescaling included; their spare blocks hold nothing needed any
+                // more.
+                for (size_t q = p - SpareOf(p); q <= p; ++q) {
+                    Layer<Words> &again = Layers[q];
+                    again.F = Spare(SpareOf(q), again.Size, work);
+                    Carry(q - 1, nullptr);
+                    const int32_t e = again.Scale - Layers[q - 1].Scale;
+                    if (e != 0)
+                        for (size_t i = 0; i < again.Size; ++i)
+                            again.F[i] = std::ldexp(again.F[i], -e);
+                }
             }
             double perMines[9] = {};
             for (size_t st = 0; st < a.States(); ++st) {
@@ -951,8 +966,10 @@ template <int Words> class SweepOf final : public Sweep
             At = p;
         }
         Memory.Release(0, &work);
-        work.Claim(-static_cast<int64_t>(SpareBlock.size() * sizeof(double)));
-        LargeVector<double>().swap(SpareBlock);
+        for (LargeVector<double> &block : SpareBlocks) {
+            work.Claim(-static_cast<int64_t>(block.size() * sizeof(double)));
+            LargeVector<double>().swap(block);
+        }
         GiveBack(Layers, &work);
         Stage = Over;
     }
@@ -1140,8 +1157,8 @@ template <int Words> class SweepOf final : public Sweep
     Arena Memory;
     std::vector<long double> Result;
     Work *Meter = nullptr; // the run's, from Prepare on: where the claims go back
-    bool Halved = false;
-    LargeVector<double> SpareBlock;
+    bool Thinned = false;
+    std::array<LargeVector<double>, KeptEvery - 1> SpareBlocks;
 };
 
 } // namespace
