@@ -179,9 +179,20 @@ Plan MakePlan(const Component &comp, std::vector<int32_t> order, bool pairChecks
     return plan;
 }
 
-// Memory for the large vectors of a wide sweep. Its states are looked up all over them, and
-// on the system's small pages nearly every such look first walks the page tables; large
-// blocks ask for the system's large pages where it gives them on request.
+// A wide sweep looks its states and their counts up all over its layers, and on the system's
+// small pages nearly every such look first walks the page tables: its large blocks ask for
+// the system's large pages, where it gives them on request. Only whole large pages inside the
+// block can be given.
+constexpr uintptr_t LargePage = uintptr_t{1} << 21;
+void AskForLargePages(void *memory, size_t bytes)
+{
+    const auto at = reinterpret_cast<uintptr_t>(memory);
+    const uintptr_t first = (at + LargePage - 1) & ~(LargePage - 1);
+    const uintptr_t last = (at + bytes) & ~(LargePage - 1);
+    if (last > first) madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
+}
+
+// Memory for the large vectors of a wide sweep: blocks of two large pages or more ask for them.
 template <typename T> struct LargePages {
     using value_type = T;
     LargePages() = default;
@@ -189,20 +200,13 @@ template <typename T> struct LargePages {
     T *allocate(size_t n)
     {
         const size_t bytes = n * sizeof(T);
-        auto *memory = static_cast<char *>(std::malloc(bytes));
+        void *memory = std::malloc(bytes);
         if (memory == nullptr) throw std::bad_alloc();
-        if (bytes >= 2 * Large) {
-            // Only whole large pages inside the block can be given.
-            const auto at = reinterpret_cast<uintptr_t>(memory);
-            const uintptr_t first = (at + Large - 1) & ~(Large - 1);
-            const uintptr_t last = (at + bytes) & ~(Large - 1);
-            madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
-        }
-        return reinterpret_cast<T *>(memory);
+        if (bytes >= 2 * LargePage) AskForLargePages(memory, bytes);
+        return static_cast<T *>(memory);
     }
     void deallocate(T *values, size_t) { std::free(values); }
     bool operator==(const LargePages &) const { return true; }
-    static constexpr uintptr_t Large = uintptr_t{1} << 21;
 };
 template <typename T> using LargeVector = std::vector<T, LargePages<T>>;
 
@@ -541,7 +545,7 @@ class Arena
                 memory = mmap(nullptr, size * sizeof(double), PROT_READ | PROT_WRITE,
                               MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
                 if (memory == MAP_FAILED) memory = nullptr;
-                if (memory != nullptr) madvise(memory, size * sizeof(double), MADV_HUGEPAGE);
+                if (memory != nullptr) AskForLargePages(memory, size * sizeof(double));
             } else {
                 memory = std::calloc(size, sizeof(double));
             }
@@ -573,10 +577,9 @@ class Arena
     }
 
   private:
-    // The counts are added to all over a chunk: on large pages, where the system gives them
-    // on request, far fewer of those additions first walk the page tables. A layer's pages
-    // are brought in at once as it takes them (a kernel without that brings them in as they
-    // are first written); the rest of a chunk, which a layer too large for it leaves, never.
+    // A layer's pages are brought in at once as it takes them (a kernel without that brings
+    // them in as they are first written); the rest of a chunk, which a layer too large for it
+    // leaves, never.
     static void Populate(double *at, size_t count)
     {
 #ifdef MADV_POPULATE_WRITE
@@ -758,7 +761,6 @@ template <int Words> class SweepOf final : public Sweep
         // Each state keeps only the mine totals that can still end within fewest .. most.
         // Every layer is windowed before any counts are placed, so each spare block is taken
         // once, as large as the largest layer it serves.
-        std::vector<uint64_t> totals(n + 1);
         std::vector<int64_t> lives(n + 1);
         std::array<uint64_t, KeptEvery - 1> spare{};
         for (size_t p = 0; p <= n; ++p) {
@@ -785,7 +787,7 @@ template <int Words> class SweepOf final : public Sweep
             Recount(layer, work);
             // More counts than the offsets can reach would be far past any memory limit.
             if (total > UINT32_MAX) throw StopRun{true};
-            totals[p] = total;
+            layer.Size = total;
             lives[p] = live;
             if (!Kept(p)) spare[SpareOf(p)] = std::max(spare[SpareOf(p)], total);
         }
@@ -793,8 +795,7 @@ template <int Words> class SweepOf final : public Sweep
             if (spare[i] > 0) Spare(i, spare[i], work);
         auto place = [&](size_t p) {
             Layer<Words> &layer = Layers[p];
-            layer.F = Kept(p) ? Memory.Take(totals[p], work) : Spare(SpareOf(p), totals[p], work);
-            layer.Size = totals[p];
+            layer.F = Kept(p) ? Memory.Take(layer.Size, work) : Spare(SpareOf(p), layer.Size, work);
             layer.Chunk = Memory.Mark();
         };
         Layer<Words> &start = Layers[0];
