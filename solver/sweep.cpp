@@ -249,12 +249,15 @@ template <int Words> class KeyIndex
         Slots.assign(capacity, -1);
         Count = 0;
     }
-    // The key's index in keys, appending it when new.
-    int32_t FindOrAdd(const Key<Words> &key, LargeVector<Key<Words>> &keys, bool &added)
+    // Asks for the slot of a key with this hash to be brought into the cache.
+    void Expect(uint64_t hash) const { __builtin_prefetch(&Slots[hash & (Slots.size() - 1)]); }
+    // The key's index in keys, appending it when new; hash is the key's.
+    int32_t FindOrAdd(const Key<Words> &key, uint64_t hash, LargeVector<Key<Words>> &keys,
+                      bool &added)
     {
         if ((Count + 1) * 2 > Slots.size()) Grow(keys);
         size_t mask = Slots.size() - 1;
-        for (size_t i = key.Hash() & mask;; i = (i + 1) & mask) {
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
             const int32_t at = Slots[i];
             if (at < 0) {
                 Slots[i] = static_cast<int32_t>(keys.size());
@@ -342,44 +345,72 @@ void BuildLayer(const Component &comp, const Plan &plan, size_t p, Layer<Words> 
     const size_t states = a.Keys.size();
     a.Next.assign(states * (size + 1), -1);
     index.Reset(states);
-    for (size_t st = 0; st < states; ++st) {
-        const int32_t lo = a.Span[st].Lo;
-        const int32_t hi = a.Span[st].Hi;
-        for (int32_t k = 0; k <= size && lo + k <= maxMines; ++k) {
-            Key<Words> key = a.Keys[st];
-            bool fits = true;
-            for (const Touch *t = touchesBegin; t != touchesEnd; ++t) {
-                const int v = key.Get(t->Slot) + t->Add - k;
-                if (v < 0 || v > t->Cap) {
-                    fits = false;
-                    break;
-                }
-                key.Set(t->Slot, v);
-            }
-            if (!fits) continue;
-            if constexpr (Checked) {
-                for (const PairCheck *c = checksBegin; c != checksEnd; ++c) {
-                    const int a = key.Get(c->SlotA);
-                    const int b = c->SlotB >= 0 ? key.Get(c->SlotB) : c->NeedB;
-                    if (std::max({0, a - c->OwnA, b - c->OwnB}) > std::min({c->Shared, a, b})) {
+    // States are taken in small batches: first every successor key of the batch, with its
+    // slot in the index asked for ahead, then the lookups in the same order, so that the
+    // index's slots (which lie anywhere in a large layer) arrive while others are looked up.
+    constexpr size_t Batch = 16;
+    struct Successor {
+        Key<Words> Of;
+        uint64_t Hash;
+        int32_t Mines;
+    };
+    // Kept for the thread: many small sweeps build layers, and the batch is not small.
+    thread_local std::array<Successor, Batch * 9> found;
+    std::array<uint8_t, Batch> foundOf;
+    for (size_t first = 0; first < states; first += Batch) {
+        const size_t last = std::min(states, first + Batch);
+        size_t count = 0;
+        for (size_t st = first; st < last; ++st) {
+            const size_t before = count;
+            for (int32_t k = 0; k <= size && a.Span[st].Lo + k <= maxMines; ++k) {
+                Key<Words> key = a.Keys[st];
+                bool fits = true;
+                for (const Touch *t = touchesBegin; t != touchesEnd; ++t) {
+                    const int v = key.Get(t->Slot) + t->Add - k;
+                    if (v < 0 || v > t->Cap) {
                         fits = false;
                         break;
                     }
+                    key.Set(t->Slot, v);
                 }
                 if (!fits) continue;
+                if constexpr (Checked) {
+                    for (const PairCheck *c = checksBegin; c != checksEnd; ++c) {
+                        const int a = key.Get(c->SlotA);
+                        const int b = c->SlotB >= 0 ? key.Get(c->SlotB) : c->NeedB;
+                        if (std::max({0, a - c->OwnA, b - c->OwnB}) >
+                            std::min({c->Shared, a, b})) {
+                            fits = false;
+                            break;
+                        }
+                    }
+                    if (!fits) continue;
+                }
+                found[count] = {key, key.Hash(), k};
+                index.Expect(found[count].Hash);
+                ++count;
             }
-            bool added = false;
-            const int32_t at = index.FindOrAdd(key, b.Keys, added);
-            const int32_t top = std::min(hi + k, maxMines);
-            if (added) {
-                b.Span.push_back({lo + k, top});
-            } else {
-                b.Span[at].Lo = std::min(b.Span[at].Lo, lo + k);
-                b.Span[at].Hi = std::max(b.Span[at].Hi, top);
-            }
-            a.Next[st * (size + 1) + k] = at;
+            foundOf[st - first] = static_cast<uint8_t>(count - before);
         }
-        work.Tick(size + 1);
+        const Successor *next = found.data();
+        for (size_t st = first; st < last; ++st) {
+            const int32_t lo = a.Span[st].Lo;
+            const int32_t hi = a.Span[st].Hi;
+            for (const Successor *end = next + foundOf[st - first]; next != end; ++next) {
+                const int32_t k = next->Mines;
+                bool added = false;
+                const int32_t at = index.FindOrAdd(next->Of, next->Hash, b.Keys, added);
+                const int32_t top = std::min(hi + k, maxMines);
+                if (added) {
+                    b.Span.push_back({lo + k, top});
+                } else {
+                    b.Span[at].Lo = std::min(b.Span[at].Lo, lo + k);
+                    b.Span[at].Hi = std::max(b.Span[at].Hi, top);
+                }
+                a.Next[st * (size + 1) + k] = at;
+            }
+            work.Tick(size + 1);
+        }
     }
 }
 
