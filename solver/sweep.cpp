@@ -293,12 +293,17 @@ template <int Words> class KeyIndex
     size_t Count = 0;
 };
 
-// One step of a sweep: the states after the first p variables.
-// A range of mine totals, empty when Hi < Lo.
+// A range of mine totals, empty when Hi < Lo. Totals are at most those of a 32 x 32 field,
+// so two bytes hold each: the ranges are read for every transition of a sweep, anywhere in a
+// layer, and half the bytes keep twice as many of them in the cache.
 struct Range {
-    int32_t Lo, Hi;
+    int16_t Lo, Hi;
+    Range() = default;
+    Range(int32_t lo, int32_t hi) : Lo(static_cast<int16_t>(lo)), Hi(static_cast<int16_t>(hi)) {}
     int32_t Len() const { return Hi - Lo + 1; }
 };
+
+// One step of a sweep: the states after the first p variables.
 
 // The keys are needed only until the next layer is built; the futures only until the counting
 // pass has chosen the mine totals each state keeps.
@@ -404,8 +409,8 @@ void BuildLayer(const Component &comp, const Plan &plan, size_t p, Layer<Words> 
                 if (added) {
                     b.Span.push_back({lo + k, top});
                 } else {
-                    b.Span[at].Lo = std::min(b.Span[at].Lo, lo + k);
-                    b.Span[at].Hi = std::max(b.Span[at].Hi, top);
+                    Range &span = b.Span[at];
+                    span = {std::min<int32_t>(span.Lo, lo + k), std::max<int32_t>(span.Hi, top)};
                 }
                 a.Next[st * (size + 1) + k] = at;
             }
@@ -776,7 +781,7 @@ template <int Words> class SweepOf final : public Sweep
         }
         if (Layers[0].Future[0].Hi < 0) return false;
         FewestTotal = Layers[0].Future[0].Lo;
-        MostTotal = std::min(Layers[0].Future[0].Hi, MaxMines);
+        MostTotal = std::min<int32_t>(Layers[0].Future[0].Hi, MaxMines);
         return FewestTotal <= MostTotal;
     }
 
@@ -806,11 +811,11 @@ template <int Words> class SweepOf final : public Sweep
                 Range &span = layer.Span[st];
                 const Range future = layer.Future[st];
                 if (future.Hi < 0) {
-                    span.Hi = span.Lo - 1;
+                    span = {span.Lo, span.Lo - 1};
                     continue;
                 }
-                span.Lo = std::max(span.Lo, fewest - future.Hi);
-                span.Hi = std::max(std::min(span.Hi, most - future.Lo), span.Lo - 1);
+                const int32_t lo = std::max<int32_t>(span.Lo, fewest - future.Hi);
+                span = {lo, std::max<int32_t>(std::min<int32_t>(span.Hi, most - future.Lo), lo - 1)};
                 total += static_cast<uint64_t>(span.Len());
                 live += span.Len() > 0;
             }
@@ -876,8 +881,8 @@ template <int Words> class SweepOf final : public Sweep
                 if (t < 0 || b.Span[t].Len() == 0) continue;
                 const double c = Binomial.Value[size][k];
                 // Entries m of this state meet entries m + k of the target.
-                const int32_t lo = std::max(a.Span[st].Lo, b.Span[t].Lo - k);
-                const int32_t hi = std::min(a.Span[st].Hi, b.Span[t].Hi - k) + 1;
+                const int32_t lo = std::max<int32_t>(a.Span[st].Lo, b.Span[t].Lo - k);
+                const int32_t hi = std::min<int32_t>(a.Span[st].Hi, b.Span[t].Hi - k) + 1;
                 const double *__restrict src = from + (lo - a.Span[st].Lo);
                 double *__restrict to = b.F + b.Off[t] + (lo + k - b.Span[t].Lo);
                 for (int32_t j = 0; j < hi - lo; ++j)
@@ -964,8 +969,8 @@ template <int Words> class SweepOf final : public Sweep
                     if (t < 0 || b.Span[t].Len() == 0) continue;
                     const double c = Binomial.Value[size][k];
                     // Entries m of this state meet entries m + k of the target.
-                    const int32_t from = std::max(a.Span[st].Lo, b.Span[t].Lo - k);
-                    const int32_t to = std::min(a.Span[st].Hi, b.Span[t].Hi - k) + 1;
+                    const int32_t from = std::max<int32_t>(a.Span[st].Lo, b.Span[t].Lo - k);
+                    const int32_t to = std::min<int32_t>(a.Span[st].Hi, b.Span[t].Hi - k) + 1;
                     const double *g = b.F + b.Off[t];
                     double sum = 0.0;
                     for (int32_t m = from; m < to; ++m) {
