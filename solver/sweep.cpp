@@ -304,7 +304,6 @@ struct Range {
 };
 
 // One step of a sweep: the states after the first p variables.
-
 // The keys are needed only until the next layer is built; the futures only until the counting
 // pass has chosen the mine totals each state keeps.
 template <int Words> struct Layer {
@@ -353,14 +352,15 @@ void BuildLayer(const Component &comp, const Plan &plan, size_t p, Layer<Words> 
     // States are taken in small batches: first every successor key of the batch, with its
     // slot in the index asked for ahead, then the lookups in the same order, so that the
     // index's slots (which lie anywhere in a large layer) arrive while others are looked up.
-    constexpr size_t Batch = 16;
+    // A variable holds at most eight sectors: a state has at most nine successors.
+    constexpr size_t Batch = 16, MostSuccessors = 9;
     struct Successor {
         Key<Words> Of;
         uint64_t Hash;
         int32_t Mines;
     };
     // Kept for the thread: many small sweeps build layers, and the batch is not small.
-    thread_local std::array<Successor, Batch * 9> found;
+    thread_local std::array<Successor, Batch * MostSuccessors> found;
     std::array<uint8_t, Batch> foundOf;
     for (size_t first = 0; first < states; first += Batch) {
         const size_t last = std::min(states, first + Batch);
@@ -738,9 +738,7 @@ template <int Words> class SweepOf final : public Sweep
             GiveBack(racer.Layers, Meter);
         GiveBack(Layers, Meter);
         Memory.Release(0, Meter);
-        for (const LargeVector<double> &block : SpareBlocks)
-            if (Meter != nullptr && !block.empty())
-                Meter->Claim(-static_cast<int64_t>(block.size() * sizeof(double)));
+        GiveBackSpareBlocks(Meter);
     }
 
     bool Prepare(Work &work) override
@@ -920,6 +918,16 @@ template <int Words> class SweepOf final : public Sweep
         }
         return block.data();
     }
+    // Frees the spare blocks, and their claims on the run's limit to work when it has one.
+    // Empty blocks leave work alone: a sweep that went all the way back may outlive its run.
+    void GiveBackSpareBlocks(Work *work)
+    {
+        for (LargeVector<double> &block : SpareBlocks) {
+            if (block.empty()) continue;
+            if (work != nullptr) work->Claim(-static_cast<int64_t>(block.size() * sizeof(double)));
+            LargeVector<double>().swap(block);
+        }
+    }
 
     void Backward(const std::vector<double> &weight, Work &work) override
     {
@@ -1003,10 +1011,7 @@ template <int Words> class SweepOf final : public Sweep
             At = p;
         }
         Memory.Release(0, &work);
-        for (LargeVector<double> &block : SpareBlocks) {
-            work.Claim(-static_cast<int64_t>(block.size() * sizeof(double)));
-            LargeVector<double>().swap(block);
-        }
+        GiveBackSpareBlocks(&work);
         GiveBack(Layers, &work);
         Stage = Over;
     }
