@@ -738,7 +738,7 @@ template <int Words> class SweepOf final : public Sweep
             GiveBack(racer.Layers, Meter);
         GiveBack(Layers, Meter);
         Memory.Release(0, Meter);
-        GiveBackSpareBlocks(Meter);
+        GiveBackSpareBlock(Meter);
     }
 
     bool Prepare(Work &work) override
@@ -793,10 +793,9 @@ template <int Words> class SweepOf final : public Sweep
             states += layer.States();
         Thinned = states >= ThinnedSweep;
         // Each state keeps only the mine totals that can still end within fewest .. most.
-        // Every layer is windowed before any counts are placed, so each spare block is taken
-        // once, as large as the largest layer it serves.
+        // Every layer is windowed before any counts are placed, so the spare block is taken
+        // once, as large as the longest run of layers it serves.
         std::vector<int64_t> lives(n + 1);
-        std::array<uint64_t, KeptEvery - 1> spare{};
         for (size_t p = 0; p <= n; ++p) {
             Layer<Words> &layer = Layers[p];
             const size_t states = layer.States();
@@ -823,13 +822,12 @@ template <int Words> class SweepOf final : public Sweep
             if (total > UINT32_MAX) throw StopRun{true};
             layer.Size = total;
             lives[p] = live;
-            if (!Kept(p)) spare[SpareOf(p)] = std::max(spare[SpareOf(p)], total);
         }
-        for (size_t i = 0; i < spare.size(); ++i)
-            if (spare[i] > 0) Spare(i, spare[i], work);
+        ChooseKeptLayers();
+        TakeSpareBlock(work);
         auto place = [&](size_t p) {
             Layer<Words> &layer = Layers[p];
-            layer.F = Kept(p) ? Memory.Take(layer.Size, work) : Spare(SpareOf(p), layer.Size, work);
+            layer.F = KeptLayer[p] ? Memory.Take(layer.Size, work) : Spare(p);
             layer.Chunk = Memory.Mark();
         };
         Layer<Words> &start = Layers[0];
@@ -890,43 +888,81 @@ template <int Words> class SweepOf final : public Sweep
         }
     }
 
-    // Large sweeps keep the counts of every fourth layer only, and the pass back counts the
-    // three after each kept layer again from it, into three spare blocks: the counts take
-    // about a quarter of the memory, for three quarters of the counting pass's work once more.
-    // Their memory is the most of a large sweep's, and fresh memory is slow to come by.
+    // Large sweeps keep the counts of a few layers only. The layers between two kept ones
+    // lie together in one spare block, and the pass back counts each such run again from the
+    // kept layer before it: each layer that is not kept costs its counting once more. The
+    // counts are the most of a large sweep's memory, and fresh memory is slow to come by.
     static constexpr size_t ThinnedSweep = size_t{1} << 16;
-    static constexpr size_t KeptEvery = 4;
-    bool Kept(size_t layer) const
-    {
-        return !Thinned || layer % KeptEvery == 0 || layer == Order.size();
-    }
-    // The spare block of a layer that is not kept: the layers between two kept ones each
-    // have their own.
-    static size_t SpareOf(size_t layer) { return layer % KeptEvery - 1; }
 
-    // Spare block i, zeroed, with room for count counts.
-    double *Spare(size_t i, size_t count, Work &work)
+    // A layer is kept when the run before it would outgrow the spare block. The block's size
+    // is the one, among a few multiples of the largest layer, that takes the least memory
+    // with the kept layers: their counts crowd together where the sweep is widest, and a
+    // block of a single layer would keep nearly all of those.
+    void ChooseKeptLayers()
     {
-        LargeVector<double> &block = SpareBlocks[i];
-        if (block.size() < count) {
-            work.Claim(-static_cast<int64_t>(block.size() * sizeof(double)));
-            LargeVector<double>().swap(block);
-            work.Claim(static_cast<int64_t>(count * sizeof(double)));
-            block.assign(count, 0.0);
-        } else {
-            std::fill_n(block.data(), count, 0.0);
+        const size_t n = Order.size();
+        KeptLayer.assign(n + 1, 1);
+        SpareAt.assign(n + 1, 0);
+        SpareSize = 0;
+        if (!Thinned) return;
+        size_t largest = 0;
+        for (const Layer<Words> &layer : Layers)
+            largest = std::max(largest, layer.Size);
+        uint64_t least = UINT64_MAX, best = 0;
+        for (uint64_t halves = 2; halves <= 8; ++halves) {
+            const uint64_t room = largest * halves / 2;
+            const uint64_t total = PlaceRuns(room);
+            if (total < least) {
+                least = total;
+                best = room;
+            }
         }
-        return block.data();
+        PlaceRuns(best);
     }
-    // Frees the spare blocks, and their claims on the run's limit to work when it has one.
-    // Empty blocks leave work alone: a sweep that went all the way back may outlive its run.
-    void GiveBackSpareBlocks(Work *work)
+    // Marks the kept layers when a run may fill room counts and places the others in the
+    // spare block; returns the counts of the kept layers and the block together.
+    uint64_t PlaceRuns(uint64_t room)
     {
-        for (LargeVector<double> &block : SpareBlocks) {
-            if (block.empty()) continue;
-            if (work != nullptr) work->Claim(-static_cast<int64_t>(block.size() * sizeof(double)));
-            LargeVector<double>().swap(block);
+        const size_t n = Order.size();
+        uint64_t kept = 0, run = 0;
+        SpareSize = 0;
+        for (size_t p = 0; p <= n; ++p) {
+            const size_t size = Layers[p].Size;
+            KeptLayer[p] = p == 0 || p == n || run + size > room;
+            if (KeptLayer[p]) {
+                kept += size;
+                run = 0;
+            } else {
+                SpareAt[p] = run;
+                run += size;
+                SpareSize = std::max<size_t>(SpareSize, run);
+            }
         }
+        return kept + SpareSize;
+    }
+
+    // The spare block, with room for the longest run.
+    void TakeSpareBlock(Work &work)
+    {
+        if (SpareBlock.size() >= SpareSize) return;
+        GiveBackSpareBlock(&work);
+        work.Claim(static_cast<int64_t>(SpareSize * sizeof(double)));
+        SpareBlock.assign(SpareSize, 0.0);
+    }
+    // Layer p's place in the spare block, zeroed.
+    double *Spare(size_t p)
+    {
+        double *at = SpareBlock.data() + SpareAt[p];
+        std::fill_n(at, Layers[p].Size, 0.0);
+        return at;
+    }
+    // Frees the spare block, and its claim on the run's limit to work when it has one.
+    // An empty block leaves work alone: a sweep that went all the way back may outlive its run.
+    void GiveBackSpareBlock(Work *work)
+    {
+        if (SpareBlock.empty()) return;
+        if (work != nullptr) work->Claim(-static_cast<int64_t>(SpareBlock.size() * sizeof(double)));
+        LargeVector<double>().swap(SpareBlock);
     }
 
     void Backward(const std::vector<double> &weight, Work &work) override
@@ -952,13 +988,15 @@ template <int Words> class SweepOf final : public Sweep
             Layer<Words> &a = Layers[p];
             const Layer<Words> &b = Layers[p + 1];
             const int32_t size = Comp.VarSize[Order[p]];
-            if (!Kept(p) && Kept(p + 1)) {
+            if (!KeptLayer[p] && KeptLayer[p + 1]) {
                 // The layers since the last kept one, counted again exactly as the counting
-                // pass did, rescaling included; their spare blocks hold nothing needed any
-                // more.
-                for (size_t q = p - SpareOf(p); q <= p; ++q) {
+                // pass did, rescaling included; the spare block holds nothing needed any more.
+                size_t first = p;
+                while (!KeptLayer[first - 1])
+                    --first;
+                for (size_t q = first; q <= p; ++q) {
                     Layer<Words> &again = Layers[q];
-                    again.F = Spare(SpareOf(q), again.Size, work);
+                    again.F = Spare(q);
                     Carry(q - 1, nullptr);
                     const int32_t e = again.Scale - Layers[q - 1].Scale;
                     if (e != 0)
@@ -1011,7 +1049,7 @@ template <int Words> class SweepOf final : public Sweep
             At = p;
         }
         Memory.Release(0, &work);
-        GiveBackSpareBlocks(&work);
+        GiveBackSpareBlock(&work);
         GiveBack(Layers, &work);
         Stage = Over;
     }
@@ -1200,7 +1238,10 @@ template <int Words> class SweepOf final : public Sweep
     std::vector<long double> Result;
     Work *Meter = nullptr; // the run's, from Prepare on: where the claims go back
     bool Thinned = false;
-    std::array<LargeVector<double>, KeptEvery - 1> SpareBlocks;
+    std::vector<uint8_t> KeptLayer; // per layer: its counts are kept through the pass back
+    std::vector<size_t> SpareAt;    // per layer not kept: where its counts lie in SpareBlock
+    size_t SpareSize = 0;
+    LargeVector<double> SpareBlock;
 };
 
 } // namespace
