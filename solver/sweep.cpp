@@ -827,7 +827,7 @@ template <int Words> class SweepOf final : public Sweep
         TakeSpareBlock(work);
         auto place = [&](size_t p) {
             Layer<Words> &layer = Layers[p];
-            layer.F = KeptLayer[p] ? Memory.Take(layer.Size, work) : Spare(p);
+            layer.F = Kept(p) ? Memory.Take(layer.Size, work) : Spare(p);
             layer.Chunk = Memory.Mark();
         };
         Layer<Words> &start = Layers[0];
@@ -900,11 +900,11 @@ template <int Words> class SweepOf final : public Sweep
     // block of a single layer would keep nearly all of those.
     void ChooseKeptLayers()
     {
+        SpareSize = 0;
+        if (!Thinned) return;
         const size_t n = Order.size();
         KeptLayer.assign(n + 1, 1);
         SpareAt.assign(n + 1, 0);
-        SpareSize = 0;
-        if (!Thinned) return;
         size_t largest = 0;
         for (const Layer<Words> &layer : Layers)
             largest = std::max(largest, layer.Size);
@@ -940,6 +940,9 @@ template <int Words> class SweepOf final : public Sweep
         }
         return kept + SpareSize;
     }
+
+    // Small sweeps keep every layer, and mark none.
+    bool Kept(size_t layer) const { return !Thinned || KeptLayer[layer] != 0; }
 
     // The spare block, with room for the longest run.
     void TakeSpareBlock(Work &work)
@@ -988,11 +991,11 @@ template <int Words> class SweepOf final : public Sweep
             Layer<Words> &a = Layers[p];
             const Layer<Words> &b = Layers[p + 1];
             const int32_t size = Comp.VarSize[Order[p]];
-            if (!KeptLayer[p] && KeptLayer[p + 1]) {
+            if (!Kept(p) && Kept(p + 1)) {
                 // The layers since the last kept one, counted again exactly as the counting
                 // pass did, rescaling included; the spare block holds nothing needed any more.
                 size_t first = p;
-                while (!KeptLayer[first - 1])
+                while (!Kept(first - 1))
                     --first;
                 for (size_t q = first; q <= p; ++q) {
                     Layer<Words> &again = Layers[q];
@@ -1238,7 +1241,7 @@ template <int Words> class SweepOf final : public Sweep
     std::vector<long double> Result;
     Work *Meter = nullptr; // the run's, from Prepare on: where the claims go back
     bool Thinned = false;
-    std::vector<uint8_t> KeptLayer; // per layer: its counts are kept through the pass back
+    std::vector<uint8_t> KeptLayer; // per layer of a thinned sweep: its counts are kept
     std::vector<size_t> SpareAt;    // per layer not kept: where its counts lie in SpareBlock
     size_t SpareSize = 0;
     LargeVector<double> SpareBlock;
