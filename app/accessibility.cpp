@@ -13,12 +13,14 @@ QString CounterReading(const QString &caption, const QString &value)
     return value.isEmpty() ? caption + ":" : caption + ": " + value;
 }
 
-namespace {
+namespace
+{
 
 // A clickable label or picture: a push button named by its text, or by its accessible name
 // where it shows a picture.
-class LabelButton : public QAccessibleWidget {
-public:
+class LabelButton : public QAccessibleWidget
+{
+  public:
     explicit LabelButton(ClickLabel *label) : QAccessibleWidget(label, QAccessible::Button) {}
 
     QString text(QAccessible::Text t) const override
@@ -47,8 +49,9 @@ public:
 class BoardTable;
 
 // One sector of the board; it lives as long as the board's interface.
-class SectorCell : public AccessibleLeaf, public QAccessibleTableCellInterface {
-public:
+class SectorCell : public AccessibleLeaf, public QAccessibleTableCellInterface
+{
+  public:
     SectorCell(BoardTable *table, int32_t c, int32_t r) : Table(table), Col(c), Row(r) {}
 
     bool isValid() const override;
@@ -74,14 +77,15 @@ public:
     int rowExtent() const override { return 1; }
     QAccessibleInterface *table() const override;
 
-private:
+  private:
     BoardTable *Table;
     int32_t Col, Row;
 };
 
 // The board: a table of SizeY rows and SizeX columns of sectors.
-class BoardTable : public QAccessibleWidget, public QAccessibleTableInterface {
-public:
+class BoardTable : public QAccessibleWidget, public QAccessibleTableInterface
+{
+  public:
     explicit BoardTable(BoardArea *board) : QAccessibleWidget(board, QAccessible::Table) {}
 
     TfrmMain *Window() const { return qobject_cast<TfrmMain *>(widget()->parentWidget()); }
@@ -91,8 +95,7 @@ public:
     // The cell of a sector, made on first use and then kept.
     QAccessibleInterface *Cell(int32_t c, int32_t r) const
     {
-        if (c < 0 || r < 0 || c >= Columns() || r >= Rows())
-            return nullptr;
+        if (c < 0 || r < 0 || c >= Columns() || r >= Rows()) return nullptr;
         return Cells.At(KELVANE_SECTOR_INDEX(c, r), [this, c, r] {
             return new SectorCell(const_cast<BoardTable *>(this), c, r);
         });
@@ -110,35 +113,29 @@ public:
     QAccessibleInterface *child(int index) const override
     {
         const int32_t columns = Columns();
-        if (index < 0 || columns == 0 || index >= childCount())
-            return nullptr;
+        if (index < 0 || columns == 0 || index >= childCount()) return nullptr;
         return Cell(index % columns, index / columns);
     }
     int indexOfChild(const QAccessibleInterface *child) const override
     {
-        if (child == nullptr || child->role() != QAccessible::Cell)
-            return -1;
+        if (child == nullptr || child->role() != QAccessible::Cell) return -1;
         auto *cell = const_cast<QAccessibleInterface *>(child)->tableCellInterface();
-        if (cell == nullptr || cell->table() != this)
-            return -1;
+        if (cell == nullptr || cell->table() != this) return -1;
         return cell->rowIndex() * Columns() + cell->columnIndex();
     }
     QAccessibleInterface *childAt(int x, int y) const override
     {
         const TfrmMain *window = Window();
-        if (window == nullptr)
-            return nullptr;
+        if (window == nullptr) return nullptr;
         const QPoint at = widget()->mapFromGlobal(QPoint(x, y));
         const FieldGeometry &g = window->Board.Geometry;
-        if (at.x() < g.FieldLeft || at.y() < g.FieldTop)
-            return nullptr;
+        if (at.x() < g.FieldLeft || at.y() < g.FieldTop) return nullptr;
         return Cell((at.x() - g.FieldLeft) / g.CellSize, (at.y() - g.FieldTop) / g.CellSize);
     }
     QAccessibleInterface *focusChild() const override
     {
         const TfrmMain *window = Window();
-        if (window == nullptr || !window->CursorShown || !widget()->hasFocus())
-            return nullptr;
+        if (window == nullptr || !window->CursorShown || !widget()->hasFocus()) return nullptr;
         return Cell(window->CursorCol, window->CursorRow);
     }
     void *interface_cast(QAccessible::InterfaceType type) override
@@ -177,31 +174,41 @@ public:
         return isValid() && c >= 0 && r >= 0 && c < Columns() && r < Rows();
     }
 
-private:
+  private:
     mutable AccessibleLeaves Cells;
 };
 
-bool SectorCell::isValid() const { return Table->HasCell(Col, Row); }
+bool SectorCell::isValid() const
+{
+    return Table->HasCell(Col, Row);
+}
 
-QWindow *SectorCell::window() const { return Table->window(); }
+QWindow *SectorCell::window() const
+{
+    return Table->window();
+}
 
-QAccessibleInterface *SectorCell::parent() const { return Table; }
+QAccessibleInterface *SectorCell::parent() const
+{
+    return Table;
+}
 
-QAccessibleInterface *SectorCell::table() const { return Table; }
+QAccessibleInterface *SectorCell::table() const
+{
+    return Table;
+}
 
 QString SectorCell::text(QAccessible::Text t) const
 {
     const TfrmMain *window = Table->Window();
-    if (t != QAccessible::Name || window == nullptr || !isValid())
-        return QString();
+    if (t != QAccessible::Name || window == nullptr || !isValid()) return QString();
     return window->SectorDescription(Col, Row);
 }
 
 QRect SectorCell::rect() const
 {
     const TfrmMain *window = Table->Window();
-    if (window == nullptr || !isValid())
-        return QRect();
+    if (window == nullptr || !isValid()) return QRect();
     const QRect inside = window->Board.Interior(Col, Row);
     return QRect(window->pbImage->mapToGlobal(inside.topLeft()), inside.size());
 }

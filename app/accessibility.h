@@ -8,9 +8,10 @@
 #include <QString>
 
 // The board area: a paint box that reads as a table of sectors.
-class BoardArea : public PaintBox {
+class BoardArea : public PaintBox
+{
     Q_OBJECT
-public:
+  public:
     using PaintBox::PaintBox;
 };
 

@@ -10,8 +10,7 @@
 
 int main(int argc, char **argv)
 {
-    if (const int exitCode = HandleCommandLine(argc, argv); exitCode >= 0)
-        return exitCode;
+    if (const int exitCode = HandleCommandLine(argc, argv); exitCode >= 0) return exitCode;
     // Sizes are pixels as laid out, drawn at one whole scale that fits the screen.
     PrepareDesktopScale(argc, argv);
     QApplication app(argc, argv);

@@ -26,7 +26,8 @@
 #include <cstring>
 #include <new>
 
-namespace {
+namespace
+{
 const char *const HomePageAddress = "https://kelvane.example.org/";
 const char *const SponsorAddress = "https://www.example.org/";
 const char *const SponsorName = "Example";
@@ -48,15 +49,17 @@ uint32_t ReadMillisecondClock()
     return static_cast<uint32_t>(duration_cast<milliseconds>(now).count());
 }
 
-bool ScreenFits(QSize screen) { return screen.width() >= 1024 && screen.height() >= 768; }
+bool ScreenFits(QSize screen)
+{
+    return screen.width() >= 1024 && screen.height() >= 768;
+}
 
 MainWindowOptions DefaultMainWindowOptions()
 {
     MainWindowOptions options;
-    const FileLayout layout =
-        LocateFiles(QCoreApplication::applicationFilePath().toStdString(), BuiltInstallFolders(),
-                    qEnvironmentVariable("XDG_CONFIG_HOME").toStdString(),
-                    QDir::homePath().toStdString());
+    const FileLayout layout = LocateFiles(
+        QCoreApplication::applicationFilePath().toStdString(), BuiltInstallFolders(),
+        qEnvironmentVariable("XDG_CONFIG_HOME").toStdString(), QDir::homePath().toStdString());
     options.SettingsFile = QString::fromStdString(layout.SettingsFile);
     options.EngineLibrary = QString::fromStdString(layout.EngineLibrary);
     options.HelpFolder = QString::fromStdString(layout.HelpFolder);
@@ -64,13 +67,15 @@ MainWindowOptions DefaultMainWindowOptions()
     return options;
 }
 
-void TfrmMain::FreeAligned::operator()(TGameState *p) const { std::free(p); }
+void TfrmMain::FreeAligned::operator()(TGameState *p) const
+{
+    std::free(p);
+}
 
 static TGameState *AllocateGameState()
 {
     void *block = std::aligned_alloc(16, sizeof(TGameState));
-    if (block == nullptr)
-        throw std::bad_alloc();
+    if (block == nullptr) throw std::bad_alloc();
     std::memset(block, 0, sizeof(TGameState));
     return static_cast<TGameState *>(block);
 }
@@ -80,8 +85,7 @@ TfrmMain::TfrmMain(MainWindowOptions options)
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                            Qt::MSWindowsFixedSizeDialogHint),
       Board(DisplayScale()), Options(std::move(options)), GameState(AllocateGameState()),
-      Rules(*GameState, *this, Rng),
-      EngineEvents(this)
+      Rules(*GameState, *this, Rng), EngineEvents(this)
 {
     if (!Options.ShowError)
         Options.ShowError = [this](const QString &text) {
@@ -90,14 +94,12 @@ TfrmMain::TfrmMain(MainWindowOptions options)
     if (!Options.AskName)
         Options.AskName = [this](const QString &prompt, QString &name) {
             bool ok = false;
-            const QString text = QInputDialog::getText(this, "Kelvane", prompt,
-                                                       QLineEdit::Normal, name, &ok);
-            if (ok)
-                name = text;
+            const QString text =
+                QInputDialog::getText(this, "Kelvane", prompt, QLineEdit::Normal, name, &ok);
+            if (ok) name = text;
             return ok;
         };
-    if (!Options.Clock)
-        Options.Clock = ReadMillisecondClock;
+    if (!Options.Clock) Options.Clock = ReadMillisecondClock;
 
     setWindowTitle(QString("Kelvane %1 Edition").arg(SponsorName));
     setFixedSize(964, 660);
@@ -142,8 +144,8 @@ void TfrmMain::CreateLayout()
     connect(pbImage, &PaintBox::Pressed, this, [this](QMouseEvent *event, bool doubleClick) {
         HideCursor();
         const QPoint at = event->position().toPoint();
-        pbImageMouseDown(event->button(), event->buttons() & ~event->button(), doubleClick,
-                         at.x(), at.y());
+        pbImageMouseDown(event->button(), event->buttons() & ~event->button(), doubleClick, at.x(),
+                         at.y());
     });
     connect(pbImage, &PaintBox::Released, this, [this](QMouseEvent *) { pbImageMouseUp(); });
     connect(pbImage, &PaintBox::Left, this, &TfrmMain::pbImageMouseUp);
@@ -219,8 +221,8 @@ void TfrmMain::CreateLayout()
 // The help beside the program or in its installed data folder, never the current one.
 void TfrmMain::lblHelpClick()
 {
-    OpenLink(QUrl::fromLocalFile(QDir(Options.HelpFolder).absoluteFilePath("index.htm"))
-                 .toString());
+    OpenLink(
+        QUrl::fromLocalFile(QDir(Options.HelpFolder).absoluteFilePath("index.htm")).toString());
 }
 
 void TfrmMain::FormCreate()
@@ -272,8 +274,7 @@ void TfrmMain::ApplyLoadedSettings()
     window.Best = Best;
     window.MaxScale = MaxScale;
     const QString error = LoadSettings(Options.SettingsFile, *GameState, window);
-    if (!error.isEmpty())
-        Options.ShowError(error);
+    if (!error.isEmpty()) Options.ShowError(error);
 
     QList<QRect> screens;
     for (const QScreen *screen : QGuiApplication::screens())
@@ -333,11 +334,9 @@ void TfrmMain::SaveSettingsNow()
     window.NoGuess = NoGuess != 0;
     // An installed program keeps its settings in the user's configuration folder, which
     // may not exist yet; SaveSettings reports a folder that cannot be made.
-    if (Options.MakeSettingsFolder)
-        MakeFolderFor(Options.SettingsFile.toStdString());
+    if (Options.MakeSettingsFolder) MakeFolderFor(Options.SettingsFile.toStdString());
     const QString error = SaveSettings(Options.SettingsFile, *GameState, window);
-    if (!error.isEmpty())
-        Options.ShowError(error);
+    if (!error.isEmpty()) Options.ShowError(error);
 }
 
 void TfrmMain::closeEvent(QCloseEvent *event)
@@ -379,20 +378,23 @@ void TfrmMain::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
 }
 
-void TfrmMain::OpenLink(const QString &address) { QDesktopServices::openUrl(QUrl(address)); }
+void TfrmMain::OpenLink(const QString &address)
+{
+    QDesktopServices::openUrl(QUrl(address));
+}
 
 void TfrmMain::lblSettingsClick()
 {
-    if (GameState->EngineBusy != 0)
-        return;
-    if (frmSettings->exec() != QDialog::Accepted)
-        return;
-    if (GameState->Active != 0)
-        Rules.StopGame();
+    if (GameState->EngineBusy != 0) return;
+    if (frmSettings->exec() != QDialog::Accepted) return;
+    if (GameState->Active != 0) Rules.StopGame();
     frmSettings->CommitTo(*GameState, MaxScale, EngineLoaded());
     SaveSettingsNow();
     LayoutField();
     NewGame();
 }
 
-void TfrmMain::lblBestTimesClick() { frmBest->exec(); }
+void TfrmMain::lblBestTimesClick()
+{
+    frmBest->exec();
+}

@@ -47,9 +47,10 @@ struct MainWindowOptions {
 // installed layout puts them.
 MainWindowOptions DefaultMainWindowOptions();
 
-class TfrmMain : public QWidget, private GameView, private EngineSinkTarget {
+class TfrmMain : public QWidget, private GameView, private EngineSinkTarget
+{
     Q_OBJECT
-public:
+  public:
     explicit TfrmMain(MainWindowOptions options = DefaultMainWindowOptions());
     ~TfrmMain() override;
 
@@ -120,7 +121,7 @@ public:
     QImage bmpMainBackground, bmpFace0, bmpFace1, bmpFace2, bmpTime, bmpLeft, bmpBar;
     int32_t BoardWidth = 0, BoardHeight = 0;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -129,7 +130,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     bool focusNextPrevChild(bool next) override;
 
-private:
+  private:
     void FormCreate();
     void FormShow();
     void CreateLayout();
@@ -200,9 +201,9 @@ private:
     ProgramEvents EngineEvents;
     EngineLibrary Engine;
     bool Shown = false;
-    bool CloseWhenIdle = false; // a close asked for during a run waits for its end
-    bool RunFault = false;      // the running engine broke the contract
-    bool RunStatusShown = false; // the running engine has told its status
-    QWidget *FocusFramed = nullptr; // the control that Tab brought the focus to
+    bool CloseWhenIdle = false;                 // a close asked for during a run waits for its end
+    bool RunFault = false;                      // the running engine broke the contract
+    bool RunStatusShown = false;                // the running engine has told its status
+    QWidget *FocusFramed = nullptr;             // the control that Tab brought the focus to
     int32_t CursorFieldX = 0, CursorFieldY = 0; // the field size the cursor was placed in
 };

@@ -17,14 +17,12 @@ void TfrmMain::ShowSectorInfo(int32_t c, int32_t r)
     Stats->lblCell->setText(QString("(%1, %2)").arg(c).arg(r));
     RunEngine(c, r);
     const float p = GameState->Prob[KELVANE_SECTOR_INDEX(c, r)];
-    Stats->lblProb->setText(std::signbit(p) ? QString("N/A")
-                                            : QString::number(double(p), 'f', 4));
+    Stats->lblProb->setText(std::signbit(p) ? QString("N/A") : QString::number(double(p), 'f', 4));
 }
 
 void TfrmMain::RunEngine(int32_t c, int32_t r)
 {
-    if (!EngineLoaded())
-        return;
+    if (!EngineLoaded()) return;
     TGameState &game = *GameState;
     game.EngineBusy = 1;
     game.HaltRequest = 0;
@@ -86,8 +84,7 @@ void TfrmMain::RunEngine(int32_t c, int32_t r)
 void TfrmMain::lblModeClick()
 {
     TGameState &game = *GameState;
-    if (game.Active == 0 || game.EngineBusy != 0)
-        return;
+    if (game.Active == 0 || game.EngineBusy != 0) return;
     game.AdvancedMode = game.AdvancedMode != 0 ? 0 : 1;
     Stats->lblMode->setText(game.AdvancedMode != 0 ? "Advanced" : "Simple");
     MarkRecalcNeeded();
@@ -96,8 +93,7 @@ void TfrmMain::lblModeClick()
 void TfrmMain::lblDepthClick()
 {
     TGameState &game = *GameState;
-    if (game.Active == 0 || game.EngineBusy != 0 || game.AdvancedMode == 0)
-        return;
+    if (game.Active == 0 || game.EngineBusy != 0 || game.AdvancedMode == 0) return;
     game.StepDepth = game.StepDepth + 1 > 30 ? 20 : game.StepDepth + 1;
     Stats->lblDepth->setText(QString::number(game.StepDepth));
     MarkRecalcNeeded();
@@ -106,8 +102,7 @@ void TfrmMain::lblDepthClick()
 void TfrmMain::lblDupCheckClick()
 {
     TGameState &game = *GameState;
-    if (game.Active == 0 || game.EngineBusy != 0)
-        return;
+    if (game.Active == 0 || game.EngineBusy != 0) return;
     game.DupCheck = game.DupCheck != 0 ? 0 : 1;
     Stats->lblDupCheck->setText(game.DupCheck != 0 ? "True" : "False");
     MarkRecalcNeeded();
@@ -116,8 +111,7 @@ void TfrmMain::lblDupCheckClick()
 void TfrmMain::lblChModeClick()
 {
     TGameState &game = *GameState;
-    if (game.Active == 0 || game.EngineBusy != 0)
-        return;
+    if (game.Active == 0 || game.EngineBusy != 0) return;
     game.CheckingMode = game.CheckingMode == 0 ? 1 : game.CheckingMode == 1 ? 2 : 0;
     Stats->lblChMode->setText(CheckingModeName(game.CheckingMode));
     MarkRecalcNeeded();
@@ -126,8 +120,7 @@ void TfrmMain::lblChModeClick()
 void TfrmMain::lblRecalcClick()
 {
     TGameState &game = *GameState;
-    if (game.Active == 0 || game.EngineBusy != 0)
-        return;
+    if (game.Active == 0 || game.EngineBusy != 0) return;
     game.RecalcNeeded = game.RecalcNeeded != 0 ? 0 : 1;
     Stats->ShowRecalc(game.RecalcNeeded);
 }
@@ -215,8 +208,8 @@ void TfrmMain::SetMaxCombinations(int32_t total, int32_t percent)
     DrawProgressBar(percent);
 }
 
-void TfrmMain::ReportProgress(int32_t run, int32_t runs, int32_t successful,
-                              int32_t successful2, int32_t combinations, int32_t percent)
+void TfrmMain::ReportProgress(int32_t run, int32_t runs, int32_t successful, int32_t successful2,
+                              int32_t combinations, int32_t percent)
 {
     NoteSinkCall(false);
     Stats->lblItems->setText(QString("%1 of %2").arg(run).arg(runs));

@@ -15,21 +15,22 @@ void TfrmMain::SetUpKeyboard()
     pbxTime->setAccessibleName(CounterReading("Time", QString()));
     pbxBar->setAccessibleName("Progress");
     const std::pair<QWidget *, const char *> captions[] = {
-        {Stats->lblMode, "Calculation Mode"},       {Stats->lblDepth, "Step Depth"},
-        {Stats->lblDupCheck, "Duplicate Checking"}, {Stats->lblChMode, "Combinations Checking"},
+        {Stats->lblMode, "Calculation Mode"},
+        {Stats->lblDepth, "Step Depth"},
+        {Stats->lblDupCheck, "Duplicate Checking"},
+        {Stats->lblChMode, "Combinations Checking"},
         {Stats->lblRecalc, "Recalculation Needed?"}};
     for (const auto &[label, caption] : captions)
         label->setProperty(AccessibleCaption, QString(caption));
     // Tab visits the menu, then the engine's option labels; a mouse click gives no focus.
-    QWidget *chain[] = {lblNewGame,      lblLevel,         lblSettings,      lblBestTimes,
-                        lblHelp,         Stats->lblMode,   Stats->lblDepth,  Stats->lblDupCheck,
+    QWidget *chain[] = {lblNewGame,       lblLevel,        lblSettings,     lblBestTimes,
+                        lblHelp,          Stats->lblMode,  Stats->lblDepth, Stats->lblDupCheck,
                         Stats->lblChMode, Stats->lblRecalc};
     QWidget *previous = nullptr;
     for (QWidget *control : chain) {
         control->setFocusPolicy(Qt::TabFocus);
         control->installEventFilter(this);
-        if (previous != nullptr)
-            setTabOrder(previous, control);
+        if (previous != nullptr) setTabOrder(previous, control);
         previous = control;
     }
 }
@@ -39,8 +40,7 @@ void TfrmMain::SetUpKeyboard()
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 {
     auto *control = qobject_cast<QWidget *>(watched);
-    if (control == nullptr)
-        return false;
+    if (control == nullptr) return false;
     switch (event->type()) {
     case QEvent::KeyPress:
         return GameState->EngineBusy != 0 &&
@@ -72,8 +72,7 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 
 bool TfrmMain::focusNextPrevChild(bool next)
 {
-    if (GameState->EngineBusy != 0)
-        return true; // Tab does nothing during a run
+    if (GameState->EngineBusy != 0) return true; // Tab does nothing during a run
     return QWidget::focusNextPrevChild(next);
 }
 
@@ -81,12 +80,10 @@ void TfrmMain::keyPressEvent(QKeyEvent *event)
 {
     event->accept();
     if (GameState->EngineBusy != 0) {
-        if (event->key() == Qt::Key_Escape)
-            GameState->HaltRequest = 1;
+        if (event->key() == Qt::Key_Escape) GameState->HaltRequest = 1;
         return;
     }
-    if (!BoardKey(event))
-        event->ignore();
+    if (!BoardKey(event)) event->ignore();
 }
 
 // The keys of the board and the window; false for a key they do not use.
@@ -98,8 +95,7 @@ bool TfrmMain::BoardKey(QKeyEvent *event)
         close();
         return true;
     }
-    if (modifiers != Qt::NoModifier)
-        return false;
+    if (modifiers != Qt::NoModifier) return false;
     // Held keys repeat only the cursor's moves, never a press.
     const bool repeat = event->isAutoRepeat();
     const bool moves = event->key() == Qt::Key_Left || event->key() == Qt::Key_Right ||
@@ -137,24 +133,19 @@ bool TfrmMain::BoardKey(QKeyEvent *event)
         MoveCursorTo(CursorCol, game.MaxY);
         return true;
     case Qt::Key_Space:
-        if (!repeat)
-            PressAtCursor(Qt::LeftButton);
+        if (!repeat) PressAtCursor(Qt::LeftButton);
         return true;
     case Qt::Key_F:
-        if (!repeat)
-            PressAtCursor(Qt::RightButton);
+        if (!repeat) PressAtCursor(Qt::RightButton);
         return true;
     case Qt::Key_D:
-        if (!repeat)
-            PressAtCursor(Qt::MiddleButton);
+        if (!repeat) PressAtCursor(Qt::MiddleButton);
         return true;
     case Qt::Key_F2:
-        if (!repeat)
-            NewGame();
+        if (!repeat) NewGame();
         return true;
     case Qt::Key_F1:
-        if (!repeat)
-            lblHelpClick();
+        if (!repeat) lblHelpClick();
         return true;
     default:
         return false;
@@ -169,8 +160,7 @@ void TfrmMain::MoveCursorTo(int32_t c, int32_t r)
     CursorCol = std::clamp(c, 0, game.MaxX);
     CursorRow = std::clamp(r, 0, game.MaxY);
     CursorShown = true;
-    if (!pbImage->hasFocus())
-        pbImage->setFocus(Qt::OtherFocusReason);
+    if (!pbImage->hasFocus()) pbImage->setFocus(Qt::OtherFocusReason);
     ShowCursorFrame();
     TellCursorFocus();
 }
@@ -192,8 +182,7 @@ void TfrmMain::PlaceCursorInField()
         CursorCol = game.SizeX / 2;
         CursorRow = game.SizeY / 2;
     }
-    if (CursorShown)
-        ShowCursorFrame();
+    if (CursorShown) ShowCursorFrame();
 }
 
 void TfrmMain::ShowCursorFrame()
@@ -218,8 +207,7 @@ void TfrmMain::PressAtCursor(Qt::MouseButton button)
 // Sectors drawn anew read differently now.
 void TfrmMain::TellSectorsChanged(const QRect &changed)
 {
-    if (!QAccessible::isActive() || changed.isEmpty())
-        return;
+    if (!QAccessible::isActive() || changed.isEmpty()) return;
     const FieldGeometry &g = Board.Geometry;
     const TGameState &game = *GameState;
     const int32_t c0 = std::max(0, (changed.left() - g.FieldLeft) / g.CellSize);
@@ -236,8 +224,7 @@ void TfrmMain::TellSectorsChanged(const QRect &changed)
 
 void TfrmMain::TellCursorFocus()
 {
-    if (!QAccessible::isActive() || !CursorShown)
-        return;
+    if (!QAccessible::isActive() || !CursorShown) return;
     QAccessibleEvent event(pbImage, QAccessible::Focus);
     event.setChild(SectorChildIndex(CursorCol, CursorRow));
     QAccessible::updateAccessibility(&event);

@@ -13,10 +13,8 @@
 void TfrmMain::NewGame()
 {
     TGameState &game = *GameState;
-    if (game.EngineBusy != 0)
-        return;
-    if (game.Active != 0)
-        Rules.StopGame();
+    if (game.EngineBusy != 0) return;
+    if (game.Active != 0) Rules.StopGame();
     Rules.ClearBoard();
     DrawMinesLeftCounter(-1);
     DrawTimeCounter(-1.0f);
@@ -31,10 +29,8 @@ void TfrmMain::NewGame()
 void TfrmMain::ChooseLevel(int32_t level)
 {
     TGameState &game = *GameState;
-    if (game.EngineBusy != 0 || level < 0 || level > 3)
-        return;
-    if (game.Active != 0)
-        Rules.StopGame();
+    if (game.EngineBusy != 0 || level < 0 || level > 3) return;
+    if (game.Active != 0) Rules.StopGame();
     game.Level = level;
     game.SizeX = LevelTable[level].SizeX;
     game.SizeY = LevelTable[level].SizeY;
@@ -45,7 +41,10 @@ void TfrmMain::ChooseLevel(int32_t level)
     NewGame();
 }
 
-void TfrmMain::lblNewGameClick() { NewGame(); }
+void TfrmMain::lblNewGameClick()
+{
+    NewGame();
+}
 
 void TfrmMain::lblLevelClick()
 {
@@ -60,8 +59,7 @@ void TfrmMain::LayoutField()
         LayoutGeometry(game.SizeX, game.SizeY, MaxScale, BoardWidth, BoardHeight, Board.Geometry),
         bmpMainBackground, pbImage->pos());
     PlaceCursorInField();
-    if (game.ProbDisplay != 0)
-        Stats->RefreshEngineOptionLabels(game);
+    if (game.ProbDisplay != 0) Stats->RefreshEngineOptionLabels(game);
     Stats->HideRunTimes();
 }
 
@@ -79,29 +77,24 @@ void TfrmMain::pbImageMouseDown(Qt::MouseButton button, Qt::MouseButtons othersH
                                 bool doubleClick, int x, int y)
 {
     TGameState &game = *GameState;
-    if (game.EngineBusy != 0)
-        return;
+    if (game.EngineBusy != 0) return;
     const int32_t cell = Board.Geometry.CellSize;
     PressedCol = FloorDivide(x - Board.Geometry.FieldLeft, cell);
     PressedRow = FloorDivide(y - Board.Geometry.FieldTop, cell);
     const int32_t c = PressedCol, r = PressedRow;
-    if (!InField(c, r))
-        return;
+    if (!InField(c, r)) return;
     if (game.Live == 0) {
-        if (!(doubleClick && button == Qt::LeftButton))
-            return;
+        if (!(doubleClick && button == Qt::LeftButton)) return;
         NewGame();
     }
     if (game.Active == 0) {
-        if (button != Qt::LeftButton)
-            return;
+        if (button != Qt::LeftButton) return;
         PlaceFirstMines(c, r);
     }
 
     const int32_t state = game.State[KELVANE_SECTOR_INDEX(c, r)];
     auto chord = [&] {
-        if (Rules.Chord(c, r))
-            ChordPreview = 1;
+        if (Rules.Chord(c, r)) ChordPreview = 1;
     };
     if (button == Qt::LeftButton) {
         if ((othersHeld & Qt::RightButton) && state == SECTOR_OPEN) {
@@ -133,22 +126,19 @@ void TfrmMain::pbImageMouseDown(Qt::MouseButton button, Qt::MouseButtons othersH
 
 void TfrmMain::CheckWinAfterPress()
 {
-    if (Rules.CheckWin())
-        GameWon();
+    if (Rules.CheckWin()) GameWon();
 }
 
 void TfrmMain::pbImageMouseUp()
 {
     const TGameState &game = *GameState;
-    if (game.EngineBusy != 0 || ChordPreview == 0)
-        return;
+    if (game.EngineBusy != 0 || ChordPreview == 0) return;
     Board.SetFontSize(Board.Geometry.SmallFontSize);
     for (int32_t c = std::max(PressedCol - 1, 0); c <= std::min(PressedCol + 1, game.MaxX); ++c)
         for (int32_t r = std::max(PressedRow - 1, 0); r <= std::min(PressedRow + 1, game.MaxY);
              ++r) {
             const int32_t i = KELVANE_SECTOR_INDEX(c, r);
-            if (game.State[i] != SECTOR_CLOSED)
-                continue;
+            if (game.State[i] != SECTOR_CLOSED) continue;
             if (game.ProbDisplay != 0)
                 Board.DrawClosedSector(c, r, game.Prob[i]);
             else
@@ -171,14 +161,12 @@ void TfrmMain::GameWon()
     QString seconds = QString::number(double(ElapsedTime), 'f', 1);
     seconds.replace(QChar('.'), LocaleDecimalPoint());
     sbStatus->setText(QString("Finished in %1 seconds").arg(seconds));
-    if (!Best.IsRecord(game.Level, game.TimedGame, ElapsedTime))
-        return;
+    if (!Best.IsRecord(game.Level, game.TimedGame, ElapsedTime)) return;
     const QString prompt = QString("You have the fastest time for the %1 level.\n"
                                    "Please enter your name")
                                .arg(LevelTable[game.Level].Name);
     QString name = Best.BestName[game.Level];
-    if (!Options.AskName(prompt, name))
-        return;
+    if (!Options.AskName(prompt, name)) return;
     Best.Record(game.Level, name, ElapsedTime);
     frmBest->exec();
 }
@@ -192,7 +180,10 @@ void TfrmMain::StartClock()
     ElapsedTime = 0.0f;
 }
 
-void TfrmMain::StopClock() { TimerCtl.stop(); }
+void TfrmMain::StopClock()
+{
+    TimerCtl.stop();
+}
 
 void TfrmMain::TimerCtlTimer()
 {
@@ -206,15 +197,13 @@ void TfrmMain::TimerCtlTimer()
 void TfrmMain::ApplicationEvents1Minimize()
 {
     AppMinimized = 1;
-    if (GameState->Active != 0 && GameState->TimedGame != 0)
-        TimerCtl.stop();
+    if (GameState->Active != 0 && GameState->TimedGame != 0) TimerCtl.stop();
 }
 
 void TfrmMain::ApplicationEvents1Deactivate()
 {
     AppInactive = 1;
-    if (GameState->Active != 0 && GameState->TimedGame != 0)
-        TimerCtl.stop();
+    if (GameState->Active != 0 && GameState->TimedGame != 0) TimerCtl.stop();
 }
 
 void TfrmMain::ApplicationEvents1Restore()
@@ -247,7 +236,10 @@ void TfrmMain::DrawOpenSector(int32_t c, int32_t r)
     Board.DrawOpenSector(c, r, GameState->Number[KELVANE_SECTOR_INDEX(c, r)]);
 }
 
-void TfrmMain::DrawMarker(int32_t c, int32_t r) { Board.DrawMarker(c, r); }
+void TfrmMain::DrawMarker(int32_t c, int32_t r)
+{
+    Board.DrawMarker(c, r);
+}
 
 void TfrmMain::DrawClosedSector(int32_t c, int32_t r)
 {
@@ -259,11 +251,20 @@ void TfrmMain::SetFieldFontSmall(bool small)
     Board.SetFontSize(small ? Board.Geometry.SmallFontSize : Board.Geometry.LargeFontSize);
 }
 
-void TfrmMain::DrawTriggeredSector(int32_t c, int32_t r) { Board.DrawFatalSector(c, r); }
+void TfrmMain::DrawTriggeredSector(int32_t c, int32_t r)
+{
+    Board.DrawFatalSector(c, r);
+}
 
-void TfrmMain::DrawWrongMarker(int32_t c, int32_t r) { Board.DrawWrongMarkerBar(c, r); }
+void TfrmMain::DrawWrongMarker(int32_t c, int32_t r)
+{
+    Board.DrawWrongMarkerBar(c, r);
+}
 
-void TfrmMain::DrawPressedSector(int32_t c, int32_t r) { Board.DrawPressedSector(c, r); }
+void TfrmMain::DrawPressedSector(int32_t c, int32_t r)
+{
+    Board.DrawPressedSector(c, r);
+}
 
 void TfrmMain::ShowLostBoard(int32_t c, int32_t r)
 {
@@ -283,9 +284,15 @@ void TfrmMain::ShowLostBoard(int32_t c, int32_t r)
     ShowFace(bmpFace2);
 }
 
-void TfrmMain::ShowPressedFace() { ShowFace(bmpFace1); }
+void TfrmMain::ShowPressedFace()
+{
+    ShowFace(bmpFace1);
+}
 
-void TfrmMain::ShowFace(const QImage &face) { imgNew->setPixmap(QPixmap::fromImage(face)); }
+void TfrmMain::ShowFace(const QImage &face)
+{
+    imgNew->setPixmap(QPixmap::fromImage(face));
+}
 
 // Only what was drawn since the last presentation is copied to the screen.
 void TfrmMain::PresentField()
@@ -314,8 +321,10 @@ void TfrmMain::DrawTimeCounter(float seconds)
 void TfrmMain::DrawProgressBar(int32_t percent)
 {
     ::DrawProgressBar(bmpBar, bmpMainBackground, QPoint(784, 476), percent);
-    if (pbxBar != nullptr)
-        pbxBar->Present(bmpBar);
+    if (pbxBar != nullptr) pbxBar->Present(bmpBar);
 }
 
-void TfrmMain::HideEngineTimes() { Stats->HideRunTimes(); }
+void TfrmMain::HideEngineTimes()
+{
+    Stats->HideRunTimes();
+}

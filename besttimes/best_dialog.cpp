@@ -40,8 +40,8 @@ void TfrmBest::FormCreate(const QString &resourcePrefix)
     setAutoFillBackground(true);
 
     // A missing picture leaves the plain cream dialog.
-    bmpBackground = AtScale(LoadPicture(resourcePrefix, QStringLiteral("BESTBKGND")),
-                            DisplayScale(), true);
+    bmpBackground =
+        AtScale(LoadPicture(resourcePrefix, QStringLiteral("BESTBKGND")), DisplayScale(), true);
 
     const QFont regular = DialogLabelFont(false);
     const QFont bold = DialogLabelFont(true);
@@ -73,9 +73,9 @@ void TfrmBest::FormCreate(const QString &resourcePrefix)
     Keys.Add({.Around = imgReset->geometry(),
               .Name = QStringLiteral("Reset Scores"),
               .Press = [this] { imgResetClick(); }});
-    Keys.Add({.Around = imgOK->geometry(),
-              .Name = QStringLiteral("OK"),
-              .Press = [this] { imgOKClick(); }});
+    Keys.Add({.Around = imgOK->geometry(), .Name = QStringLiteral("OK"), .Press = [this] {
+                  imgOKClick();
+              }});
 }
 
 void TfrmBest::setVisible(bool visible)
@@ -126,11 +126,13 @@ void TfrmBest::keyPressEvent(QKeyEvent *event)
 void TfrmBest::FormKeyPress(QKeyEvent *event)
 {
     event->accept();
-    if (event->key() == Qt::Key_Escape) accept();
+    if (event->key() == Qt::Key_Escape)
+        accept();
     else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
              !event->isAutoRepeat())
         imgOKClick();
-    else Keys.Key(event);
+    else
+        Keys.Key(event);
 }
 
 void TfrmBest::imgOKClick()

@@ -11,12 +11,12 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
 #include <optional>
 #include <string>
-#include <system_error>
-#include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace
@@ -436,7 +436,8 @@ bool SettingsStore::UpdateFile(const BeforeReplaceHook &beforeReplace)
     };
 
     // A replaced file keeps who may read it.
-    struct stat old {};
+    struct stat old {
+    };
     if (::stat(finalName.constData(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
 
     if (!WriteWhole(calls, fd, Serialize())) return abandon(SystemReason(errno), true);

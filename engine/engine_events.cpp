@@ -1,6 +1,7 @@
 #include "engine_events.h"
 
-namespace {
+namespace
+{
 
 // No exception may travel back into the engine.
 template <typename Call> void Forward(EngineEvents *self, Call call)
@@ -58,9 +59,9 @@ void RefreshBoard(EngineEvents *self)
 }
 
 const EngineEventsTable Table = {
-    HighlightSector,  DrawClosedSector, ShowStatusIdle,  SetSectorCounts,
+    HighlightSector,    DrawClosedSector, ShowStatusIdle,     SetSectorCounts,
     AppendSectorCounts, ResetRunCounters, SetMaxCombinations, ReportProgress,
-    ShowStatusError,  ShowStatusDone,   RefreshBoard,
+    ShowStatusError,    ShowStatusDone,   RefreshBoard,
 };
 
 } // namespace

@@ -6,8 +6,9 @@
 
 #include <cstdint>
 
-class EngineSinkTarget {
-public:
+class EngineSinkTarget
+{
+  public:
     virtual ~EngineSinkTarget() = default;
     virtual void SinkHighlightSector(int32_t c, int32_t r) = 0;
     virtual void SinkDrawClosedSector(int32_t c, int32_t r) = 0;
@@ -16,8 +17,8 @@ public:
     virtual void AppendSectorCounts(int32_t closed, int32_t open, int32_t partial) = 0;
     virtual void ResetRunCounters() = 0;
     virtual void SetMaxCombinations(int32_t total, int32_t percent) = 0;
-    virtual void ReportProgress(int32_t run, int32_t runs, int32_t successful,
-                                int32_t successful2, int32_t combinations, int32_t percent) = 0;
+    virtual void ReportProgress(int32_t run, int32_t runs, int32_t successful, int32_t successful2,
+                                int32_t combinations, int32_t percent) = 0;
     virtual void ShowStatusError() = 0;
     virtual void ShowStatusDone() = 0;
     virtual void RefreshBoard() = 0;

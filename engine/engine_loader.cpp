@@ -7,15 +7,12 @@
 EngineLoad LoadEngineLibrary(const QString &path, EngineLibrary &library)
 {
     library = EngineLibrary{};
-    if (!QFile::exists(path))
-        return EngineLoad::FileNotFound;
+    if (!QFile::exists(path)) return EngineLoad::FileNotFound;
     library.Handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW);
-    if (library.Handle == nullptr)
-        return EngineLoad::FileNotFound;
+    if (library.Handle == nullptr) return EngineLoad::FileNotFound;
 
     void *entry = dlsym(library.Handle, KELVANE_CREATE_OBJECT_ENTRY);
-    if (entry == nullptr)
-        return EngineLoad::EntryNotFound;
+    if (entry == nullptr) return EngineLoad::EntryNotFound;
 
     ProbabilityEngine *engine = nullptr;
     try {
@@ -32,8 +29,7 @@ EngineLoad LoadEngineLibrary(const QString &path, EngineLibrary &library)
 
 void UnloadEngineLibrary(EngineLibrary &library)
 {
-    if (library.Handle != nullptr)
-        dlclose(library.Handle);
+    if (library.Handle != nullptr) dlclose(library.Handle);
     library = EngineLibrary{};
 }
 

@@ -32,7 +32,7 @@ extern "C" {
 /* Sector arrays are column-major with 32 slots a column: sector (c, r) is c * 32 + r. */
 #define KELVANE_COLUMN_SLOTS 32
 #define KELVANE_SECTOR_SLOTS 1024
-#define KELVANE_SECTOR_INDEX(c, r) ((c) * KELVANE_COLUMN_SLOTS + (r))
+#define KELVANE_SECTOR_INDEX(c, r) ((c)*KELVANE_COLUMN_SLOTS + (r))
 
 /* Values of TGameState.State. */
 enum {
@@ -99,8 +99,7 @@ typedef struct EngineEventsTable {
      *    sectors, groups (or partial sectors) */
     void (*SetSectorCounts)(EngineEvents *self, int32_t closed, int32_t open, int32_t partial);
     /* 4: present the board, then append " (a)" to each of the three counts */
-    void (*AppendSectorCounts)(EngineEvents *self, int32_t closed, int32_t open,
-                               int32_t partial);
+    void (*AppendSectorCounts)(EngineEvents *self, int32_t closed, int32_t open, int32_t partial);
     /* 5: reset "Max Combinations", "Run", "Combinations" and "Successful" */
     void (*ResetRunCounters)(EngineEvents *self);
     /* 6: "Max Combinations" and the progress bar (percent 0 to 100) */

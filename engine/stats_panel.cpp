@@ -3,7 +3,8 @@
 #include "frame.h"
 #include "level_table.h"
 
-namespace {
+namespace
+{
 constexpr int PanelLeft = 776;
 constexpr int CaptionLeft = 784;
 constexpr int ValueRight = 953;
@@ -39,7 +40,8 @@ QString CheckingModeName(int32_t mode)
 
 StatsPanel::StatsPanel(QWidget *window)
 {
-    const int frames[7][2] = {{4, 21}, {24, 41}, {64, 73}, {136, 73}, {208, 57}, {264, 41}, {304, 197}};
+    const int frames[7][2] = {{4, 21},   {24, 41},  {64, 73},  {136, 73},
+                              {208, 57}, {264, 41}, {304, 197}};
     for (const auto &frame : frames)
         new Frame(window, QRect(PanelLeft, frame[0], 185, frame[1]));
 
@@ -91,8 +93,7 @@ StatsPanel::StatsPanel(QWidget *window)
 
 void StatsPanel::ResetEngineStats(TGameState &game)
 {
-    if (game.EngineBusy != 0)
-        return;
+    if (game.EngineBusy != 0) return;
     lblCell->setText("(0, 0)");
     lblProb->setText("0.000");
     lblAdjClosed->setText("0");

@@ -8,8 +8,9 @@
 #include <QLabel>
 #include <QWidget>
 
-class StatsPanel {
-public:
+class StatsPanel
+{
+  public:
     // Creates the frames and labels on the main window, at their places in its client area.
     explicit StatsPanel(QWidget *window);
 

@@ -4,8 +4,9 @@
 
 #include <cstdint>
 
-class GameView {
-public:
+class GameView
+{
+  public:
     virtual ~GameView() = default;
 
     virtual void DrawOpenSector(int32_t c, int32_t r) = 0;

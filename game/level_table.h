@@ -23,4 +23,7 @@ inline constexpr LevelRow LevelTable[4] = {
 inline constexpr const char *CheckingModeNames[3] = {"Minimal", "Optimal", "Maximal"};
 
 // The most mines a field of the given size may hold.
-constexpr int32_t MineLimit(int32_t sizeX, int32_t sizeY) { return (sizeX - 1) * (sizeY - 1); }
+constexpr int32_t MineLimit(int32_t sizeX, int32_t sizeY)
+{
+    return (sizeX - 1) * (sizeY - 1);
+}

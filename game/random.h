@@ -3,8 +3,9 @@
 
 #include <cstdint>
 
-class Random {
-public:
+class Random
+{
+  public:
     // Seeds from the time of day in universal time, in milliseconds since midnight.
     void SeedFromClock();
     void Seed(uint32_t seed) { State = seed; }
@@ -17,6 +18,6 @@ public:
         return static_cast<uint32_t>((static_cast<uint64_t>(State) * n) >> 32);
     }
 
-private:
+  private:
     uint32_t State = 0;
 };

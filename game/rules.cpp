@@ -22,8 +22,7 @@ int32_t GameRules::MineCandidates(int32_t c, int32_t r, int32_t *out) const
     auto addColumn = [&](int32_t column, int32_t firstRow, int32_t lastRow) {
         for (int32_t row = firstRow; row <= lastRow; ++row) {
             const int32_t i = KELVANE_SECTOR_INDEX(column, row);
-            if (i != pressed)
-                out[n++] = i;
+            if (i != pressed) out[n++] = i;
         }
     };
     if (Game.FairPlay == 0) {
@@ -81,8 +80,7 @@ void GameRules::CountAndStart()
 
     Game.MinesLeft = Game.Mines;
     View.DrawMinesLeftCounter(Game.MinesLeft);
-    if (Game.TimedGame != 0)
-        View.StartClock();
+    if (Game.TimedGame != 0) View.StartClock();
     Game.SafeLeft = Game.SizeX * Game.SizeY - Game.Mines;
     Game.Active = 1;
     View.MarkRecalcNeeded();
@@ -92,8 +90,7 @@ void GameRules::CountAndStart()
 void GameRules::OpenSector(int32_t c, int32_t r)
 {
     const int32_t i = KELVANE_SECTOR_INDEX(c, r);
-    if (Game.State[i] != SECTOR_CLOSED)
-        return;
+    if (Game.State[i] != SECTOR_CLOSED) return;
     if (Game.Mined[i] == 0) {
         View.DrawOpenSector(c, r);
         Game.State[i] = SECTOR_OPEN;
@@ -116,15 +113,12 @@ void GameRules::OpenSector(int32_t c, int32_t r)
 
 void GameRules::OpenArea(int32_t c, int32_t r, bool force)
 {
-    if (Game.Active == 0)
-        return;
+    if (Game.Active == 0) return;
     OpenSector(c, r);
-    if (Game.Number[KELVANE_SECTOR_INDEX(c, r)] != 0 && !force)
-        return;
+    if (Game.Number[KELVANE_SECTOR_INDEX(c, r)] != 0 && !force) return;
     for (int32_t i = std::max(c - 1, 0); i <= std::min(c + 1, Game.MaxX); ++i)
         for (int32_t j = std::max(r - 1, 0); j <= std::min(r + 1, Game.MaxY); ++j)
-            if (StateAt(i, j) == SECTOR_CLOSED)
-                OpenArea(i, j, false);
+            if (StateAt(i, j) == SECTOR_CLOSED) OpenArea(i, j, false);
 }
 
 void GameRules::ToggleMarker(int32_t c, int32_t r)
@@ -153,8 +147,7 @@ bool GameRules::Chord(int32_t c, int32_t r)
     int32_t known = 0;
     for (int32_t i = firstColumn; i <= lastColumn; ++i)
         for (int32_t j = firstRow; j <= lastRow; ++j)
-            if (StateAt(i, j) == SECTOR_MARKED || StateAt(i, j) == SECTOR_TRIGGERED)
-                ++known;
+            if (StateAt(i, j) == SECTOR_MARKED || StateAt(i, j) == SECTOR_TRIGGERED) ++known;
 
     if (known != 0 && known == Game.Number[KELVANE_SECTOR_INDEX(c, r)]) {
         OpenArea(c, r, true);
@@ -163,8 +156,7 @@ bool GameRules::Chord(int32_t c, int32_t r)
     }
     for (int32_t i = firstColumn; i <= lastColumn; ++i)
         for (int32_t j = firstRow; j <= lastRow; ++j)
-            if (StateAt(i, j) == SECTOR_CLOSED)
-                View.DrawPressedSector(i, j);
+            if (StateAt(i, j) == SECTOR_CLOSED) View.DrawPressedSector(i, j);
     View.ShowPressedFace();
     View.PresentField();
     return true;
@@ -172,8 +164,7 @@ bool GameRules::Chord(int32_t c, int32_t r)
 
 bool GameRules::CheckWin()
 {
-    if (Game.SafeLeft != 0)
-        return false;
+    if (Game.SafeLeft != 0) return false;
     StopGame();
     for (int32_t x = 0; x <= Game.MaxX; ++x)
         for (int32_t y = 0; y <= Game.MaxY; ++y)

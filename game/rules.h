@@ -7,8 +7,9 @@
 
 #include <cstdint>
 
-class GameRules {
-public:
+class GameRules
+{
+  public:
     GameRules(TGameState &game, GameView &view, Random &random)
         : Game(game), View(view), Rng(random)
     {
@@ -35,7 +36,7 @@ public:
     // Returns the count written to `out` (at most KELVANE_SECTOR_SLOTS).
     int32_t MineCandidates(int32_t c, int32_t r, int32_t *out) const;
 
-private:
+  private:
     // Counts neighbours and starts the game on the laid mines.
     void CountAndStart();
     int32_t &StateAt(int32_t c, int32_t r) { return Game.State[KELVANE_SECTOR_INDEX(c, r)]; }

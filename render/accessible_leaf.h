@@ -8,8 +8,9 @@
 #include <map>
 
 // An item with no object and no parts of its own.
-class AccessibleLeaf : public QAccessibleInterface {
-public:
+class AccessibleLeaf : public QAccessibleInterface
+{
+  public:
     QObject *object() const override { return nullptr; }
     QAccessibleInterface *childAt(int, int) const override { return nullptr; }
     QAccessibleInterface *child(int) const override { return nullptr; }
@@ -19,8 +20,9 @@ public:
 };
 
 // The leaves of one owner by index; Qt holds them as registered interfaces.
-class AccessibleLeaves {
-public:
+class AccessibleLeaves
+{
+  public:
     AccessibleLeaves() = default;
     AccessibleLeaves(const AccessibleLeaves &) = delete;
     AccessibleLeaves &operator=(const AccessibleLeaves &) = delete;
@@ -42,11 +44,10 @@ public:
     int IndexOf(const QAccessibleInterface *leaf) const
     {
         for (const auto &[index, id] : Ids)
-            if (QAccessible::accessibleInterface(id) == leaf)
-                return index;
+            if (QAccessible::accessibleInterface(id) == leaf) return index;
         return -1;
     }
 
-private:
+  private:
     std::map<int, QAccessible::Id> Ids;
 };

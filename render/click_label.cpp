@@ -4,7 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-namespace {
+namespace
+{
 const QColor Navy(0, 0, 128);
 const QColor Purple(128, 0, 128);
 } // namespace
@@ -38,8 +39,7 @@ void ClickLabel::ShowNormalLook()
 
 void ClickLabel::enterEvent(QEnterEvent *)
 {
-    if (Look == HoverLook::None || !isEnabled())
-        return;
+    if (Look == HoverLook::None || !isEnabled()) return;
     SetColour(Purple);
     if (Look == HoverLook::Underline) {
         QFont underlined = font();
@@ -53,8 +53,7 @@ void ClickLabel::enterEvent(QEnterEvent *)
 
 void ClickLabel::leaveEvent(QEvent *)
 {
-    if (Look == HoverLook::None || !isEnabled())
-        return;
+    if (Look == HoverLook::None || !isEnabled()) return;
     ShowNormalLook();
 }
 
@@ -68,8 +67,7 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
     const bool click = PressedInside && event->button() == Qt::LeftButton &&
                        rect().contains(event->position().toPoint());
     PressedInside = false;
-    if (click)
-        emit Clicked();
+    if (click) emit Clicked();
 }
 
 void ClickLabel::keyPressEvent(QKeyEvent *event)
@@ -84,11 +82,20 @@ void ClickLabel::keyPressEvent(QKeyEvent *event)
     event->ignore();
 }
 
-void ClickLabel::focusInEvent(QFocusEvent *event) { QWidget::focusInEvent(event); }
+void ClickLabel::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+}
 
-void ClickLabel::focusOutEvent(QFocusEvent *event) { QWidget::focusOutEvent(event); }
+void ClickLabel::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+}
 
-QRect FocusFrameArea(const QRect &widget) { return widget.adjusted(-3, -2, 3, 2); }
+QRect FocusFrameArea(const QRect &widget)
+{
+    return widget.adjusted(-3, -2, 3, 2);
+}
 
 void DrawFocusFrame(QPainter &painter, const QRect &widget)
 {

@@ -17,18 +17,19 @@ void DrawFocusFrame(QPainter &painter, const QRect &widget);
 // The window area that frame covers.
 QRect FocusFrameArea(const QRect &widget);
 
-class ClickLabel : public QLabel {
+class ClickLabel : public QLabel
+{
     Q_OBJECT
-public:
+  public:
     ClickLabel(const QString &text, QWidget *parent, HoverLook look);
 
     // Back to the look it has without the pointer over it.
     void ShowNormalLook();
 
-signals:
+  signals:
     void Clicked();
 
-protected:
+  protected:
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -40,7 +41,7 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
 
-private:
+  private:
     void SetColour(const QColor &colour);
 
     HoverLook Look;

@@ -9,7 +9,8 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 const QColor Navy(0, 0, 128);
 
 // The box's size in layout pixels; the image may hold more device pixels.
@@ -28,7 +29,10 @@ void StartBox(QPainter &painter, QImage &image, const QImage &background, QPoint
 }
 } // namespace
 
-QString MinesLeftText(int32_t count) { return count >= 0 ? QString::number(count) : QString(); }
+QString MinesLeftText(int32_t count)
+{
+    return count >= 0 ? QString::number(count) : QString();
+}
 
 QString TimeText(float seconds)
 {
@@ -48,8 +52,7 @@ void DrawCounter(QImage &image, const QImage &background, QPoint boxPosition, co
 {
     QPainter painter(&image);
     StartBox(painter, image, background, boxPosition);
-    if (text.isEmpty())
-        return;
+    if (text.isEmpty()) return;
     painter.setFont(CounterFont());
     const QFontMetrics metrics = painter.fontMetrics();
     const int w = metrics.horizontalAdvance(text), h = metrics.height();
@@ -62,11 +65,9 @@ void DrawProgressBar(QImage &image, const QImage &background, QPoint boxPosition
 {
     QPainter painter(&image);
     StartBox(painter, image, background, boxPosition);
-    if (percent == 0)
-        return;
+    if (percent == 0) return;
     const float f = static_cast<float>(percent) * 0.01f;
     const QSize box = LayoutSize(image);
     const int32_t length = RoundHalfEven(static_cast<float>(box.width()) * f);
-    if (length > 0)
-        painter.fillRect(0, 0, std::min(length, box.width()), box.height(), Navy);
+    if (length > 0) painter.fillRect(0, 0, std::min(length, box.width()), box.height(), Navy);
 }

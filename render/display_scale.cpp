@@ -8,7 +8,8 @@
 #include <cmath>
 #include <optional>
 
-namespace {
+namespace
+{
 // Every setting through which a desktop or a user chooses Qt's scale.
 constexpr std::array<const char *, 5> ScaleSettings = {
     "QT_ENABLE_HIGHDPI_SCALING", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS",
@@ -41,8 +42,7 @@ ScreenFacts ProbeScreen(int &argc, char **argv)
         Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QGuiApplication probe(argc, argv);
     const QScreen *screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr)
-        return facts;
+    if (screen == nullptr) return facts;
     facts.DevicePixelRatio = screen->devicePixelRatio();
     facts.LogicalDpi = screen->logicalDotsPerInch();
     const auto physical = [&](QSize logical) {
@@ -57,8 +57,7 @@ ScreenFacts ProbeScreen(int &argc, char **argv)
 void PrepareScale(int32_t scale)
 {
     for (size_t i = 0; i < ScaleSettings.size(); ++i)
-        if (qEnvironmentVariableIsSet(ScaleSettings[i]))
-            Saved[i] = qgetenv(ScaleSettings[i]);
+        if (qEnvironmentVariableIsSet(ScaleSettings[i])) Saved[i] = qgetenv(ScaleSettings[i]);
     SavedAny = true;
     // The platform's own ratio off, one global factor of exactly `scale` instead, and point
     // sizes at 96 dpi for the toolkit's own windows (menu, message and name boxes).
@@ -74,8 +73,7 @@ void PrepareScale(int32_t scale)
 
 void RestoreEnvironment()
 {
-    if (!SavedAny)
-        return;
+    if (!SavedAny) return;
     for (size_t i = 0; i < ScaleSettings.size(); ++i) {
         if (Saved[i])
             qputenv(ScaleSettings[i], *Saved[i]);
@@ -88,15 +86,13 @@ void RestoreEnvironment()
 
 int32_t DisplayScale()
 {
-    if (qGuiApp == nullptr)
-        return 1;
+    if (qGuiApp == nullptr) return 1;
     return std::max<int32_t>(1, static_cast<int32_t>(std::lround(qGuiApp->devicePixelRatio())));
 }
 
 QImage AtScale(const QImage &picture, int32_t scale, bool smooth)
 {
-    if (picture.isNull() || scale <= 1)
-        return picture;
+    if (picture.isNull() || scale <= 1) return picture;
     QImage scaled = picture.scaled(picture.size() * scale, Qt::IgnoreAspectRatio,
                                    smooth ? Qt::SmoothTransformation : Qt::FastTransformation);
     scaled.setDevicePixelRatio(scale);
@@ -120,8 +116,7 @@ int32_t PrepareDesktopScale(int &argc, char **argv)
 QSize PhysicalScreenSize()
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr)
-        return {};
+    if (screen == nullptr) return {};
     const double ratio = screen->devicePixelRatio();
     return QSize(static_cast<int>(std::lround(screen->size().width() * ratio)),
                  static_cast<int>(std::lround(screen->size().height() * ratio)));
@@ -134,7 +129,6 @@ int32_t PixelsForPoints(double points)
 
 QFont At96Dpi(QFont font)
 {
-    if (font.pointSizeF() > 0)
-        font.setPixelSize(PixelsForPoints(font.pointSizeF()));
+    if (font.pointSizeF() > 0) font.setPixelSize(PixelsForPoints(font.pointSizeF()));
     return font;
 }

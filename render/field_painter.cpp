@@ -9,13 +9,14 @@
 #include <cmath>
 #include <cstring>
 
-namespace {
+namespace
+{
 constexpr int BoardWidth = 769;
 constexpr int BoardHeight = 601;
 
-const QRgb NumberColours[9] = {
-    qRgb(0, 0, 0),     qRgb(0, 0, 192),   qRgb(0, 192, 0),   qRgb(192, 0, 0),    qRgb(0, 0, 128),
-    qRgb(128, 0, 0),   qRgb(0, 192, 192), qRgb(0, 128, 128), qRgb(128, 128, 128)};
+const QRgb NumberColours[9] = {qRgb(0, 0, 0),     qRgb(0, 0, 192),   qRgb(0, 192, 0),
+                               qRgb(192, 0, 0),   qRgb(0, 0, 128),   qRgb(128, 0, 0),
+                               qRgb(0, 192, 192), qRgb(0, 128, 128), qRgb(128, 128, 128)};
 const QRgb MarkerColour = qRgb(255, 255, 128);
 const QRgb HighlightColour = qRgb(255, 255, 128);
 const QRgb FatalColour = qRgb(255, 0, 0);
@@ -25,10 +26,8 @@ QColor ProbabilityColour(float p)
 {
     const float q = 1.0f + p;
     int32_t g = 255 - static_cast<int32_t>(std::floor(256.0f * (q - 1.0f)));
-    if (g < 0)
-        g = 0;
-    if (g > 255)
-        g = 255;
+    if (g < 0) g = 0;
+    if (g > 255) g = 255;
     return QColor(255, g, g);
 }
 
@@ -77,8 +76,7 @@ void FieldPainter::LayoutField(const FieldGeometry &geometry, const QImage &back
 
 void FieldPainter::SetFontSize(int32_t points)
 {
-    if (points <= 0)
-        return;
+    if (points <= 0) return;
     FontPoints = points;
     Font.setPixelSize(PixelsForPoints(points));
 }
@@ -122,8 +120,8 @@ void FieldPainter::FillLayoutRect(const QRect &rect, QRgb colour)
 {
     Touch(rect);
     const int32_t s = ScaleFactor;
-    const QRect device =
-        QRect(rect.topLeft() * s, rect.size() * s).intersected(QRect(QPoint(0, 0), bmpField.size()));
+    const QRect device = QRect(rect.topLeft() * s, rect.size() * s)
+                             .intersected(QRect(QPoint(0, 0), bmpField.size()));
     for (int32_t y = device.top(); y <= device.bottom(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(bmpField.scanLine(y));
         std::fill(line + device.left(), line + device.right() + 1, colour);
@@ -160,8 +158,7 @@ const FieldPainter::PreparedText &FieldPainter::Prepared(const QString &text)
 {
     const auto key = std::make_pair(Font.pixelSize(), text);
     auto found = TextCache.find(key);
-    if (found != TextCache.end())
-        return found->second;
+    if (found != TextCache.end()) return found->second;
     // Measured at layout size, so the placement is the same at every scale; laid out once,
     // since a board shows the same few texts over and over.
     static const QImage layoutDevice(1, 1, QImage::Format_RGB32);
@@ -193,8 +190,7 @@ void FieldPainter::DrawCentredText(int32_t c, int32_t r, const QString &text, co
 void FieldPainter::DrawOpenSector(int32_t c, int32_t r, int32_t number)
 {
     CopyInterior(bmpOpen, c, r);
-    if (number > 0)
-        DrawCentredText(c, r, QString::number(number), NumberColour(number));
+    if (number > 0) DrawCentredText(c, r, QString::number(number), NumberColour(number));
 }
 
 void FieldPainter::DrawMarker(int32_t c, int32_t r)
@@ -206,16 +202,24 @@ void FieldPainter::DrawMarker(int32_t c, int32_t r)
 void FieldPainter::DrawClosedSector(int32_t c, int32_t r, float p)
 {
     CopyInterior(bmpClosed, c, r);
-    if (std::signbit(p))
-        return;
+    if (std::signbit(p)) return;
     DrawCentredText(c, r, QString::number(static_cast<double>(p), 'f', 2), ProbabilityColour(p));
 }
 
-void FieldPainter::DrawBareClosedSector(int32_t c, int32_t r) { CopyInterior(bmpClosed, c, r); }
+void FieldPainter::DrawBareClosedSector(int32_t c, int32_t r)
+{
+    CopyInterior(bmpClosed, c, r);
+}
 
-void FieldPainter::DrawPressedSector(int32_t c, int32_t r) { CopyInterior(bmpOpen, c, r); }
+void FieldPainter::DrawPressedSector(int32_t c, int32_t r)
+{
+    CopyInterior(bmpOpen, c, r);
+}
 
-void FieldPainter::HighlightSector(int32_t c, int32_t r) { FillInterior(c, r, HighlightColour); }
+void FieldPainter::HighlightSector(int32_t c, int32_t r)
+{
+    FillInterior(c, r, HighlightColour);
+}
 
 void FieldPainter::DrawMine(int32_t c, int32_t r)
 {

@@ -23,8 +23,9 @@ QColor ProbabilityColour(float p);
 // The colour of an open sector's number, 1 to 8.
 QColor NumberColour(int32_t number);
 
-class FieldPainter {
-public:
+class FieldPainter
+{
+  public:
     explicit FieldPainter(int32_t scale = 1);
 
     // Geometry and textures for a new field; boardOrigin is the board area's top-left
@@ -67,7 +68,7 @@ public:
     // Fills a layout-pixel rectangle of bmpField, clipped to the image.
     void FillLayoutRect(const QRect &rect, QRgb colour);
 
-private:
+  private:
     QPoint Corner(int32_t c, int32_t r) const;
     void CopyInterior(const QImage &texture, int32_t c, int32_t r);
     void FillInterior(int32_t c, int32_t r, QRgb colour);

@@ -2,8 +2,7 @@
 
 void DrawFrame(QPainter &painter, const QRect &rect, const QColor &colour)
 {
-    if (rect.width() <= 0 || rect.height() <= 0)
-        return;
+    if (rect.width() <= 0 || rect.height() <= 0) return;
     painter.fillRect(QRect(rect.left(), rect.top(), rect.width(), 1), colour);
     painter.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), colour);
     painter.fillRect(QRect(rect.left(), rect.top(), 1, rect.height()), colour);

@@ -8,10 +8,11 @@
 // it covers whole layout pixels.
 void DrawFrame(QPainter &painter, const QRect &rect, const QColor &colour);
 
-class Frame : public QWidget {
-public:
+class Frame : public QWidget
+{
+  public:
     Frame(QWidget *parent, QRect geometry);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
 };

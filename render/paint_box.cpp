@@ -1,8 +1,8 @@
 #include "paint_box.h"
 
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 
 #include <cstring>
 
@@ -31,8 +31,7 @@ void PaintBox::Present(const QImage &image, const QRect &changed)
     const int scale = static_cast<int>(image.devicePixelRatio());
     const QRect rows = QRect(changed.topLeft() * scale, changed.size() * scale)
                            .intersected(QRect(QPoint(0, 0), image.size()));
-    if (rows.isEmpty())
-        return;
+    if (rows.isEmpty()) return;
     const int depth = image.depth() / 8;
     for (int y = rows.top(); y <= rows.bottom(); ++y)
         std::memcpy(Image.scanLine(y) + rows.left() * depth,
@@ -43,14 +42,11 @@ void PaintBox::Present(const QImage &image, const QRect &changed)
 
 void PaintBox::ShowFrame(const QRect &around)
 {
-    if (around == FrameRect)
-        return;
+    if (around == FrameRect) return;
     const QRect old = FrameRect;
     FrameRect = around;
-    if (!old.isNull())
-        repaint(old);
-    if (!FrameRect.isNull())
-        repaint(FrameRect);
+    if (!old.isNull()) repaint(old);
+    if (!FrameRect.isNull()) repaint(FrameRect);
 }
 
 // Black outside, yellow inside: it stands out on the light and the dark textures alike.
@@ -63,13 +59,11 @@ static void DrawCursorFrame(QPainter &painter, const QRect &around)
 
 void PaintBox::paintEvent(QPaintEvent *event)
 {
-    if (Image.isNull())
-        return;
+    if (Image.isNull()) return;
     QPainter painter(this);
     const QRect area = event->rect();
     const int scale = static_cast<int>(Image.devicePixelRatio());
-    painter.drawImage(area.topLeft(), Image,
-                      QRect(area.topLeft() * scale, area.size() * scale));
+    painter.drawImage(area.topLeft(), Image, QRect(area.topLeft() * scale, area.size() * scale));
     if (!FrameRect.isNull() && FrameRect.intersects(area)) {
         // Only the ring is drawn over the picture; the sector inside stays readable.
         painter.setClipRegion(QRegion(FrameRect).subtracted(FrameRect.adjusted(4, 4, -4, -4)) &
@@ -91,15 +85,20 @@ void PaintBox::mouseDoubleClickEvent(QMouseEvent *event)
     emit Pressed(event, true);
 }
 
-void PaintBox::mouseReleaseEvent(QMouseEvent *event) { emit Released(event); }
+void PaintBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    emit Released(event);
+}
 
 // Moves arrive only while a button is held (no mouse tracking).
 void PaintBox::mouseMoveEvent(QMouseEvent *event)
 {
     const bool outside = !rect().contains(event->position().toPoint());
-    if (outside && !DraggedOut)
-        emit Left();
+    if (outside && !DraggedOut) emit Left();
     DraggedOut = outside;
 }
 
-void PaintBox::leaveEvent(QEvent *) { emit Left(); }
+void PaintBox::leaveEvent(QEvent *)
+{
+    emit Left();
+}

@@ -4,9 +4,10 @@
 #include <QImage>
 #include <QWidget>
 
-class PaintBox : public QWidget {
+class PaintBox : public QWidget
+{
     Q_OBJECT
-public:
+  public:
     PaintBox(QWidget *parent, QRect geometry);
     // Copies the image to the box and shows it now; until the next call the box keeps
     // showing this copy, whatever is drawn into the image meanwhile. With `changed` (layout
@@ -19,14 +20,14 @@ public:
     void ShowFrame(const QRect &around);
     QRect FrameShown() const { return FrameRect; }
 
-signals:
+  signals:
     void Pressed(QMouseEvent *event, bool doubleClick);
     void Released(QMouseEvent *event);
     // The pointer left the box: with no button held (the platform's leave), or dragged
     // out with a button held, when the box keeps the mouse and hears of no leave.
     void Left();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -34,7 +35,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
 
-private:
+  private:
     QImage Image;
     QRect FrameRect;
     bool DraggedOut = false; // the pointer left the box with a button held

@@ -78,14 +78,15 @@ void TfrmSettings::FormCreate(const QString &resourcePrefix)
     // At the display's scale: the background resampled once, the small pictures pixel for
     // pixel so that their key colour and edges stay exact.
     const int32_t scale = DisplayScale();
-    bmpBackground = AtScale(LoadPicture(resourcePrefix, QStringLiteral("SETTINGSBKGND")), scale, true);
+    bmpBackground =
+        AtScale(LoadPicture(resourcePrefix, QStringLiteral("SETTINGSBKGND")), scale, true);
     if (!bmpBackground.isNull()) {
         bmpCheck0 = AtScale(KeyedPicture(LoadPicture(resourcePrefix, QStringLiteral("CHECKBOX0"))),
                             scale, false);
         if (!bmpCheck0.isNull())
-            bmpCheck1 = AtScale(
-                KeyedPicture(LoadPicture(resourcePrefix, QStringLiteral("CHECKBOX1"))), scale,
-                false);
+            bmpCheck1 =
+                AtScale(KeyedPicture(LoadPicture(resourcePrefix, QStringLiteral("CHECKBOX1"))),
+                        scale, false);
     }
     const QImage arrowUpDown =
         AtScale(LoadPicture(resourcePrefix, QStringLiteral("ARROWUPDOWN")), scale, false);
@@ -256,17 +257,17 @@ void TfrmSettings::FormCreate(const QString &resourcePrefix)
     imgOK->OnClick = [this] { imgOKClick(); };
     imgCancel->OnClick = [this] { imgCancelClick(); };
 
-    TImage *const texts[8] = {imgTxtX,     imgTxtY,        imgTxtMines,    imgTxtScale,
+    TImage *const texts[8] = {imgTxtX,        imgTxtY,         imgTxtMines,    imgTxtScale,
                               imgTxtCalcMode, imgTxtStepDepth, imgTxtDupCheck, imgTxtCombCheck};
-    TImage *const arrows[8] = {imgX,     imgY,         imgMines,    imgScale,
+    TImage *const arrows[8] = {imgX,        imgY,         imgMines,    imgScale,
                                imgCalcMode, imgStepDepth, imgDupCheck, imgCombCheck};
     AddKeyboardStops(texts, arrows);
-    Keys.Add({.Around = imgOK->geometry(),
-              .Name = QStringLiteral("OK"),
-              .Press = [this] { imgOKClick(); }});
-    Keys.Add({.Around = imgCancel->geometry(),
-              .Name = QStringLiteral("Cancel"),
-              .Press = [this] { imgCancelClick(); }});
+    Keys.Add({.Around = imgOK->geometry(), .Name = QStringLiteral("OK"), .Press = [this] {
+                  imgOKClick();
+              }});
+    Keys.Add({.Around = imgCancel->geometry(), .Name = QStringLiteral("Cancel"), .Press = [this] {
+                  imgCancelClick();
+              }});
 }
 
 // The keys reach the controls through their mouse handlers: Space as a click on a box, Up
@@ -574,11 +575,13 @@ void TfrmSettings::keyPressEvent(QKeyEvent *event)
 void TfrmSettings::FormKeyPress(QKeyEvent *event)
 {
     event->accept();
-    if (event->key() == Qt::Key_Escape) reject();
+    if (event->key() == Qt::Key_Escape)
+        reject();
     else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
              !event->isAutoRepeat())
         imgOKClick();
-    else Keys.Key(event);
+    else
+        Keys.Key(event);
 }
 
 void TfrmSettings::FormDestroy()

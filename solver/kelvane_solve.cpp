@@ -6,7 +6,6 @@
 #include "engine_object.h"
 #include "file_layout.h"
 
-
 #include <algorithm>
 #include <charconv>
 #include <chrono>

@@ -383,8 +383,7 @@ void BuildLayer(const Component &comp, const Plan &plan, size_t p, Layer<Words> 
                     for (const PairCheck *c = checksBegin; c != checksEnd; ++c) {
                         const int a = key.Get(c->SlotA);
                         const int b = c->SlotB >= 0 ? key.Get(c->SlotB) : c->NeedB;
-                        if (std::max({0, a - c->OwnA, b - c->OwnB}) >
-                            std::min({c->Shared, a, b})) {
+                        if (std::max({0, a - c->OwnA, b - c->OwnB}) > std::min({c->Shared, a, b})) {
                             fits = false;
                             break;
                         }
@@ -812,7 +811,8 @@ template <int Words> class SweepOf final : public Sweep
                     continue;
                 }
                 const int32_t lo = std::max<int32_t>(span.Lo, fewest - future.Hi);
-                span = {lo, std::max<int32_t>(std::min<int32_t>(span.Hi, most - future.Lo), lo - 1)};
+                span = {lo,
+                        std::max<int32_t>(std::min<int32_t>(span.Hi, most - future.Lo), lo - 1)};
                 total += static_cast<uint64_t>(span.Len());
                 live += span.Len() > 0;
             }
@@ -1209,10 +1209,16 @@ template <int Words> class SweepOf final : public Sweep
         }
     }
 
-    double Spent(size_t i) const { return Racers.empty() ? 0.0 : Racers[i].Spent; }
+    double Spent(size_t i) const
+    {
+        return Racers.empty() ? 0.0 : Racers[i].Spent;
+    }
 
     // Whether the orders race by the steps foretold (wide sweeps).
-    bool Foretold() const { return Plans.size() > 1 && Plans.front().Cost >= WideSweep; }
+    bool Foretold() const
+    {
+        return Plans.size() > 1 && Plans.front().Cost >= WideSweep;
+    }
 
     // The steps plan i still needs to build its layers, from the growth of its states so far.
     double StepsLeftToBuild(size_t i, double usualGrowth) const

@@ -18,8 +18,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -27,7 +27,8 @@
 
 using namespace kelvane::solver;
 
-namespace {
+namespace
+{
 
 using bench::Percentile;
 using bench::ThreadWorkMs;
@@ -92,8 +93,7 @@ QPoint PressPoint(const TfrmMain &window, const Position &position)
 {
     int32_t chosen = -1;
     for (int32_t i = 0; i < position.Width * position.Height && chosen < 0; ++i) {
-        if (position.State[i] != Cell::Closed)
-            continue;
+        if (position.State[i] != Cell::Closed) continue;
         const int32_t c = i % position.Width, r = i / position.Width;
         for (int32_t dc = -1; dc <= 1; ++dc)
             for (int32_t dr = -1; dr <= 1; ++dr) {
@@ -103,8 +103,7 @@ QPoint PressPoint(const TfrmMain &window, const Position &position)
                     chosen = i;
             }
     }
-    if (chosen < 0)
-        chosen = 0;
+    if (chosen < 0) chosen = 0;
     const FieldGeometry &g = window.Board.Geometry;
     const int32_t c = chosen % position.Width, r = chosen / position.Width;
     return {g.FieldLeft + c * g.CellSize + g.CellSize / 2,
@@ -158,8 +157,8 @@ void Register()
     for (const char *name : {"beginner", "intermediate", "expert", "ultra"}) {
         std::string title = name;
         title[0] = static_cast<char>(title[0] - 'a' + 'A');
-        benchmark::RegisterBenchmark(title.c_str(), [name = std::string(name)](
-                                                        benchmark::State &s) { RunLevel(s, name); })
+        benchmark::RegisterBenchmark(
+            title.c_str(), [name = std::string(name)](benchmark::State &s) { RunLevel(s, name); })
             ->Iterations(3)
             ->Unit(benchmark::kMillisecond);
     }
@@ -181,14 +180,12 @@ int main(int argc, char **argv)
         else
             rest.push_back(argv[i]);
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     PrepareScale(scale);
     int count = static_cast<int>(rest.size());
     QApplication app(count, rest.data());
     RestoreEnvironment();
-    if (EnginePath.isEmpty())
-        EnginePath = QCoreApplication::applicationDirPath() + "/kelvane.so";
+    if (EnginePath.isEmpty()) EnginePath = QCoreApplication::applicationDirPath() + "/kelvane.so";
     Folder = std::make_unique<QTemporaryDir>();
     benchmark::Initialize(&count, rest.data());
     Register();

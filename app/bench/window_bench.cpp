@@ -8,7 +8,8 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 std::unique_ptr<QTemporaryDir> Folder;
 
@@ -49,8 +50,7 @@ void OpenLargestZeroRegion(benchmark::State &state)
         state.ResumeTiming();
         Press(*window, Qt::LeftButton, 16, 12);
     }
-    if (window->Game().Live != 0)
-        state.SkipWithError("the field did not open whole");
+    if (window->Game().Live != 0) state.SkipWithError("the field did not open whole");
 }
 BENCHMARK(OpenLargestZeroRegion)->Unit(benchmark::kMicrosecond);
 
@@ -81,8 +81,7 @@ BENCHMARK(RedrawWholeField)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     Folder = std::make_unique<QTemporaryDir>();
     benchmark::Initialize(&argc, argv);

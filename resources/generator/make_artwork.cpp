@@ -709,8 +709,7 @@ bool WriteDesktopIcons(const QDir &dir)
 {
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         const QString path = dir.filePath(QString("kelvane-%1.png").arg(size));
-        if (!MakeIcon(size).save(path, "PNG", 9))
-            return false;
+        if (!MakeIcon(size).save(path, "PNG", 9)) return false;
         QTextStream(stdout) << path << "  " << size << "x" << size << "\n";
     }
     QSvgGenerator svg;
@@ -720,8 +719,7 @@ bool WriteDesktopIcons(const QDir &dir)
     svg.setTitle("Kelvane");
     svg.setDescription("A mine on a tile of ice");
     QPainter painter;
-    if (!painter.begin(&svg))
-        return false;
+    if (!painter.begin(&svg)) return false;
     PaintIcon(painter);
     return painter.end();
 }

@@ -6,7 +6,8 @@
 #include <ctime>
 #include <vector>
 
-namespace bench {
+namespace bench
+{
 
 // This thread's processor time in milliseconds.
 inline double ThreadWorkMs()

@@ -1,9 +1,11 @@
 #include "main_window_fixture.h"
 
-namespace {
+namespace
+{
 
-class Clock : public MainWindowTest {
-protected:
+class Clock : public MainWindowTest
+{
+  protected:
     void StartTimedGame()
     {
         OpenOnLevel(0);

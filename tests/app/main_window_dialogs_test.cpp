@@ -5,7 +5,8 @@
 
 #include <cstring>
 
-namespace {
+namespace
+{
 
 // Answers the next modal dialog as soon as it is open.
 void WhenModalOpens(std::function<void(QWidget *)> answer)
@@ -23,8 +24,9 @@ QByteArray FileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
 }
 
-class Dialogs : public MainWindowTest {
-protected:
+class Dialogs : public MainWindowTest
+{
+  protected:
     // A game under way on Beginner, with the settings file written once.
     void StartPlaying()
     {

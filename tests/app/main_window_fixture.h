@@ -3,9 +3,9 @@
 #pragma once
 
 #include "best_dialog.h"
+#include "locale_time.h"
 #include "main_window.h"
 #include "settings_dialog.h"
-#include "locale_time.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,8 +13,9 @@
 
 #include <memory>
 
-class MainWindowTest : public ::testing::Test {
-protected:
+class MainWindowTest : public ::testing::Test
+{
+  protected:
     QTemporaryDir Folder;
     QStringList Errors;
     QStringList Prompts;
@@ -33,8 +34,7 @@ protected:
         options.ShowError = [this](const QString &text) { Errors << text; };
         options.AskName = [this](const QString &prompt, QString &name) {
             Prompts << prompt;
-            if (CancelName)
-                return false;
+            if (CancelName) return false;
             name = NameToEnter;
             return true;
         };

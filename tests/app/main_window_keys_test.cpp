@@ -7,10 +7,12 @@
 #include <QAccessible>
 #include <QApplication>
 
-namespace {
+namespace
+{
 
-class KeyPlay : public MainWindowTest {
-protected:
+class KeyPlay : public MainWindowTest
+{
+  protected:
     void OpenForKeys(int32_t level = 0, uint32_t seed = 1)
     {
         OpenOnLevel(level, seed);
@@ -50,9 +52,15 @@ protected:
     }
 
     // The board as the player sees it, with the cursor if shown.
-    QImage BoardOnScreen() { return Window->pbImage->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    QImage BoardOnScreen()
+    {
+        return Window->pbImage->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
     QImage Shown() { return Window->pbImage->Shown().convertToFormat(QImage::Format_RGB32); }
-    QImage WindowOnScreen() { return Window->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    QImage WindowOnScreen()
+    {
+        return Window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
 
     // The smallest rectangle holding every pixel where two images differ.
     static QRect Difference(const QImage &a, const QImage &b)
@@ -60,8 +68,7 @@ protected:
         QRect box;
         for (int y = 0; y < a.height(); ++y)
             for (int x = 0; x < a.width(); ++x)
-                if (a.pixel(x, y) != b.pixel(x, y))
-                    box |= QRect(x, y, 1, 1);
+                if (a.pixel(x, y) != b.pixel(x, y)) box |= QRect(x, y, 1, 1);
         return box;
     }
 
@@ -85,10 +92,10 @@ TEST_F(KeyPlay, CursorKeys_StartAtTheCentre_AndStopAtTheEdges)
     };
     const Step steps[] = {
         {Qt::Key_Up, 5, 5}, // the first key only shows the cursor, at the centre
-        {Qt::Key_Up, 5, 4},        {Qt::Key_Left, 4, 4},    {Qt::Key_Right, 5, 4},
-        {Qt::Key_Down, 5, 5},      {Qt::Key_Home, 0, 5},    {Qt::Key_Left, 0, 5},
-        {Qt::Key_End, 9, 5},       {Qt::Key_Right, 9, 5},   {Qt::Key_PageUp, 9, 0},
-        {Qt::Key_Up, 9, 0},        {Qt::Key_PageDown, 9, 9}, {Qt::Key_Down, 9, 9},
+        {Qt::Key_Up, 5, 4},   {Qt::Key_Left, 4, 4},     {Qt::Key_Right, 5, 4},
+        {Qt::Key_Down, 5, 5}, {Qt::Key_Home, 0, 5},     {Qt::Key_Left, 0, 5},
+        {Qt::Key_End, 9, 5},  {Qt::Key_Right, 9, 5},    {Qt::Key_PageUp, 9, 0},
+        {Qt::Key_Up, 9, 0},   {Qt::Key_PageDown, 9, 9}, {Qt::Key_Down, 9, 9},
     };
     EXPECT_FALSE(Window->CursorShown);
     for (const Step &step : steps) {
@@ -338,8 +345,9 @@ TEST_F(KeyPlay, AccessibleTree_ButtonsCountersAndABoardOfNamedCells)
     Click(Qt::LeftButton, 5, 5);
     ASSERT_EQ(Game().Active, 1);
     EXPECT_EQ(Accessible(Window->pbxLeft)->text(QAccessible::Name), "Mines left: 10");
-    Accessible(Window->imgNew)->actionInterface()->doAction(
-        QAccessibleActionInterface::pressAction());
+    Accessible(Window->imgNew)
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(Game().Active, 0);
 
     QAccessibleInterface *board = Accessible(Window->pbImage);
@@ -382,8 +390,7 @@ TEST_F(KeyPlay, AccessibleTree_ButtonsCountersAndABoardOfNamedCells)
         EXPECT_EQ(CellName(cell.C, cell.R),
                   QString("row %1, column %2: %3").arg(cell.R + 1).arg(cell.C + 1).arg(cell.Look));
     Game().ProbDisplay = 0;
-    EXPECT_EQ(CellName(pc, pr),
-              QString("row %1, column %2: closed").arg(pr + 1).arg(pc + 1));
+    EXPECT_EQ(CellName(pc, pr), QString("row %1, column %2: closed").arg(pr + 1).arg(pc + 1));
 
     // The accessible focus follows the keyboard cursor.
     EXPECT_EQ(board->focusChild(), nullptr);

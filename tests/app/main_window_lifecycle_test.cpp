@@ -5,7 +5,8 @@
 #include <QFile>
 #include <QUrl>
 
-namespace {
+namespace
+{
 
 TEST(StartUp, ScreenCheck_RefusesAnythingBelow1024x768)
 {
@@ -81,11 +82,12 @@ TEST_F(MainWindowTest, SettingsFile_IsInForceBeforeTheFirstShowing)
 }
 
 // Receives the addresses the window asks the desktop to open.
-class UrlCatcher : public QObject {
+class UrlCatcher : public QObject
+{
     Q_OBJECT
-public:
+  public:
     QList<QUrl> Opened;
-public slots:
+  public slots:
     void Open(const QUrl &url) { Opened << url; }
 };
 

@@ -2,7 +2,8 @@
 
 #include "level_table.h"
 
-namespace {
+namespace
+{
 
 TEST_F(MainWindowTest, FirstPress_LaysTheMinesAroundIt_AndOpensIt)
 {
@@ -171,7 +172,8 @@ TEST_F(MainWindowTest, Loss_ShowsGameOverAndTheLostFace_AndOnlyADoubleClickStart
     int32_t c = -1, r = -1;
     for (int32_t i = 0; i < Game().SizeX && c < 0; ++i)
         for (int32_t j = 0; j < Game().SizeY && c < 0; ++j)
-            if (State(i, j) == SECTOR_CLOSED && Mined(i, j) && (i != plainMine[0] || j != plainMine[1]))
+            if (State(i, j) == SECTOR_CLOSED && Mined(i, j) &&
+                (i != plainMine[0] || j != plainMine[1]))
                 c = i, r = j;
     ASSERT_GE(c, 0);
     Click(Qt::LeftButton, c, r);
@@ -226,9 +228,11 @@ TEST_F(MainWindowTest, TimedWin_FasterThanTheRecord_AsksForTheNameAndRecordsIt)
     // The best-times dialog opens modally after the record; close it as the player would.
     QTimer::singleShot(0, [this] { Window->frmBest->accept(); });
     OpenAllSafe();
-    EXPECT_EQ(Window->sbStatus->text(), LocaleTime("Finished in 40.3 seconds")); // 40.25 in one decimal
+    EXPECT_EQ(Window->sbStatus->text(),
+              LocaleTime("Finished in 40.3 seconds")); // 40.25 in one decimal
     ASSERT_EQ(Prompts.size(), 1);
-    EXPECT_EQ(Prompts[0], "You have the fastest time for the Beginner level.\nPlease enter your name");
+    EXPECT_EQ(Prompts[0],
+              "You have the fastest time for the Beginner level.\nPlease enter your name");
     EXPECT_FLOAT_EQ(Window->Best.BestTime[0], 40.25f);
     EXPECT_EQ(Window->Best.BestName[0], "ABCDEFGHIJKLMNOP");
 }
@@ -362,7 +366,8 @@ TEST_F(MainWindowTest, HoverLabels_TurnPurple_AndTheLevelLabelTurnsNavyWhenItsMe
 
 } // namespace
 
-namespace {
+namespace
+{
 
 // The rows of the press table that do nothing: the board must stay exactly as it was.
 TEST_F(MainWindowTest, PressesThatDoNothing_LeaveTheBoardAlone)
@@ -389,8 +394,7 @@ TEST_F(MainWindowTest, PressesThatDoNothing_LeaveTheBoardAlone)
         {Qt::MiddleButton, 0, 0, "middle on a closed sector without probabilities"},
     };
     for (const Row &row : rows) {
-        if (row.C == 0 && row.R == 0 && State(0, 0) != SECTOR_CLOSED)
-            continue;
+        if (row.C == 0 && row.R == 0 && State(0, 0) != SECTOR_CLOSED) continue;
         const QImage board = Window->Board.bmpField;
         const int32_t safeLeft = Game().SafeLeft, minesLeft = Game().MinesLeft;
         Click(row.Button, row.C, row.R);

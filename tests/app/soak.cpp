@@ -44,8 +44,8 @@ long MemoryFigure(const char *key)
 }
 
 struct Figures {
-    long long Games = 0, Events = 0, Wins = 0, Losses = 0, Reopens = 0, EngineRuns = 0,
-              Dialogs = 0, Records = 0;
+    long long Games = 0, Events = 0, Wins = 0, Losses = 0, Reopens = 0, EngineRuns = 0, Dialogs = 0,
+              Records = 0;
 };
 
 // What a reopening must bring back.
@@ -116,8 +116,8 @@ class Soak
     void Check(bool ok, const char *what)
     {
         if (!ok && Failure.empty())
-            Failure = std::string(what) + " (game " + std::to_string(Count.Games + 1) +
-                      ", event " + std::to_string(Count.Events) + ")";
+            Failure = std::string(what) + " (game " + std::to_string(Count.Games + 1) + ", event " +
+                      std::to_string(Count.Events) + ")";
     }
     void CheckRecord();
 };
@@ -202,12 +202,11 @@ void Soak::PlaySettingsDialog(QWidget *dialog)
         if (QWidget *w = dialog->findChild<QWidget *>(name))
             QTest::mouseClick(w, Qt::LeftButton, {}, at);
     };
-    static const char *const levels[] = {"lblBeginner", "lblIntermediate", "lblExpert",
-                                         "lblUltra", "lblCustom"};
+    static const char *const levels[] = {"lblBeginner", "lblIntermediate", "lblExpert", "lblUltra",
+                                         "lblCustom"};
     click(levels[Next(5)]);
-    static const char *const options[] = {"lblTimed", "lblTrainer", "lblFair", "lblProb",
-                                          "imgCalcMode", "imgDupCheck", "imgCombCheck",
-                                          "imgScale"};
+    static const char *const options[] = {"lblTimed",    "lblTrainer",  "lblFair",      "lblProb",
+                                          "imgCalcMode", "imgDupCheck", "imgCombCheck", "imgScale"};
     for (int k = Next(4); k > 0; --k)
         click(options[Next(8)]);
     static const char *const arrows[] = {"imgX", "imgY", "imgMines"};
@@ -266,8 +265,7 @@ void Soak::OneEvent(bool finishing)
                        : PickSector(SECTOR_MARKED, -1, c, r))
             Click(Qt::RightButton, c, r);
     } else if (kind < 72) {
-        if (PickSector(SECTOR_CLOSED, -1, c, r))
-            DoubleClick(Qt::RightButton, c, r);
+        if (PickSector(SECTOR_CLOSED, -1, c, r)) DoubleClick(Qt::RightButton, c, r);
     } else if (kind < 82) {
         // A chord on an open number: the middle button or both.
         if (!PickSector(SECTOR_OPEN, 0, c, r)) return;
@@ -312,8 +310,8 @@ void Soak::CheckRecord()
 {
     const TGameState &g = Game();
     Check(g.EngineBusy == 0 && g.HaltRequest == 0, "the engine flags are left set");
-    for (int32_t flag : {g.Active, g.Live, g.FairPlay, g.TrainerMode, g.TimedGame,
-                         g.ProbDisplay, g.AdvancedMode, g.DupCheck, g.RecalcNeeded})
+    for (int32_t flag : {g.Active, g.Live, g.FairPlay, g.TrainerMode, g.TimedGame, g.ProbDisplay,
+                         g.AdvancedMode, g.DupCheck, g.RecalcNeeded})
         Check(flag == 0 || flag == 1, "a flag is neither 0 nor 1");
     Check(g.Active == 0 || g.Live == 1, "a game is active but not live");
     Check(g.MaxX == g.SizeX - 1 && g.MaxY == g.SizeY - 1, "MaxX or MaxY disagree");
@@ -411,8 +409,7 @@ bool Soak::Run(long long games, double seconds)
         if (Count.Games % 20 == 0) Reopen();
         // Memory that grows with the games shows as a rising line here.
         if (Count.Games % 1000 == 0)
-            std::printf("after %lld games: resident %ld MB\n", Count.Games,
-                        MemoryFigure("VmRSS"));
+            std::printf("after %lld games: resident %ld MB\n", Count.Games, MemoryFigure("VmRSS"));
     }
     Window->close();
     Window.reset();
@@ -432,8 +429,8 @@ bool Soak::Run(long long games, double seconds)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                    : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     long long games = -1;
     double seconds = -1;

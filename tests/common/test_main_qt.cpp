@@ -7,8 +7,7 @@ int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     // Test discovery runs this binary at build time, outside the CTest environment.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv); // takes the player's locale, as in the game
     if (!TestLocaleInForce()) return 1;
     return RUN_ALL_TESTS();

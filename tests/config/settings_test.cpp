@@ -10,17 +10,17 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <initializer_list>
-#include <memory>
 #include <fcntl.h>
+#include <initializer_list>
 #include <map>
+#include <memory>
 #include <sched.h>
 #include <string>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
-#include <vector>
 #include <utility>
+#include <vector>
 
 namespace
 {
@@ -587,8 +587,7 @@ class SaveFault : public SettingsFile
     {
         std::vector<std::string> steps;
         for (const std::string &step : SaveSteps::Log)
-            if (step != "write" || steps.empty() || steps.back() != "write")
-                steps.push_back(step);
+            if (step != "write" || steps.empty() || steps.back() != "write") steps.push_back(step);
         return steps;
     }
 };
@@ -598,9 +597,8 @@ TEST_F(SaveFault, ASaveWritesSyncsAndClosesTheNewFileBeforeItReplacesTheOldOneTh
     Settings s = Load("[Window]\r\nTop=1\r\n\r\n");
     s.Window.Top = 300;
     ASSERT_EQ(SaveSettings(Path, *s.Game, s.Window, QLocale::c()), "");
-    const std::vector<std::string> expected = {"open",   "write",       "sync",       "close",
-                                               "rename", "open folder", "sync folder",
-                                               "close folder"};
+    const std::vector<std::string> expected = {
+        "open", "write", "sync", "close", "rename", "open folder", "sync folder", "close folder"};
     EXPECT_EQ(Steps(), expected);
     EXPECT_GT(std::count(SaveSteps::Log.begin(), SaveSteps::Log.end(), "write"), 10);
     EXPECT_TRUE(ReadAll(Path).startsWith("[Window]\r\nTop=300\r\n"));
@@ -617,14 +615,14 @@ TEST_F(SaveFault, AFailureAtAnyStepIsReportedWithItsCauseAndLeavesOneWholeFileAn
         bool Replaced; // the step comes after the new file took the old one's place
     };
     const Row rows[] = {
-        {"open", 1, ENOSPC, false},        {"open", 1, EACCES, false},
-        {"write", 1, ENOSPC, false},       {"write", 3, ENOSPC, false},
-        {"write", 5, EIO, false},          {"write", 2, 0, false},
-        {"sync", 1, EIO, false},
-        {"sync", 1, ENOSPC, false},        {"close", 1, EIO, false},
-        {"close", 1, ENOSPC, false},       {"rename", 1, EIO, false},
-        {"rename", 1, EXDEV, false},       {"open folder", 1, EACCES, true},
-        {"sync folder", 1, EIO, true},     {"close folder", 1, EIO, true},
+        {"open", 1, ENOSPC, false},       {"open", 1, EACCES, false},
+        {"write", 1, ENOSPC, false},      {"write", 3, ENOSPC, false},
+        {"write", 5, EIO, false},         {"write", 2, 0, false},
+        {"sync", 1, EIO, false},          {"sync", 1, ENOSPC, false},
+        {"close", 1, EIO, false},         {"close", 1, ENOSPC, false},
+        {"rename", 1, EIO, false},        {"rename", 1, EXDEV, false},
+        {"open folder", 1, EACCES, true}, {"sync folder", 1, EIO, true},
+        {"close folder", 1, EIO, true},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(std::string(row.Step) + " #" + std::to_string(row.At) + ": " +
@@ -662,7 +660,8 @@ TEST_F(SaveFault, AFailureAtAnyStepIsReportedWithItsCauseAndLeavesOneWholeFileAn
 TEST_F(SettingsFile, ASaveOnAFullFileSystemIsReportedAndLeavesTheOldFileIntact)
 {
     if (unshare(CLONE_NEWNS) != 0) GTEST_SKIP() << "no mount namespace: " << std::strerror(errno);
-    ASSERT_EQ(mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0) << std::strerror(errno);
+    ASSERT_EQ(mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0)
+        << std::strerror(errno);
     const QByteArray folder = QFile::encodeName(Dir.filePath("small"));
     ASSERT_TRUE(QDir(Dir.path()).mkdir("small"));
     if (mount("tmpfs", folder.constData(), "tmpfs", 0, "size=16k") != 0)

@@ -4,23 +4,24 @@
 #include <QFile>
 #include <QKeyEvent>
 
-#include <dlfcn.h>
 #include <cmath>
-#include <limits>
+#include <dlfcn.h>
 #include <functional>
+#include <limits>
 #include <map>
 
-namespace {
+namespace
+{
 
 std::function<void(int)> OnCheckpoint;
 void CheckpointTrampoline(int step)
 {
-    if (OnCheckpoint)
-        OnCheckpoint(step);
+    if (OnCheckpoint) OnCheckpoint(step);
 }
 
-class EngineRun : public MainWindowTest {
-protected:
+class EngineRun : public MainWindowTest
+{
+  protected:
     void *Handle = nullptr;
 
     void OpenWithEngine(const char *path, int32_t combinations = 0, float probability = 0.25f,
@@ -29,8 +30,8 @@ protected:
         // The same library the window loads: dlopen hands back the same instance.
         Handle = dlopen(path, RTLD_NOW);
         ASSERT_NE(Handle, nullptr);
-        auto setCheckpoint = reinterpret_cast<void (*)(void (*)(int))>(
-            dlsym(Handle, "TestEngineSetCheckpoint"));
+        auto setCheckpoint =
+            reinterpret_cast<void (*)(void (*)(int))>(dlsym(Handle, "TestEngineSetCheckpoint"));
         auto setResult =
             reinterpret_cast<void (*)(int32_t, float)>(dlsym(Handle, "TestEngineSetResult"));
         ASSERT_NE(setCheckpoint, nullptr);
@@ -65,8 +66,7 @@ protected:
     {
         OnCheckpoint = nullptr;
         Window.reset();
-        if (Handle != nullptr)
-            dlclose(Handle);
+        if (Handle != nullptr) dlclose(Handle);
     }
 
     // A closed sector the engine can be asked about.
@@ -86,7 +86,8 @@ protected:
         const QString shown = Window->Stats->lblProb->text();
         bool number = false;
         const double value = shown.toDouble(&number);
-        EXPECT_TRUE(shown == "N/A" || (number && value >= 0.0 && value <= 1.0)) << shown.toStdString();
+        EXPECT_TRUE(shown == "N/A" || (number && value >= 0.0 && value <= 1.0))
+            << shown.toStdString();
     }
 
     // The game goes on: a safe sector opens.
@@ -195,16 +196,14 @@ TEST_F(EngineRun, Rate_IsShownOnlyForCountedRunsLongerThanTenMilliseconds)
     int32_t c, r;
     ClosedSector(c, r);
     OnCheckpoint = [&](int step) {
-        if (step == 12)
-            Now += 10; // 0.01 seconds: too short for a rate
+        if (step == 12) Now += 10; // 0.01 seconds: too short for a rate
     };
     Click(Qt::MiddleButton, c, r);
     EXPECT_FALSE(Window->Stats->lblRate->isVisibleTo(Window.get()));
     EXPECT_EQ(Window->Stats->lblTimer->text(), "Completed in 0.010 seconds");
 
     OnCheckpoint = [&](int step) {
-        if (step == 12)
-            Now += 500;
+        if (step == 12) Now += 500;
     };
     Click(Qt::MiddleButton, c, r);
     ASSERT_TRUE(Window->Stats->lblRate->isVisibleTo(Window.get()));
@@ -246,8 +245,7 @@ TEST_F(EngineRun, Escape_HaltsARun_AndRecalculationIsStillNeeded)
     int32_t c, r;
     ClosedSector(c, r);
     OnCheckpoint = [&](int step) {
-        if (step == 3)
-            QTest::keyClick(Window.get(), Qt::Key_Escape);
+        if (step == 3) QTest::keyClick(Window.get(), Qt::Key_Escape);
     };
     Click(Qt::MiddleButton, c, r);
     EXPECT_EQ(Window->Stats->lblStatus->text(), "Halted");
@@ -270,8 +268,7 @@ TEST_F(EngineRun, DuringARun_EveryChangeToTheGameIsRefused)
     ASSERT_TRUE(Find(SECTOR_CLOSED, false, oc, orow));
     const TGameState before = Game();
     OnCheckpoint = [&](int step) {
-        if (step != 2)
-            return;
+        if (step != 2) return;
         Click(Qt::LeftButton, oc, orow);
         Click(Qt::RightButton, oc, orow);
         Window->NewGame();
@@ -331,8 +328,7 @@ TEST_F(EngineRun, ClosingDuringARun_HaltsIt_ThenClosesAndSaves)
     ClosedSector(c, r);
     bool closedDuringRun = true;
     OnCheckpoint = [&](int step) {
-        if (step == 2)
-            closedDuringRun = Window->close();
+        if (step == 2) closedDuringRun = Window->close();
         // The record and the library are still there while the engine runs.
         EXPECT_EQ(Game().EngineBusy, 1);
     };

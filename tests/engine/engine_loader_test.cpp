@@ -1,7 +1,8 @@
 #include "engine_loader.h"
 #include "main_window_fixture.h"
 
-namespace {
+namespace
+{
 
 // What the player is told for each kind of failure.
 const char EntryError[] = "Error loading Ordo.dll (DLL entry point not found).\n"

@@ -16,7 +16,8 @@
 
 #define TEST_EXPORT extern "C" __attribute__((visibility("default")))
 
-namespace {
+namespace
+{
 
 TGameState *Game = nullptr;
 EngineEvents *Events = nullptr;
@@ -26,8 +27,7 @@ float ProbabilityToWrite = 0.25f;
 
 void Step(int step)
 {
-    if (Checkpoint != nullptr)
-        Checkpoint(step);
+    if (Checkpoint != nullptr) Checkpoint(step);
 }
 
 void Attach(ProbabilityEngine *, TGameState *game, EngineEvents *events)
@@ -107,8 +107,8 @@ int32_t CalculateHostile(ProbabilityEngine *, int32_t c, int32_t r)
     case OutsideField:
     case DrawnOutside: {
         // One kind of call each, so that the program must notice either on its own.
-        const int32_t outside[][2] = {{-1, 0},          {0, -1},          {Game->SizeX, 0},
-                                      {0, Game->SizeY}, {1 << 30, -(1 << 30)}, {c, 40}};
+        const int32_t outside[][2] = {
+            {-1, 0}, {0, -1}, {Game->SizeX, 0}, {0, Game->SizeY}, {1 << 30, -(1 << 30)}, {c, 40}};
         for (const auto &at : outside) {
             if (FaultToShow == OutsideField)
                 sink.HighlightSector(Events, at[0], at[1]);
@@ -141,31 +141,50 @@ int32_t CalculateHostile(ProbabilityEngine *, int32_t c, int32_t r)
     return Result;
 }
 
-int32_t (*const CalculateOfKind)(ProbabilityEngine *, int32_t, int32_t) =
-    TEST_ENGINE_KIND == 1   ? CalculateScripted
-    : TEST_ENGINE_KIND == 6 ? CalculateHostile
-    : TEST_ENGINE_KIND == 7 ? nullptr
-                            : CalculateHalting;
+int32_t (*const CalculateOfKind)(ProbabilityEngine *, int32_t,
+                                 int32_t) = TEST_ENGINE_KIND == 1   ? CalculateScripted
+                                            : TEST_ENGINE_KIND == 6 ? CalculateHostile
+                                            : TEST_ENGINE_KIND == 7 ? nullptr
+                                                                    : CalculateHalting;
 const ProbabilityEngineTable Table = {TEST_ENGINE_KIND == 8 ? nullptr : Attach, CalculateOfKind};
 [[maybe_unused]] ProbabilityEngine Engine = {TEST_ENGINE_KIND == 9 ? nullptr : &Table};
 
 } // namespace
 
-TEST_EXPORT void TestEngineSetCheckpoint(void (*checkpoint)(int)) { Checkpoint = checkpoint; }
+TEST_EXPORT void TestEngineSetCheckpoint(void (*checkpoint)(int))
+{
+    Checkpoint = checkpoint;
+}
 TEST_EXPORT void TestEngineSetResult(int32_t combinations, float probability)
 {
     Result = combinations;
     ProbabilityToWrite = probability;
 }
 
-TEST_EXPORT void TestEngineSetFault(int32_t fault) { FaultToShow = fault; }
+TEST_EXPORT void TestEngineSetFault(int32_t fault)
+{
+    FaultToShow = fault;
+}
 
-#if TEST_ENGINE_KIND == 1 || TEST_ENGINE_KIND == 2 || (TEST_ENGINE_KIND >= 6 && TEST_ENGINE_KIND <= 9)
-TEST_EXPORT ProbabilityEngine *CreateObject() { return &Engine; }
+#if TEST_ENGINE_KIND == 1 || TEST_ENGINE_KIND == 2 ||                                              \
+    (TEST_ENGINE_KIND >= 6 && TEST_ENGINE_KIND <= 9)
+TEST_EXPORT ProbabilityEngine *CreateObject()
+{
+    return &Engine;
+}
 #elif TEST_ENGINE_KIND == 10
-__attribute__((visibility("default"))) ProbabilityEngine *CreateObject() { return &Engine; }
+__attribute__((visibility("default"))) ProbabilityEngine *CreateObject()
+{
+    return &Engine;
+}
 #elif TEST_ENGINE_KIND == 4
-TEST_EXPORT ProbabilityEngine *CreateObject() { return nullptr; }
+TEST_EXPORT ProbabilityEngine *CreateObject()
+{
+    return nullptr;
+}
 #elif TEST_ENGINE_KIND == 5
-TEST_EXPORT ProbabilityEngine *CreateObject() { throw std::runtime_error("no engine today"); }
+TEST_EXPORT ProbabilityEngine *CreateObject()
+{
+    throw std::runtime_error("no engine today");
+}
 #endif

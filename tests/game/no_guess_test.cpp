@@ -255,7 +255,10 @@ struct Field {
     bool Enumerate; // certainty by enumeration, else by the engine's core
 };
 
-void PrintTo(const Field &f, std::ostream *out) { *out << f.Name; }
+void PrintTo(const Field &f, std::ostream *out)
+{
+    *out << f.Name;
+}
 
 class NoGuessFields : public NoGuess, public ::testing::WithParamInterface<Field>
 {

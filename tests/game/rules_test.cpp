@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // Records what the rules ask of the window.
 struct RecordingView : GameView {
@@ -24,8 +25,7 @@ struct RecordingView : GameView {
     bool Has(const std::string &call) const
     {
         for (const auto &entry : Calls)
-            if (entry == call)
-                return true;
+            if (entry == call) return true;
         return false;
     }
 
@@ -51,8 +51,9 @@ struct RecordingView : GameView {
     void HideEngineTimes() override {}
 };
 
-class Rules : public ::testing::Test {
-protected:
+class Rules : public ::testing::Test
+{
+  protected:
     std::unique_ptr<TGameState> Game = std::make_unique<TGameState>();
     RecordingView View;
     Random Rng;
@@ -183,8 +184,7 @@ TEST_F(Rules, PlaceMines_WithAKnownSeed_LaysAKnownField)
     }
     std::set<int32_t> laid;
     for (int32_t i = 0; i < KELVANE_SECTOR_SLOTS; ++i)
-        if (Game->Mined[i])
-            laid.insert(i);
+        if (Game->Mined[i]) laid.insert(i);
     EXPECT_EQ(laid, expected);
     EXPECT_TRUE(laid.count(KELVANE_SECTOR_INDEX(0, 0)));
     EXPECT_TRUE(laid.count(KELVANE_SECTOR_INDEX(0, 3)));
@@ -204,11 +204,7 @@ TEST_F(Rules, PlaceMines_StartsTheClockOnlyForTimedGames)
 
 TEST_F(Rules, OpenArea_FillsTheZeroRegion_StoppingAtNumbersAndMarkers)
 {
-    Lay({"....*",
-         ".....",
-         ".....",
-         ".....",
-         "*...."});
+    Lay({"....*", ".....", ".....", ".....", "*...."});
     R.ToggleMarker(0, 1); // a marker on a safe sector stops the fill there
     R.OpenArea(2, 2, false);
     EXPECT_EQ(State(0, 1), SECTOR_MARKED);
@@ -216,16 +212,13 @@ TEST_F(Rules, OpenArea_FillsTheZeroRegion_StoppingAtNumbersAndMarkers)
     EXPECT_EQ(State(4, 0), SECTOR_CLOSED);
     EXPECT_EQ(State(0, 4), SECTOR_CLOSED);
     EXPECT_EQ(State(3, 0), SECTOR_OPEN); // a number at the edge of the region opens
-    EXPECT_EQ(Game->SafeLeft, 1); // only the marked safe sector is left
+    EXPECT_EQ(Game->SafeLeft, 1);        // only the marked safe sector is left
     EXPECT_FLOAT_EQ(Game->Prob[KELVANE_SECTOR_INDEX(2, 2)], 0.0f);
 }
 
 TEST_F(Rules, OpenArea_OnANumber_OpensOnlyThatSector)
 {
-    Lay({"*...",
-         "....",
-         "....",
-         "...."});
+    Lay({"*...", "....", "....", "...."});
     R.OpenArea(1, 1, false);
     EXPECT_EQ(State(1, 1), SECTOR_OPEN);
     EXPECT_EQ(Game->SafeLeft, 14);
@@ -233,10 +226,7 @@ TEST_F(Rules, OpenArea_OnANumber_OpensOnlyThatSector)
 
 TEST_F(Rules, OpeningAMine_LosesAndStopsTheSamePress)
 {
-    Lay({"*...",
-         "....",
-         "....",
-         "...*"});
+    Lay({"*...", "....", "....", "...*"});
     R.OpenSector(0, 0);
     EXPECT_EQ(View.LostCount, 1);
     EXPECT_EQ(Game->Active, 0);
@@ -248,8 +238,8 @@ TEST_F(Rules, OpeningAMine_LosesAndStopsTheSamePress)
 
 TEST_F(Rules, ToggleMarker_CountsMarkersAndRedrawsTheClosedSectorAtTheSmallFont)
 {
-    Lay({"*.........", "..........", "..........", "..........", "..........",
-         "..........", "..........", "..........", "..........", "........**"});
+    Lay({"*.........", "..........", "..........", "..........", "..........", "..........",
+         "..........", "..........", "..........", "........**"});
     R.ToggleMarker(5, 5);
     EXPECT_EQ(State(5, 5), SECTOR_MARKED);
     EXPECT_EQ(Game->MinesLeft, 2);
@@ -282,10 +272,7 @@ TEST_F(Rules, ElevenMarkersOnBeginner_LeaveMinusOneMinesLeft)
 
 TEST_F(Rules, Chord_WithNoMarkers_OpensNothingAndShowsThePreview)
 {
-    Lay({"....",
-         "....",
-         "....",
-         "...*"});
+    Lay({"....", "....", "....", "...*"});
     R.OpenArea(0, 0, false); // zero region
     const int32_t safeLeft = Game->SafeLeft;
     View.Calls.clear();
@@ -296,10 +283,7 @@ TEST_F(Rules, Chord_WithNoMarkers_OpensNothingAndShowsThePreview)
 
 TEST_F(Rules, Chord_WithMatchingMarkers_OpensTheOtherNeighbours)
 {
-    Lay({"*...",
-         "....",
-         "....",
-         "...."});
+    Lay({"*...", "....", "....", "...."});
     R.OpenSector(1, 1);
     R.ToggleMarker(0, 0);
     EXPECT_FALSE(R.Chord(1, 1));
@@ -313,10 +297,7 @@ TEST_F(Rules, Chord_WithMatchingMarkers_OpensTheOtherNeighbours)
 
 TEST_F(Rules, Chord_WithWrongMarker_LosesAndOpensNothingMore)
 {
-    Lay({"*...",
-         "....",
-         "....",
-         "...."});
+    Lay({"*...", "....", "....", "...."});
     R.OpenSector(1, 1);
     R.ToggleMarker(2, 2); // wrong: the mine is at (0, 0)
     R.Chord(1, 1);
@@ -328,10 +309,7 @@ TEST_F(Rules, Chord_WithWrongMarker_LosesAndOpensNothingMore)
 
 TEST_F(Rules, TrainerMode_TriggersTheMine_FlagsWrongMarkers_AndTheGameGoesOn)
 {
-    Lay({"*...",
-         "....",
-         "....",
-         "...."});
+    Lay({"*...", "....", "....", "...."});
     Game->TrainerMode = 1;
     R.ToggleMarker(3, 3);
     R.OpenSector(0, 0);
@@ -352,15 +330,11 @@ TEST_F(Rules, TrainerMode_TriggersTheMine_FlagsWrongMarkers_AndTheGameGoesOn)
 
 TEST_F(Rules, Win_WithoutMarkers_MarksTheMinesAndZeroesTheCounter)
 {
-    Lay({"*...",
-         "....",
-         "....",
-         "...*"});
+    Lay({"*...", "....", "....", "...*"});
     R.ToggleMarker(3, 3);
     for (int32_t c = 0; c < 4; ++c)
         for (int32_t r = 0; r < 4; ++r)
-            if (!Mined(c, r))
-                R.OpenSector(c, r);
+            if (!Mined(c, r)) R.OpenSector(c, r);
     EXPECT_TRUE(R.CheckWin());
     EXPECT_EQ(State(0, 0), SECTOR_MARKED);
     EXPECT_EQ(State(3, 3), SECTOR_MARKED);
@@ -373,10 +347,7 @@ TEST_F(Rules, Win_WithoutMarkers_MarksTheMinesAndZeroesTheCounter)
 
 TEST_F(Rules, CheckWin_WithSafeSectorsLeft_ChangesNothing)
 {
-    Lay({"*...",
-         "....",
-         "....",
-         "...."});
+    Lay({"*...", "....", "....", "...."});
     R.OpenSector(3, 3);
     EXPECT_FALSE(R.CheckWin());
     EXPECT_EQ(Game->Active, 1);

@@ -3,7 +3,8 @@
 #include <QFontInfo>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 struct ScaleCase {
     const char *Name;
@@ -14,7 +15,9 @@ struct ScaleCase {
     int32_t Fitting;
 };
 
-class ScaleChoice : public ::testing::TestWithParam<ScaleCase> {};
+class ScaleChoice : public ::testing::TestWithParam<ScaleCase>
+{
+};
 
 // Screens as Qt describes them with the desktop settings players use.
 TEST_P(ScaleChoice, IsTheDesktopsScaleRoundedDownAndLoweredToFit)
@@ -31,20 +34,19 @@ TEST_P(ScaleChoice, IsTheDesktopsScaleRoundedDownAndLoweredToFit)
 
 INSTANTIATE_TEST_SUITE_P(
     Screens, ScaleChoice,
-    ::testing::Values(
-        ScaleCase{"Plain4K", 1.0, 96.0, {3840, 2160}, 1, 1},
-        ScaleCase{"Ratio2On4K", 2.0, 96.0, {3840, 2160}, 2, 2},
-        ScaleCase{"Ratio3On4K", 3.0, 96.0, {3840, 2160}, 3, 3},
-        ScaleCase{"OneAndAHalfIsOne", 1.5, 96.0, {3840, 2160}, 1, 1},
-        ScaleCase{"DpiWithoutRatio", 1.0, 192.0, {3840, 2160}, 2, 2},
-        ScaleCase{"Dpi144WithoutRatio", 1.0, 144.0, {3840, 2160}, 1, 1},
-        ScaleCase{"Ratio2On1280x1024", 2.0, 96.0, {1280, 1024}, 2, 1},
-        ScaleCase{"Ratio2On2560x1440", 2.0, 96.0, {2560, 1440}, 2, 2},
-        ScaleCase{"Ratio3On2560x1440", 3.0, 96.0, {2560, 1440}, 3, 2},
-        ScaleCase{"ExactFit", 2.0, 96.0, {1928, 1320}, 2, 2},
-        ScaleCase{"OnePixelShortInHeight", 2.0, 96.0, {1928, 1319}, 2, 1},
-        ScaleCase{"OnePixelShortInWidth", 2.0, 96.0, {1927, 1320}, 2, 1},
-        ScaleCase{"BelowOne", 0.5, 96.0, {1280, 1024}, 1, 1}),
+    ::testing::Values(ScaleCase{"Plain4K", 1.0, 96.0, {3840, 2160}, 1, 1},
+                      ScaleCase{"Ratio2On4K", 2.0, 96.0, {3840, 2160}, 2, 2},
+                      ScaleCase{"Ratio3On4K", 3.0, 96.0, {3840, 2160}, 3, 3},
+                      ScaleCase{"OneAndAHalfIsOne", 1.5, 96.0, {3840, 2160}, 1, 1},
+                      ScaleCase{"DpiWithoutRatio", 1.0, 192.0, {3840, 2160}, 2, 2},
+                      ScaleCase{"Dpi144WithoutRatio", 1.0, 144.0, {3840, 2160}, 1, 1},
+                      ScaleCase{"Ratio2On1280x1024", 2.0, 96.0, {1280, 1024}, 2, 1},
+                      ScaleCase{"Ratio2On2560x1440", 2.0, 96.0, {2560, 1440}, 2, 2},
+                      ScaleCase{"Ratio3On2560x1440", 3.0, 96.0, {2560, 1440}, 3, 2},
+                      ScaleCase{"ExactFit", 2.0, 96.0, {1928, 1320}, 2, 2},
+                      ScaleCase{"OnePixelShortInHeight", 2.0, 96.0, {1928, 1319}, 2, 1},
+                      ScaleCase{"OnePixelShortInWidth", 2.0, 96.0, {1927, 1320}, 2, 1},
+                      ScaleCase{"BelowOne", 0.5, 96.0, {1280, 1024}, 1, 1}),
     [](const ::testing::TestParamInfo<ScaleCase> &info) { return info.param.Name; });
 
 TEST(AtScale, RepeatsPixelsOrResamplesAndKeepsTheLayoutSize)

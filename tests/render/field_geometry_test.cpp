@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 struct FitCase {
     int32_t SizeX, SizeY, MaxScale, Cell, Small, Large;
@@ -22,7 +23,8 @@ TEST(FieldGeometry, FitTable_GivesTheSectorSizesAndFontsOfEachLevel)
 {
     for (const FitCase &row : FitTable) {
         const FieldGeometry g = LayoutGeometry(row.SizeX, row.SizeY, row.MaxScale, 769, 601, {});
-        EXPECT_EQ(g.CellSize, row.Cell) << row.SizeX << "x" << row.SizeY << " scale " << row.MaxScale;
+        EXPECT_EQ(g.CellSize, row.Cell)
+            << row.SizeX << "x" << row.SizeY << " scale " << row.MaxScale;
         EXPECT_EQ(g.SmallFontSize, row.Small) << row.SizeX << " scale " << row.MaxScale;
         EXPECT_EQ(g.LargeFontSize, row.Large) << row.SizeX << " scale " << row.MaxScale;
     }

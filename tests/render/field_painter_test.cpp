@@ -4,7 +4,8 @@
 
 #include <limits>
 
-namespace {
+namespace
+{
 
 // A background with a different colour in every pixel, so a wrong offset shows.
 QImage PatternBackground()
@@ -16,8 +17,9 @@ QImage PatternBackground()
     return image;
 }
 
-class Painter : public ::testing::Test {
-protected:
+class Painter : public ::testing::Test
+{
+  protected:
     QImage Background = PatternBackground();
     QPoint Origin{4, 32};
     FieldPainter Board;
@@ -56,8 +58,7 @@ TEST_F(Painter, RedrawField_ShowsTheClosedFieldInsideTheGrid)
     const QPoint corner = Corner(3, 5);
     EXPECT_EQ(Field(corner.x(), corner.y()), qRgb(0, 0, 0));      // grid corner
     EXPECT_EQ(Field(corner.x() + 10, corner.y()), qRgb(0, 0, 0)); // grid line
-    EXPECT_EQ(Field(corner.x() + 5, corner.y() + 5),
-              Board.bmpClosed.pixel(3 * 37 + 5, 5 * 37 + 5));
+    EXPECT_EQ(Field(corner.x() + 5, corner.y() + 5), Board.bmpClosed.pixel(3 * 37 + 5, 5 * 37 + 5));
     // Outside the field the board shows the background as it is.
     EXPECT_EQ(Field(10, 10), Background.pixel(Origin + QPoint(10, 10)));
     // The closing grid lines at the right and bottom edge.
@@ -77,9 +78,14 @@ TEST_F(Painter, OpenSector_WithZero_ShowsTheBareOpenTexture_AndANumberInItsColou
 
     // Each number in its own colour, and in no other number's.
     const QRgb colours[9] = {0,
-                             qRgb(0, 0, 192),   qRgb(0, 192, 0),   qRgb(192, 0, 0),
-                             qRgb(0, 0, 128),   qRgb(128, 0, 0),   qRgb(0, 192, 192),
-                             qRgb(0, 128, 128), qRgb(128, 128, 128)};
+                             qRgb(0, 0, 192),
+                             qRgb(0, 192, 0),
+                             qRgb(192, 0, 0),
+                             qRgb(0, 0, 128),
+                             qRgb(128, 0, 0),
+                             qRgb(0, 192, 192),
+                             qRgb(0, 128, 128),
+                             qRgb(128, 128, 128)};
     for (int32_t number = 1; number <= 8; ++number) {
         Board.DrawOpenSector(number, 4, number);
         const QPoint corner = Corner(number, 4);
@@ -92,7 +98,8 @@ TEST_F(Painter, OpenSector_WithZero_ShowsTheBareOpenTexture_AndANumberInItsColou
             if (other == number)
                 EXPECT_GT(counts[other], 10) << "number " << number;
             else
-                EXPECT_EQ(counts[other], 0) << "number " << number << " in " << other << "'s colour";
+                EXPECT_EQ(counts[other], 0)
+                    << "number " << number << " in " << other << "'s colour";
         }
     }
 }
@@ -178,7 +185,8 @@ TEST_F(Painter, Text_IsCentredByThePlacementRule)
 
 } // namespace
 
-namespace {
+namespace
+{
 
 // At scale 2 every look is the scale-1 look with each layout pixel a 2 x 2 block: compared
 // on everything but the antialiased edges of text.
@@ -190,8 +198,8 @@ TEST(ScaledPainter, DrawsTheScaleOneBoardMagnified)
     FieldPainter one(1), two(2);
     const QPoint origin(4, 32);
     for (FieldPainter *board : {&one, &two}) {
-        board->LayoutField(LayoutGeometry(16, 16, 3, 769, 601, {}), board == &one ? background : doubled,
-                           origin);
+        board->LayoutField(LayoutGeometry(16, 16, 3, 769, 601, {}),
+                           board == &one ? background : doubled, origin);
         board->RedrawField(board == &one ? background : doubled, origin, 16, 16);
         board->DrawPressedSector(1, 1);
         board->HighlightSector(2, 1);
@@ -217,7 +225,8 @@ TEST(ScaledPainter, DrawsTheScaleOneBoardMagnified)
     EXPECT_LT(differing, 1500) << "of " << compared;
     // The grid and the bar are whole blocks.
     const QRect bar = two.Interior(3, 1);
-    EXPECT_EQ(two.bmpField.pixel(2 * (bar.left() + 10) + 1, 2 * (bar.top() + 16) + 1), qRgb(255, 0, 0));
+    EXPECT_EQ(two.bmpField.pixel(2 * (bar.left() + 10) + 1, 2 * (bar.top() + 16) + 1),
+              qRgb(255, 0, 0));
     EXPECT_EQ(two.bmpField.pixel(2 * 88 + 1, 2 * 4 + 1), qRgb(0, 0, 0));
 }
 

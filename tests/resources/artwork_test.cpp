@@ -9,11 +9,11 @@
 
 #include <QDir>
 #include <QFile>
-#include <QPainter>
-#include <QSvgRenderer>
 #include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QString>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -279,7 +279,8 @@ TEST(ArtworkPackaging, TheGeneratorRunAgain_ReproducesEveryPackedPictureAndDeskt
     QPainter painter(&drawn);
     renderer.render(&painter);
     painter.end();
-    const QImage png = QImage(committed.filePath("kelvane-64.png")).convertToFormat(QImage::Format_ARGB32);
+    const QImage png =
+        QImage(committed.filePath("kelvane-64.png")).convertToFormat(QImage::Format_ARGB32);
     double difference = 0;
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x) {

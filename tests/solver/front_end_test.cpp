@@ -233,7 +233,6 @@ TEST(SolverFrontEnd, MissingEngineLibraryIsReported)
     EXPECT_NE(o.Err.find("/no/such/kelvane.so"), std::string::npos);
 }
 
-
 // The README's example, run as written: the same grid and status line, whatever the time.
 TEST(SolverFrontEnd, ReadmeExamplePrintsWhatTheReadmeShows)
 {

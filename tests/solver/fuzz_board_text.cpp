@@ -64,8 +64,7 @@ void CheckRoundTrip(const Position &p)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const std::string text(reinterpret_cast<const char *>(data), size);
-    const size_t totalLines =
-        static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+    const size_t totalLines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
     std::istringstream in(text);
     int32_t lineNumber = 0;
     int32_t previous = 0;

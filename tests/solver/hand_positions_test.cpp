@@ -444,8 +444,7 @@ TEST(SolverMemoryLimit, ARunKeepsWithinItsLimitOrHaltsOverBudget)
         int64_t Limit;
         bool Finishes;
     };
-    for (const Case c :
-         {Case{8 * MiB, false}, Case{40 * MiB, false}, Case{320 * MiB, true}}) {
+    for (const Case c : {Case{8 * MiB, false}, Case{40 * MiB, false}, Case{320 * MiB, true}}) {
         if (c.Finishes && Sanitized) continue;
         Options options;
         options.MemoryLimit = static_cast<uint64_t>(c.Limit);
