@@ -1,5 +1,5 @@
-// The probability engine bridge: the contract (kelvane_engine.h), loading the library,
-// the event sink and the statistics panel.
+// The probability engine bridge: loading the library, the event sink and the statistics
+// panel, over the contract of kelvane_engine.h.
 #pragma once
 
 #include "engine_events.h"

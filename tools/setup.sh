@@ -15,7 +15,7 @@ play_packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation2 fontconfig)
 test_packages=(clang libclang-rt-14-dev libgtest-dev libbenchmark-dev qt6-svg-dev
                xvfb xdotool x11-utils imagemagick
                desktop-file-utils appstream lintian dpkg-dev man-db locales
-               at-spi2-core python3-pyatspi dbus)
+               at-spi2-core python3-pyatspi dbus clang-format)
 
 case "$mode" in
   play) packages=("${play_packages[@]}") ;;
