@@ -1,5 +1,6 @@
 #include "sweep.h"
 
+#include "sweep_memory.h"
 #include "sweep_plan.h"
 
 #include <algorithm>
@@ -38,37 +39,6 @@ struct BinomialTable {
     }
 };
 const BinomialTable Binomial;
-
-// A wide sweep looks its states and their counts up all over its layers, and on the system's
-// small pages nearly every such look first walks the page tables: its large blocks ask for
-// the system's large pages, where it gives them on request. Only whole large pages inside the
-// block can be given.
-constexpr uintptr_t LargePage = uintptr_t{1} << 21;
-void AskForLargePages(void *memory, size_t bytes)
-{
-    const auto at = reinterpret_cast<uintptr_t>(memory);
-    const uintptr_t first = (at + LargePage - 1) & ~(LargePage - 1);
-    const uintptr_t last = (at + bytes) & ~(LargePage - 1);
-    if (last > first) madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
-}
-
-// Memory for the large vectors of a wide sweep: blocks of two large pages or more ask for them.
-template <typename T> struct LargePages {
-    using value_type = T;
-    LargePages() = default;
-    template <typename U> LargePages(const LargePages<U> &) {}
-    T *allocate(size_t n)
-    {
-        const size_t bytes = n * sizeof(T);
-        void *memory = std::malloc(bytes);
-        if (memory == nullptr) throw std::bad_alloc();
-        if (bytes >= 2 * LargePage) AskForLargePages(memory, bytes);
-        return static_cast<T *>(memory);
-    }
-    void deallocate(T *values, size_t) { std::free(values); }
-    bool operator==(const LargePages &) const { return true; }
-};
-template <typename T> using LargeVector = std::vector<T, LargePages<T>>;
 
 // The needs of up to 16 * Words open numbers, four bits each; free slots hold 0.
 template <int Words> struct Key {
@@ -185,12 +155,6 @@ template <int Words> struct Layer {
                Off.capacity() * sizeof(uint32_t) + Next.capacity() * sizeof(int32_t);
     }
 };
-
-// Frees a vector's memory when it is more than a small layer keeps for the next sweeps.
-template <typename T> void Free(LargeVector<T> &values)
-{
-    if (values.capacity() * sizeof(T) > (size_t{1} << 13)) LargeVector<T>().swap(values);
-}
 
 // The states after variable p of the plan (into b) from those before it (a), with the
 // possible mine totals of each (at most maxMines) and every transition. Checked: the plan
@@ -346,99 +310,6 @@ template <int Words> std::vector<Layer<Words>> FirstLayer(size_t n)
     layers[0].Span.push_back({0, 0});
     return layers;
 }
-
-// Zeroed memory for the forward layers, taken in order and given back in reverse order.
-// Fresh pages come zeroed from the system, so nothing is cleared twice.
-class Arena
-{
-  public:
-    ~Arena() { Release(0); }
-    double *Take(size_t count, Work &work)
-    {
-        if (Chunks.empty() || Chunks.back().Used + count > Chunks.back().Size) {
-            if (!Chunks.empty()) Trim(Chunks.back(), work);
-            // Chunks grow with the sweep; each comes zeroed and mapped in one call, which
-            // costs far less than a fault on every page as the sweep first writes it.
-            Next = std::min(Next * 2, LargestChunk);
-            const size_t size = std::max(count, Next);
-            const bool mapped = size >= MappedChunk;
-            // Claimed first: a chunk past the limit is never taken.
-            const auto bytes = static_cast<int64_t>(size * sizeof(double));
-            work.Claim(bytes);
-            void *memory = nullptr;
-            if (mapped) {
-                memory = mmap(nullptr, size * sizeof(double), PROT_READ | PROT_WRITE,
-                              MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-                if (memory == MAP_FAILED) memory = nullptr;
-                if (memory != nullptr) AskForLargePages(memory, size * sizeof(double));
-            } else {
-                memory = std::calloc(size, sizeof(double));
-            }
-            if (memory == nullptr) {
-                work.Claim(-bytes);
-                throw StopRun{true};
-            }
-            Chunks.push_back({static_cast<double *>(memory), size, 0, mapped});
-        }
-        Chunk &chunk = Chunks.back();
-        double *at = chunk.Memory + chunk.Used;
-        chunk.Used += count;
-        if (chunk.Mapped) Populate(at, count);
-        return at;
-    }
-    size_t Mark() const { return Chunks.size(); }
-    // Frees every chunk from index `keep` on.
-    void Release(size_t keep, Work *work = nullptr)
-    {
-        while (Chunks.size() > keep) {
-            if (Chunks.back().Mapped)
-                munmap(Chunks.back().Memory, Chunks.back().Size * sizeof(double));
-            else
-                std::free(Chunks.back().Memory);
-            if (work != nullptr)
-                work->Claim(-static_cast<int64_t>(Chunks.back().Size * sizeof(double)));
-            Chunks.pop_back();
-        }
-    }
-
-  private:
-    // A layer's pages are brought in at once as it takes them (a kernel without that brings
-    // them in as they are first written); the rest of a chunk, which a layer too large for it
-    // leaves, never.
-    static void Populate(double *at, size_t count)
-    {
-#ifdef MADV_POPULATE_WRITE
-        const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
-        const uintptr_t first = reinterpret_cast<uintptr_t>(at) & ~(page - 1);
-        const uintptr_t end = reinterpret_cast<uintptr_t>(at + count);
-        if (end > first) madvise(reinterpret_cast<void *>(first), end - first, MADV_POPULATE_WRITE);
-#else
-        (void)at;
-        (void)count;
-#endif
-    }
-    struct Chunk {
-        double *Memory;
-        size_t Size, Used;
-        bool Mapped;
-    };
-    // The pages of a mapped chunk past what its layers use go back to the system when the
-    // next layer does not fit there.
-    static void Trim(Chunk &chunk, Work &work)
-    {
-        if (!chunk.Mapped) return;
-        const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE)) / sizeof(double);
-        const size_t keep = (chunk.Used + page - 1) / page * page;
-        if (keep >= chunk.Size) return;
-        munmap(chunk.Memory + keep, (chunk.Size - keep) * sizeof(double));
-        work.Claim(-static_cast<int64_t>((chunk.Size - keep) * sizeof(double)));
-        chunk.Size = keep;
-    }
-    static constexpr size_t LargestChunk = size_t{1} << 22;
-    static constexpr size_t MappedChunk = size_t{1} << 16;
-    size_t Next = size_t{1} << 7;
-    std::vector<Chunk> Chunks;
-};
 
 // Brings the largest entry near 1 so that long sweeps neither overflow nor underflow, and
 // returns the power of two taken out.
