@@ -81,6 +81,28 @@ double Uncertain(double p)
     return std::clamp(p, std::nextafter(0.0, 1.0), std::nextafter(1.0, 0.0));
 }
 
+// A component of the frontier (sectors linked through shared numbers) and its sweep.
+struct Part {
+    Component Comp;
+    std::vector<std::array<int32_t, 8>> VarCells; // the first VarSize of each
+    std::unique_ptr<Sweep> Solver;
+};
+
+// The unknown sectors: the components of the frontier and those away from every number.
+struct Frontier {
+    std::vector<Part> Parts;
+    std::vector<int32_t> Owner; // per sector: a number touching it, or -1
+    int32_t Others = 0;         // unknown sectors away from every number
+};
+
+// The components and the sectors away from every number, combined over the global mine count.
+struct Combination {
+    std::vector<long double> Rest; // (x): ways for the sectors away from every number to hold x
+    std::vector<std::vector<long double>> Before; // [p]: components 0 .. p-1 by mine total
+    std::vector<std::vector<long double>> After;  // [p](x): components p .. k-1 and the rest
+                                                  // together holding x mines
+};
+
 class Runner
 {
   public:
@@ -93,14 +115,94 @@ class Runner
     bool SolveWith(bool markersAsMines, std::vector<double> &probability);
 
   private:
+    bool KnownSectors(bool markersAsMines, std::vector<Known> &known, int32_t &remaining) const;
+    bool Numbers(const std::vector<Known> &known, std::vector<Constraint> &constraints) const;
     bool Settle(std::vector<Known> &known, std::vector<Constraint> &constraints,
                 int32_t &remaining) const;
     void Count(const std::vector<Constraint> &constraints, int32_t cells, bool simplified);
+    Frontier SplitFrontier(const std::vector<Known> &known,
+                           const std::vector<Constraint> &constraints) const;
+    void MakeSweeps(std::vector<Part> &parts, int32_t remaining);
+    bool PrepareSweeps(std::vector<Part> &parts, size_t &prepared, int32_t &fewestAll,
+                       int32_t &mostAll);
+    bool CountForward(std::vector<Part> &parts, int32_t remaining, int32_t others,
+                      int32_t fewestAll, int32_t mostAll,
+                      std::vector<std::vector<long double>> &counts);
+    Combination Combine(const std::vector<std::vector<long double>> &counts, int32_t remaining,
+                        int32_t others) const;
+    void CountBackward(std::vector<Part> &parts,
+                       const std::vector<std::vector<long double>> &counts,
+                       const Combination &combination, int32_t remaining);
+    static double OtherProbability(const Combination &combination, int32_t remaining,
+                                   int32_t others, long double z);
+    void FillProbabilities(const std::vector<Known> &known, const Frontier &frontier,
+                           double otherProbability, std::vector<double> &probability) const;
 
     const Position &Pos;
     const Options &Opt;
     Work &Meter;
 };
+
+// The sectors open, marked or triggered, and with FairPlay the four corners; with the mines
+// not accounted for by them. False when they contradict the position.
+bool Runner::KnownSectors(bool markersAsMines, std::vector<Known> &known, int32_t &remaining) const
+{
+    const int32_t width = Pos.Width, height = Pos.Height;
+    for (int32_t c = 0; c < width; ++c) {
+        for (int32_t r = 0; r < height; ++r) {
+            const int32_t i = Pos.Index(c, r);
+            const bool corner =
+                Pos.FairPlay && (c == 0 || c == width - 1) && (r == 0 || r == height - 1);
+            Cell state = Pos.State[i];
+            if (state == Cell::Marked && !markersAsMines) state = Cell::Closed;
+            switch (state) {
+            case Cell::Open:
+                known[i] = Known::Safe;
+                break;
+            case Cell::Marked:
+            case Cell::Triggered:
+                if (corner) return false;
+                known[i] = Known::Mine;
+                --remaining;
+                break;
+            case Cell::Closed:
+                if (corner) known[i] = Known::Safe;
+                break;
+            }
+        }
+    }
+    return remaining >= 0;
+}
+
+// Every open number with its unknown sectors and the mines it still needs among them.
+// False when a number cannot be met.
+bool Runner::Numbers(const std::vector<Known> &known, std::vector<Constraint> &constraints) const
+{
+    const int32_t width = Pos.Width, height = Pos.Height;
+    for (int32_t c = 0; c < width; ++c) {
+        for (int32_t r = 0; r < height; ++r) {
+            const int32_t i = Pos.Index(c, r);
+            if (Pos.State[i] != Cell::Open) continue;
+            Constraint con;
+            con.Need = Pos.Number[i];
+            for (int32_t dc = -1; dc <= 1; ++dc) {
+                for (int32_t dr = -1; dr <= 1; ++dr) {
+                    const int32_t nc = c + dc, nr = r + dr;
+                    if ((dc == 0 && dr == 0) || nc < 0 || nr < 0 || nc >= width || nr >= height)
+                        continue;
+                    const int32_t j = Pos.Index(nc, nr);
+                    if (known[j] == Known::Mine)
+                        --con.Need;
+                    else if (known[j] == Known::Unknown)
+                        con.Of[con.Size++] = j;
+                }
+            }
+            if (con.Need < 0 || con.Need > con.Size) return false;
+            if (con.Size != 0) constraints.push_back(con);
+        }
+    }
+    return true;
+}
 
 bool Runner::Settle(std::vector<Known> &known, std::vector<Constraint> &constraints,
                     int32_t &remaining) const
@@ -161,66 +263,16 @@ void Runner::Count(const std::vector<Constraint> &constraints, int32_t cells, bo
         Meter.Observer->SectorCounts(closed, numbers, groups);
 }
 
-bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
+// The components: sectors linked through shared numbers, each sector's numbers deciding its
+// variable.
+Frontier Runner::SplitFrontier(const std::vector<Known> &known,
+                               const std::vector<Constraint> &constraints) const
 {
-    const int32_t width = Pos.Width, height = Pos.Height;
-    const int32_t cells = width * height;
-    std::vector<Known> known(cells, Known::Unknown);
-    int32_t remaining = Pos.Mines;
-    for (int32_t c = 0; c < width; ++c) {
-        for (int32_t r = 0; r < height; ++r) {
-            const int32_t i = Pos.Index(c, r);
-            const bool corner =
-                Pos.FairPlay && (c == 0 || c == width - 1) && (r == 0 || r == height - 1);
-            Cell state = Pos.State[i];
-            if (state == Cell::Marked && !markersAsMines) state = Cell::Closed;
-            switch (state) {
-            case Cell::Open:
-                known[i] = Known::Safe;
-                break;
-            case Cell::Marked:
-            case Cell::Triggered:
-                if (corner) return false;
-                known[i] = Known::Mine;
-                --remaining;
-                break;
-            case Cell::Closed:
-                if (corner) known[i] = Known::Safe;
-                break;
-            }
-        }
-    }
-    if (remaining < 0) return false;
-
-    std::vector<Constraint> constraints;
-    for (int32_t c = 0; c < width; ++c) {
-        for (int32_t r = 0; r < height; ++r) {
-            const int32_t i = Pos.Index(c, r);
-            if (Pos.State[i] != Cell::Open) continue;
-            Constraint con;
-            con.Need = Pos.Number[i];
-            for (int32_t dc = -1; dc <= 1; ++dc) {
-                for (int32_t dr = -1; dr <= 1; ++dr) {
-                    const int32_t nc = c + dc, nr = r + dr;
-                    if ((dc == 0 && dr == 0) || nc < 0 || nr < 0 || nc >= width || nr >= height)
-                        continue;
-                    const int32_t j = Pos.Index(nc, nr);
-                    if (known[j] == Known::Mine)
-                        --con.Need;
-                    else if (known[j] == Known::Unknown)
-                        con.Of[con.Size++] = j;
-                }
-            }
-            if (con.Need < 0 || con.Need > con.Size) return false;
-            if (con.Size != 0) constraints.push_back(con);
-        }
-    }
-    Count(constraints, cells, false);
-    if (!Settle(known, constraints, remaining)) return false;
-    Count(constraints, cells, true);
-
-    // Components: sectors linked through shared numbers.
-    std::vector<int32_t> owner(cells, -1); // a number touching the sector
+    const int32_t cells = Pos.Width * Pos.Height;
+    const int32_t height = Pos.Height;
+    Frontier frontier;
+    std::vector<int32_t> &owner = frontier.Owner; // a number touching the sector
+    owner.assign(cells, -1);
     std::vector<int32_t> parent(constraints.size());
     std::iota(parent.begin(), parent.end(), 0);
     auto root = [&](int32_t x) {
@@ -236,16 +288,10 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
                 parent[root(static_cast<int32_t>(j))] = root(owner[cell]);
         }
     }
-    int32_t others = 0;
     for (int32_t i = 0; i < cells; ++i)
-        if (known[i] == Known::Unknown && owner[i] < 0) ++others;
+        if (known[i] == Known::Unknown && owner[i] < 0) ++frontier.Others;
 
-    struct Part {
-        Component Comp;
-        std::vector<std::array<int32_t, 8>> VarCells; // the first VarSize of each
-        std::unique_ptr<Sweep> Solver;
-    };
-    std::vector<Part> parts;
+    std::vector<Part> &parts = frontier.Parts;
     std::vector<int32_t> partOf(constraints.size(), -1), localOf(constraints.size(), -1);
     for (size_t j = 0; j < constraints.size(); ++j) {
         const int32_t top = root(static_cast<int32_t>(j));
@@ -284,7 +330,11 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
         varOf[i] = var;
         part.VarCells[var][part.Comp.VarSize[var]++] = i;
     }
+    return frontier;
+}
 
+void Runner::MakeSweeps(std::vector<Part> &parts, int32_t remaining)
+{
     Meter.Figures.Runs = static_cast<int32_t>(parts.size());
     for (Part &part : parts) {
         const int32_t sectors =
@@ -292,23 +342,14 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
         part.Solver = MakeSweep(part.Comp, std::min(remaining, sectors));
         if (!part.Solver) throw StopRun{true};
     }
-    // Components not swept yet are taken to grow as the last one swept did.
-    size_t prepared = 0;
-    Meter.StepsAhead = [&parts, &prepared] {
-        const double growth = prepared > 0 ? parts[prepared - 1].Solver->Growth : UsualGrowth;
-        double ahead = 0.0;
-        for (const Part &part : parts)
-            ahead += part.Solver->StepsAhead(growth);
-        return ahead;
-    };
-    // The estimate looks into this pass's sweeps: it ends with them.
-    struct Forget {
-        Work &Meter;
-        ~Forget() { Meter.StepsAhead = nullptr; }
-    } forget{Meter};
+}
 
-    // The states of each component's sweep, and the mine totals each can hold.
-    int32_t fewestAll = 0, mostAll = 0;
+// The states of each component's sweep, and the mine totals each can hold; prepared counts
+// the sweeps done as they end.
+bool Runner::PrepareSweeps(std::vector<Part> &parts, size_t &prepared, int32_t &fewestAll,
+                           int32_t &mostAll)
+{
+    const int32_t height = Pos.Height;
     for (size_t p = 0; p < parts.size(); ++p) {
         Part &part = parts[p];
         Meter.Figures.Run = static_cast<int32_t>(p + 1);
@@ -322,9 +363,16 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
         fewestAll += part.Solver->FewestTotal;
         mostAll += part.Solver->MostTotal;
     }
-    // Count each component by its own mine total, only over the totals that leave the
-    // others and the sectors away from numbers a possible share of the mines.
-    std::vector<std::vector<long double>> counts(parts.size());
+    return true;
+}
+
+// Counts each component by its own mine total, only over the totals that leave the others
+// and the sectors away from numbers a possible share of the mines.
+bool Runner::CountForward(std::vector<Part> &parts, int32_t remaining, int32_t others,
+                          int32_t fewestAll, int32_t mostAll,
+                          std::vector<std::vector<long double>> &counts)
+{
+    counts.assign(parts.size(), {});
     for (size_t p = 0; p < parts.size(); ++p) {
         Sweep &sweep = *parts[p].Solver;
         Meter.Figures.Run = static_cast<int32_t>(p + 1);
@@ -334,12 +382,19 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
         if (fewest > most || !sweep.Forward(fewest, most, Meter)) return false;
         counts[p] = sweep.Counts();
     }
+    return true;
+}
 
-    // Combine the components over the global mine count. The sectors away from every number
-    // take what is left: C(others, x) ways for x mines in "Advanced"; in "Simple" every
-    // frontier arrangement counts once when the rest fits.
+// Combines the components over the global mine count. The sectors away from every number
+// take what is left: C(others, x) ways for x mines in "Advanced"; in "Simple" every frontier
+// arrangement counts once when the rest fits.
+Combination Runner::Combine(const std::vector<std::vector<long double>> &counts, int32_t remaining,
+                            int32_t others) const
+{
+    Combination combination;
     const size_t total = static_cast<size_t>(remaining) + 1;
-    std::vector<long double> rest(total, 0.0L);
+    std::vector<long double> &rest = combination.Rest;
+    rest.assign(total, 0.0L);
     rest[0] = 1.0L;
     for (size_t x = 0; x + 1 < total; ++x) {
         if (Opt.Advanced)
@@ -348,9 +403,9 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
             rest[x + 1] = static_cast<int32_t>(x + 1) <= others ? 1.0L : 0.0L;
         if (rest[x + 1] <= 0.0L) rest[x + 1] = 0.0L;
     }
-    const size_t k = parts.size();
-    // before[p]: arrangements of components 0 .. p-1 by mine total.
-    std::vector<std::vector<long double>> before(k + 1);
+    const size_t k = counts.size();
+    std::vector<std::vector<long double>> &before = combination.Before;
+    before.resize(k + 1);
     before[0] = {1.0L};
     for (size_t p = 0; p < k; ++p) {
         std::vector<long double> next(std::min(total, before[p].size() + counts[p].size() - 1),
@@ -362,8 +417,8 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
         }
         before[p + 1] = std::move(next);
     }
-    // after[p](x): weight of components p .. k-1 and the rest together holding x mines.
-    std::vector<std::vector<long double>> after(k + 1);
+    std::vector<std::vector<long double>> &after = combination.After;
+    after.resize(k + 1);
     after[k] = rest;
     for (size_t p = k; p-- > 0;) {
         std::vector<long double> next(total, 0.0L);
@@ -372,10 +427,19 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
                 next[x] += counts[p][m] * after[p + 1][x - m];
         after[p] = std::move(next);
     }
-    const long double z = after[0][remaining];
-    if (!(z > 0.0L)) return false;
+    return combination;
+}
 
-    for (size_t p = 0; p < k; ++p) {
+// Each component's pass back, given the weight of each of its mine totals from the rest of
+// the field (largest 1).
+void Runner::CountBackward(std::vector<Part> &parts,
+                           const std::vector<std::vector<long double>> &counts,
+                           const Combination &combination, int32_t remaining)
+{
+    const size_t total = static_cast<size_t>(remaining) + 1;
+    const std::vector<std::vector<long double>> &before = combination.Before;
+    const std::vector<std::vector<long double>> &after = combination.After;
+    for (size_t p = 0; p < parts.size(); ++p) {
         std::vector<long double> weight(counts[p].size(), 0.0L);
         long double largest = 0.0L;
         for (size_t m = 0; m < counts[p].size(); ++m) {
@@ -391,12 +455,18 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
         Meter.Figures.Run = static_cast<int32_t>(p + 1);
         parts[p].Solver->Backward(scaled, Meter);
     }
+}
 
-    // The sectors away from every number share the mines the frontier leaves.
+// The sectors away from every number share the mines the frontier leaves; z is the weight of
+// every arrangement.
+double Runner::OtherProbability(const Combination &combination, int32_t remaining, int32_t others,
+                                long double z)
+{
+    const std::vector<long double> &last = combination.Before.back();
     long double otherMines = 0.0L;
     int32_t fewestOther = remaining + 1, mostOther = -1;
-    for (size_t m = 0; m < before[k].size(); ++m) {
-        const long double w = before[k][m] * rest[remaining - m];
+    for (size_t m = 0; m < last.size(); ++m) {
+        const long double w = last[m] * combination.Rest[remaining - m];
         if (!(w > 0.0L)) continue;
         otherMines += (remaining - static_cast<long double>(m)) * w;
         fewestOther = std::min(fewestOther, remaining - static_cast<int32_t>(m));
@@ -411,7 +481,15 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
         else
             otherProbability = Uncertain(static_cast<double>(otherMines / z / others));
     }
+    return otherProbability;
+}
 
+// Every closed or marked sector's probability: settled, away from every number, or from its
+// component's pass back.
+void Runner::FillProbabilities(const std::vector<Known> &known, const Frontier &frontier,
+                               double otherProbability, std::vector<double> &probability) const
+{
+    const int32_t cells = Pos.Width * Pos.Height;
     probability.assign(cells, -1.0);
     for (int32_t i = 0; i < cells; ++i) {
         if (Pos.State[i] != Cell::Closed && Pos.State[i] != Cell::Marked) continue;
@@ -419,10 +497,10 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
             probability[i] = 1.0;
         else if (known[i] == Known::Safe)
             probability[i] = 0.0;
-        else if (owner[i] < 0)
+        else if (frontier.Owner[i] < 0)
             probability[i] = otherProbability;
     }
-    for (Part &part : parts) {
+    for (const Part &part : frontier.Parts) {
         const Sweep &sweep = *part.Solver;
         for (size_t v = 0; v < part.VarCells.size(); ++v) {
             const int32_t size = part.Comp.VarSize[v];
@@ -437,6 +515,48 @@ bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
                 probability[part.VarCells[v][k]] = p;
         }
     }
+}
+
+bool Runner::SolveWith(bool markersAsMines, std::vector<double> &probability)
+{
+    const int32_t cells = Pos.Width * Pos.Height;
+    std::vector<Known> known(cells, Known::Unknown);
+    int32_t remaining = Pos.Mines;
+    if (!KnownSectors(markersAsMines, known, remaining)) return false;
+    std::vector<Constraint> constraints;
+    if (!Numbers(known, constraints)) return false;
+    Count(constraints, cells, false);
+    if (!Settle(known, constraints, remaining)) return false;
+    Count(constraints, cells, true);
+
+    Frontier frontier = SplitFrontier(known, constraints);
+    std::vector<Part> &parts = frontier.Parts;
+    MakeSweeps(parts, remaining);
+    // Components not swept yet are taken to grow as the last one swept did.
+    size_t prepared = 0;
+    Meter.StepsAhead = [&parts, &prepared] {
+        const double growth = prepared > 0 ? parts[prepared - 1].Solver->Growth : UsualGrowth;
+        double ahead = 0.0;
+        for (const Part &part : parts)
+            ahead += part.Solver->StepsAhead(growth);
+        return ahead;
+    };
+    // The estimate looks into this pass's sweeps: it ends with them.
+    struct Forget {
+        Work &Meter;
+        ~Forget() { Meter.StepsAhead = nullptr; }
+    } forget{Meter};
+
+    int32_t fewestAll = 0, mostAll = 0;
+    if (!PrepareSweeps(parts, prepared, fewestAll, mostAll)) return false;
+    std::vector<std::vector<long double>> counts;
+    if (!CountForward(parts, remaining, frontier.Others, fewestAll, mostAll, counts)) return false;
+    const Combination combination = Combine(counts, remaining, frontier.Others);
+    const long double z = combination.After[0][remaining];
+    if (!(z > 0.0L)) return false;
+    CountBackward(parts, counts, combination, remaining);
+    FillProbabilities(known, frontier, OtherProbability(combination, remaining, frontier.Others, z),
+                      probability);
     return true;
 }
 
