@@ -39,8 +39,8 @@ struct MainWindowOptions {
     // Asks for a record holder's name; false when the player cancels.
     std::function<bool(const QString &prompt, QString &name)> AskName;
     std::function<uint32_t()> Clock = ReadMillisecondClock;
-    // How long the first press may search for a no-guess board before an ordinary one.
-    double NoGuessSeconds = 2.0;
+    // The no-guess search's last guard in seconds; its budget is work, the same everywhere.
+    double NoGuessSeconds = 20.0;
 };
 
 // The running executable's files: beside it when run from its own folder, else where the

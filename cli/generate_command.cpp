@@ -1,9 +1,7 @@
 #include "generate_command.h"
 
-#include "kelvane_engine.h"
+#include "engine_client.h"
 #include "no_guess.h"
-
-#include <dlfcn.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -19,7 +17,8 @@ const char GenerateUsage[] =
     "Prints a no-guess layout of W x H sectors (1 to 32 each) with MINES mines for a first\n"
     "press on column X, row Y (from 0): H lines of W characters, * a mine and . a free\n"
     "sector, then \"status Found attempts N seconds T\"; \"status NotFound ...\" (exit 3)\n"
-    "when none is found within 2 seconds. The same seed gives the same board.\n"
+    "when none is found within the budget, a count of the search's own work (about 2\n"
+    "seconds on a desktop), so that the same seed gives the same board on any machine.\n"
     "  --fair-play     the four corner sectors hold no mine\n"
     "  --seed N        seed of the mine placement, 0 to 4294967295 (default: the clock)\n"
     "  --engine PATH   the engine library (default: kelvane.so beside this program)\n";
@@ -44,18 +43,13 @@ bool ParseNumber(const char *text, long long min, long long max, long long &out)
 
 ProbabilityEngine *LoadEngine(const std::string &enginePath)
 {
-    void *library = dlopen(enginePath.c_str(), RTLD_NOW);
-    if (library == nullptr) {
+    const EngineLibraryHandle opened = OpenEngineLibrary(enginePath);
+    if (opened.Result == EngineOpen::NotLoaded)
         std::fprintf(stderr, "kelvane-solve: cannot load the engine %s: %s\n", enginePath.c_str(),
-                     dlerror());
-        return nullptr;
-    }
-    auto create =
-        reinterpret_cast<CreateObjectFunction>(dlsym(library, KELVANE_CREATE_OBJECT_ENTRY));
-    ProbabilityEngine *engine = create != nullptr ? create() : nullptr;
-    if (engine == nullptr)
+                     opened.Reason.c_str());
+    else if (opened.Result != EngineOpen::Opened)
         std::fprintf(stderr, "kelvane-solve: %s has no usable engine\n", enginePath.c_str());
-    return engine;
+    return opened.Engine;
 }
 
 bool GenerateRequested(int argc, char **argv)

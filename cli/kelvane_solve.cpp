@@ -1,6 +1,7 @@
 // kelvane-solve: the probabilities of a position read from a text file, computed by the
 // engine library through the same contract the game uses.
 #include "board_text.h"
+#include "engine_client.h"
 #include "generate_command.h"
 
 #include "engine_object.h"
@@ -37,34 +38,6 @@ const char Usage[] =
     "  --engine PATH   the engine library (default: kelvane.so beside this program, else\n"
     "                  the installed one)\n"
     "  --version       print the version and exit\n";
-
-// The front end's sink: it shows nothing, and remembers how the run ended.
-struct QuietSink {
-    EngineEvents Base;
-    TGameState *Game = nullptr;
-    const char *Status = "Error";
-};
-
-QuietSink *Of(EngineEvents *self)
-{
-    return reinterpret_cast<QuietSink *>(self);
-}
-void Nothing2(EngineEvents *, int32_t, int32_t) {}
-void Nothing0(EngineEvents *) {}
-void Nothing3(EngineEvents *, int32_t, int32_t, int32_t) {}
-void NothingProgress(EngineEvents *, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
-void OnError(EngineEvents *self)
-{
-    Of(self)->Status = "Error";
-}
-void OnDone(EngineEvents *self)
-{
-    Of(self)->Status = Of(self)->Game->HaltRequest != 0 ? "Halted" : "Finished";
-}
-
-const EngineEventsTable QuietTable = {Nothing2, Nothing2, Nothing0, Nothing3,
-                                      Nothing3, Nothing0, Nothing2, NothingProgress,
-                                      OnError,  OnDone,   Nothing0};
 
 std::string OwnFolder()
 {
@@ -159,41 +132,33 @@ int main(int argc, char **argv)
     ProbabilityEngine *engine = LoadEngine(enginePath);
     if (engine == nullptr) return 1;
 
-    alignas(16) static TGameState game;
-    std::memset(&game, 0, sizeof game);
+    EngineSession session(*engine);
+    TGameState &game = session.Game();
     LoadPosition(game, position);
     game.Level = 4;
-    game.AdvancedMode = simple ? 0 : 1;
-    game.DupCheck = dupCheck ? 1 : 0;
-    game.CheckingMode = checking;
-    game.StepDepth = depth;
+    SetEngineOptions(game, {!simple, dupCheck, checking, depth});
     game.Active = game.Live = game.ProbDisplay = 1;
-
-    QuietSink sink;
-    sink.Base.vtbl = &QuietTable;
-    sink.Game = &game;
-    engine->vtbl->Attach(engine, &game, &sink.Base);
+    session.Attach();
 
     double fastest = std::numeric_limits<double>::infinity();
-    int32_t combinations = 0;
-    for (int32_t run = 0; run < repeat; ++run) {
+    RunResult run;
+    for (int32_t pass = 0; pass < repeat; ++pass) {
         LoadPosition(game, position);
-        game.EngineBusy = 1;
-        game.HaltRequest = 0;
-        sink.Status = "Error";
         const auto t0 = std::chrono::steady_clock::now();
-        combinations = engine->vtbl->Calculate(engine, 0, 0);
+        run = session.Run(0, 0);
         const auto t1 = std::chrono::steady_clock::now();
-        game.EngineBusy = 0;
         fastest = std::min(fastest, std::chrono::duration<double>(t1 - t0).count());
     }
+    const char *status = run.End == RunEnd::Finished ? "Finished"
+                         : run.End == RunEnd::Halted ? "Halted"
+                                                     : "Error";
 
     std::vector<float> probability(position.State.size(), -1.0f);
     for (int32_t c = 0; c < position.Width; ++c)
         for (int32_t r = 0; r < position.Height; ++r)
             probability[position.Index(c, r)] = game.Prob[KELVANE_SECTOR_INDEX(c, r)];
     std::fputs(FormatProbabilities(position, probability).c_str(), stdout);
-    std::printf("status %s combinations %d seconds %s\n", sink.Status, combinations,
+    std::printf("status %s combinations %d seconds %s\n", status, run.Combinations,
                 FormatFixed(fastest, 6).c_str());
     return 0;
 }

@@ -1,35 +1,32 @@
 #include "engine_loader.h"
 
-#include <QFile>
+#include "engine_client.h"
 
-#include <dlfcn.h>
+#include <QFile>
 
 EngineLoad LoadEngineLibrary(const QString &path, EngineLibrary &library)
 {
     library = EngineLibrary{};
-    if (!QFile::exists(path)) return EngineLoad::FileNotFound;
-    library.Handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW);
-    if (library.Handle == nullptr) return EngineLoad::FileNotFound;
-
-    void *entry = dlsym(library.Handle, KELVANE_CREATE_OBJECT_ENTRY);
-    if (entry == nullptr) return EngineLoad::EntryNotFound;
-
-    ProbabilityEngine *engine = nullptr;
-    try {
-        engine = reinterpret_cast<CreateObjectFunction>(entry)();
-    } catch (...) {
-        engine = nullptr;
-    }
-    if (engine == nullptr || engine->vtbl == nullptr || engine->vtbl->Attach == nullptr ||
-        engine->vtbl->Calculate == nullptr)
+    const EngineLibraryHandle opened = OpenEngineLibrary(QFile::encodeName(path).toStdString());
+    switch (opened.Result) {
+    case EngineOpen::Opened:
+        library.Handle = opened.Library;
+        library.Engine = opened.Engine;
+        return EngineLoad::Loaded;
+    case EngineOpen::NotLoaded:
+        return EngineLoad::FileNotFound;
+    case EngineOpen::NoEntry:
+        return EngineLoad::EntryNotFound;
+    default:
         return EngineLoad::CreationFailed;
-    library.Engine = engine;
-    return EngineLoad::Loaded;
+    }
 }
 
 void UnloadEngineLibrary(EngineLibrary &library)
 {
-    if (library.Handle != nullptr) dlclose(library.Handle);
+    EngineLibraryHandle handle;
+    handle.Library = library.Handle;
+    CloseEngineLibrary(handle);
     library = EngineLibrary{};
 }
 

@@ -1,5 +1,9 @@
 #include "no_guess.h"
 
+#include "engine_client.h"
+#include "rules.h"
+
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <vector>
@@ -14,48 +18,6 @@ constexpr int32_t ProofStepDepth = 22;
 // Repairs of one drawn layout before a fresh one is drawn.
 constexpr int32_t RepairsPerLayout = 60;
 
-// The search's sink: it shows nothing, tells how each run ended and stops a run that would
-// overrun the budget.
-struct SilentSink {
-    EngineEvents Base;
-    TGameState *Game = nullptr;
-    Clock::time_point Deadline;
-    bool Finished = false;
-    bool OutOfTime = false;
-};
-
-SilentSink *SinkOf(EngineEvents *self)
-{
-    return reinterpret_cast<SilentSink *>(self);
-}
-void Ignore0(EngineEvents *) {}
-void Ignore2(EngineEvents *, int32_t, int32_t) {}
-void Ignore3(EngineEvents *, int32_t, int32_t, int32_t) {}
-void WatchTheClock(EngineEvents *self, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t)
-{
-    SilentSink *sink = SinkOf(self);
-    if (Clock::now() >= sink->Deadline) {
-        sink->OutOfTime = true;
-        sink->Game->HaltRequest = 1;
-    }
-}
-void RunFailed(EngineEvents *self)
-{
-    SinkOf(self)->Finished = false;
-}
-void RunDone(EngineEvents *self)
-{
-    SinkOf(self)->Finished = SinkOf(self)->Game->HaltRequest == 0;
-}
-
-const EngineEventsTable SilentTable = {Ignore2, Ignore2,       Ignore0,   Ignore3, Ignore3, Ignore0,
-                                       Ignore2, WatchTheClock, RunFailed, RunDone, Ignore0};
-
-// The engine's view of the board, 16-byte aligned as the contract asks.
-struct alignas(16) ScratchRecord {
-    TGameState Game;
-};
-
 bool InField(const NoGuessRequest &q, int32_t c, int32_t r)
 {
     return c >= 0 && r >= 0 && c < q.SizeX && r < q.SizeY;
@@ -68,104 +30,114 @@ bool MayHoldMine(const NoGuessRequest &q, int32_t c, int32_t r)
     return !opening && !(q.FairPlay && corner);
 }
 
-class Search
+// The rules play the hidden layout; nothing of it is drawn.
+class NoView : public GameView
+{
+    void DrawOpenSector(int32_t, int32_t) override {}
+    void DrawMarker(int32_t, int32_t) override {}
+    void DrawClosedSector(int32_t, int32_t) override {}
+    void SetFieldFontSmall(bool) override {}
+    void DrawTriggeredSector(int32_t, int32_t) override {}
+    void DrawWrongMarker(int32_t, int32_t) override {}
+    void DrawPressedSector(int32_t, int32_t) override {}
+    void ShowLostBoard(int32_t, int32_t) override {}
+    void ShowPressedFace() override {}
+    void PresentField() override {}
+    void DrawMinesLeftCounter(int32_t) override {}
+    void StartClock() override {}
+    void StopClock() override {}
+    void MarkRecalcNeeded() override {}
+    void HideEngineTimes() override {}
+};
+
+class Search : private EngineCallbacks
 {
   public:
-    Search(ProbabilityEngine &engine, Random &rng, const NoGuessRequest &request);
+    Search(ProbabilityEngine &engine, Random &rng, const NoGuessRequest &request,
+           NoGuessWatcher *watcher);
     NoGuessBoard Run();
 
   private:
-    enum class Outcome { Cleared, Stuck, OutOfTime };
+    enum class Outcome { Cleared, Stuck, OutOfBudget, GaveUp };
 
     void DrawLayout();
-    void CountNeighbours();
+    void Lay();
     Outcome Play();
-    bool RunEngine();
     bool Open(int32_t slot);
     bool Repair();
-    bool Frontier(int32_t slot) const;
+    bool Next(int32_t slot, int32_t state) const;
     int32_t Pick(const std::vector<int32_t> &slots)
     {
         return slots[Rng.Below(static_cast<uint32_t>(slots.size()))];
     }
+    // Between runs and while the engine works: the watcher and the guard may stop the search.
+    bool Stopped(uint64_t running);
+    void ReportProgress(int32_t, int32_t, int32_t, int32_t, int32_t steps, int32_t) override;
 
-    ProbabilityEngine &Engine;
     Random &Rng;
     NoGuessRequest Request;
+    NoGuessWatcher *Watcher;
     Clock::time_point Deadline;
-    std::unique_ptr<ScratchRecord> Scratch = std::make_unique<ScratchRecord>();
-    TGameState &View = Scratch->Game;
-    SilentSink Sink;
+    EngineSession Session;
+    TGameState &View; // the engine's record: what the player sees
+    struct Hidden {
+        TGameState Game{};
+    };
+    std::unique_ptr<Hidden> Layout = std::make_unique<Hidden>(); // the rules' record
+    NoView NoDrawing;
+    GameRules Rules;
 
     std::vector<int32_t> Cells;      // slots of the field, column by column
     std::vector<int32_t> Candidates; // slots that may hold a mine, in the placement order
     std::array<uint8_t, KELVANE_SECTOR_SLOTS> Mine{};
-    std::array<int32_t, KELVANE_SECTOR_SLOTS> Count{};
-    std::array<std::array<int16_t, 8>, KELVANE_SECTOR_SLOTS> Neighbour{};
-    std::array<uint8_t, KELVANE_SECTOR_SLOTS> Neighbours{};
-    std::vector<int32_t> Pending;
+    uint64_t Work = 0, RunCharge = 0;
+    bool GivenUp = false, OutOfTime = false;
 };
 
-Search::Search(ProbabilityEngine &engine, Random &rng, const NoGuessRequest &request)
-    : Engine(engine), Rng(rng), Request(request)
+Search::Search(ProbabilityEngine &engine, Random &rng, const NoGuessRequest &request,
+               NoGuessWatcher *watcher)
+    : Rng(rng), Request(request), Watcher(watcher), Session(engine, this), View(Session.Game()),
+      Rules(Layout->Game, NoDrawing, rng)
 {
     for (int32_t c = 0; c < Request.SizeX; ++c)
         for (int32_t r = 0; r < Request.SizeY; ++r) {
             const int32_t slot = KELVANE_SECTOR_INDEX(c, r);
             Cells.push_back(slot);
             if (MayHoldMine(Request, c, r)) Candidates.push_back(slot);
-            for (int32_t i = c - 1; i <= c + 1; ++i)
-                for (int32_t j = r - 1; j <= r + 1; ++j)
-                    if ((i != c || j != r) && InField(Request, i, j))
-                        Neighbour[slot][Neighbours[slot]++] =
-                            static_cast<int16_t>(KELVANE_SECTOR_INDEX(i, j));
         }
 
-    TGameState &v = View;
-    v.Active = v.Live = 1;
-    v.Level = 4;
-    v.SizeX = Request.SizeX;
-    v.SizeY = Request.SizeY;
-    v.MaxX = Request.SizeX - 1;
-    v.MaxY = Request.SizeY - 1;
-    v.Mines = Request.Mines;
-    v.FairPlay = Request.FairPlay ? 1 : 0;
-    v.ProbDisplay = 1;
+    for (TGameState *g : {&View, &Layout->Game}) {
+        TGameState &v = *g;
+        v.Active = v.Live = 1;
+        v.Level = 4;
+        v.SizeX = Request.SizeX;
+        v.SizeY = Request.SizeY;
+        v.MaxX = Request.SizeX - 1;
+        v.MaxY = Request.SizeY - 1;
+        v.Mines = Request.Mines;
+        v.FairPlay = Request.FairPlay ? 1 : 0;
+        v.ProbDisplay = 1;
+    }
+    RunCharge = NoGuessRunWork(Request.SizeX * Request.SizeY);
     // Exact probabilities with the mine count; the markers are the player's proven mines.
-    v.AdvancedMode = 1;
-    v.DupCheck = 1;
-    v.CheckingMode = 0;
-    v.StepDepth = ProofStepDepth;
-
-    Sink.Base.vtbl = &SilentTable;
-    Sink.Game = &View;
+    SetEngineOptions(View, {true, true, 0, ProofStepDepth});
 }
 
-// The game's placement rule on the candidates: a draw below their count, stepping forward
-// past the ones already taken.
+// The game's placement rule on the candidates.
 void Search::DrawLayout()
 {
-    Mine.fill(0);
     std::vector<int32_t> list = Candidates;
-    const auto n = static_cast<uint32_t>(list.size());
-    for (int32_t m = 0; m < Request.Mines; ++m) {
-        uint32_t k = Rng.Below(n);
-        while (list[k] == -1)
-            k = k + 1 == n ? 0 : k + 1;
-        Mine[list[k]] = 1;
-        list[k] = -1;
-    }
-    CountNeighbours();
+    Rules.ClearBoard();
+    Rules.PlaceMinesAmong(list.data(), static_cast<int32_t>(list.size()));
+    for (int32_t slot : Cells)
+        Mine[slot] = static_cast<uint8_t>(Layout->Game.Mined[slot]);
 }
 
-void Search::CountNeighbours()
+// The layout in Mine on a closed board, counted and started by the rules.
+void Search::Lay()
 {
-    for (int32_t slot : Cells) {
-        int32_t count = 0;
-        for (int32_t k = 0; k < Neighbours[slot]; ++k)
-            count += Mine[Neighbour[slot][k]];
-        Count[slot] = count;
-    }
+    Rules.ClearBoard();
+    Rules.PlaceGivenMines(Mine.data());
 }
 
 // Opens a sector as the game does, a zero with its whole region. False if it holds a mine,
@@ -173,62 +145,58 @@ void Search::CountNeighbours()
 bool Search::Open(int32_t slot)
 {
     if (Mine[slot] != 0) return false;
-    Pending.assign(1, slot);
-    while (!Pending.empty()) {
-        const int32_t s = Pending.back();
-        Pending.pop_back();
-        if (View.State[s] != SECTOR_CLOSED) continue;
-        View.State[s] = SECTOR_OPEN;
-        View.Number[s] = Count[s];
-        View.Prob[s] = 0.0f;
-        --View.SafeLeft;
-        if (Count[s] == 0)
-            for (int32_t k = 0; k < Neighbours[s]; ++k)
-                if (View.State[Neighbour[s][k]] == SECTOR_CLOSED)
-                    Pending.push_back(Neighbour[s][k]);
-    }
+    Rules.OpenArea(slot / KELVANE_COLUMN_SLOTS, slot % KELVANE_COLUMN_SLOTS, false);
     return true;
 }
 
-bool Search::RunEngine()
+bool Search::Stopped(uint64_t running)
 {
-    View.EngineBusy = 1;
-    View.HaltRequest = 0;
-    View.RecalcNeeded = 1;
-    Sink.Finished = false;
-    Engine.vtbl->Calculate(&Engine, Request.Col, Request.Row);
-    View.EngineBusy = 0;
-    return Sink.Finished;
+    if (Watcher != nullptr && !GivenUp) {
+        const uint64_t spent = std::min(Work + running, Request.Work);
+        const auto percent =
+            static_cast<int32_t>(Request.Work == 0 ? 100 : spent * 100 / Request.Work);
+        GivenUp = Watcher->GiveUp(percent);
+    }
+    OutOfTime = OutOfTime || Clock::now() >= Deadline;
+    return GivenUp || OutOfTime;
 }
 
-// Plays the layout by the rule from the first press. Leaves the view where play ended.
+void Search::ReportProgress(int32_t, int32_t, int32_t, int32_t, int32_t steps, int32_t)
+{
+    if (Stopped(static_cast<uint64_t>(std::max(steps, 0)))) View.HaltRequest = 1;
+}
+
+// Plays the layout by the rule from the first press.
 Search::Outcome Search::Play()
 {
-    for (int32_t slot : Cells) {
-        View.State[slot] = SECTOR_CLOSED;
-        View.Number[slot] = 0;
-        View.Mined[slot] = 0;
+    Lay();
+    for (int32_t slot : Cells)
         View.Prob[slot] = -1.0f;
-    }
-    View.MinesLeft = Request.Mines;
-    View.SafeLeft = static_cast<int32_t>(Cells.size()) - Request.Mines;
     Open(KELVANE_SECTOR_INDEX(Request.Col, Request.Row));
-    while (View.SafeLeft > 0) {
-        if (Clock::now() >= Deadline) return Outcome::OutOfTime;
-        const bool finished = RunEngine();
-        if (Sink.OutOfTime) return Outcome::OutOfTime;
-        if (!finished) return Outcome::Stuck;
+    TGameState &game = Layout->Game;
+    while (game.SafeLeft > 0) {
+        if (Work >= Request.Work) return Outcome::OutOfBudget;
+        if (Stopped(0)) return Outcome::GaveUp;
+        for (int32_t slot : Cells) {
+            View.State[slot] = game.State[slot];
+            View.Number[slot] = game.State[slot] == SECTOR_OPEN ? game.Number[slot] : 0;
+        }
+        View.MinesLeft = game.MinesLeft;
+        View.SafeLeft = game.SafeLeft;
+        const RunResult run = Session.Run(Request.Col, Request.Row);
+        Work += static_cast<uint64_t>(std::max(run.Combinations, 0)) + RunCharge;
+        if (GivenUp || OutOfTime) return Outcome::GaveUp;
+        if (run.End != RunEnd::Finished) return Outcome::Stuck;
         bool progress = false;
         for (int32_t slot : Cells) {
-            if (View.State[slot] != SECTOR_CLOSED) continue;
+            if (game.State[slot] != SECTOR_CLOSED) continue;
             const float p = View.Prob[slot];
             if (p == 0.0f) {
                 if (!Open(slot)) return Outcome::Stuck;
                 progress = true;
             } else if (p == 1.0f) {
                 if (Mine[slot] == 0) return Outcome::Stuck;
-                View.State[slot] = SECTOR_MARKED;
-                --View.MinesLeft;
+                Rules.ToggleMarker(slot / KELVANE_COLUMN_SLOTS, slot % KELVANE_COLUMN_SLOTS);
                 progress = true;
             }
         }
@@ -237,10 +205,15 @@ Search::Outcome Search::Play()
     return Outcome::Cleared;
 }
 
-bool Search::Frontier(int32_t slot) const
+// True when a neighbour of the sector is in `state`.
+bool Search::Next(int32_t slot, int32_t state) const
 {
-    for (int32_t k = 0; k < Neighbours[slot]; ++k)
-        if (View.State[Neighbour[slot][k]] == SECTOR_OPEN) return true;
+    const int32_t c = slot / KELVANE_COLUMN_SLOTS, r = slot % KELVANE_COLUMN_SLOTS;
+    for (int32_t i = c - 1; i <= c + 1; ++i)
+        for (int32_t j = r - 1; j <= r + 1; ++j)
+            if ((i != c || j != r) && InField(Request, i, j) &&
+                Layout->Game.State[KELVANE_SECTOR_INDEX(i, j)] == state)
+                return true;
     return false;
 }
 
@@ -251,20 +224,16 @@ bool Search::Repair()
 {
     std::vector<int32_t> edge, wall, awayFree, awayMines;
     for (int32_t slot : Cells) {
-        const int32_t state = View.State[slot];
+        const int32_t state = Layout->Game.State[slot];
         if (state == SECTOR_CLOSED) {
-            if (Frontier(slot))
+            if (Next(slot, SECTOR_OPEN))
                 edge.push_back(slot);
             else if (Mine[slot] != 0)
                 awayMines.push_back(slot);
             else
                 awayFree.push_back(slot);
-        } else if (state == SECTOR_MARKED) {
-            for (int32_t k = 0; k < Neighbours[slot]; ++k)
-                if (View.State[Neighbour[slot][k]] == SECTOR_CLOSED) {
-                    wall.push_back(slot);
-                    break;
-                }
+        } else if (state == SECTOR_MARKED && Next(slot, SECTOR_CLOSED)) {
+            wall.push_back(slot);
         }
     }
     const int32_t x = !edge.empty() ? Pick(edge) : !wall.empty() ? Pick(wall) : -1;
@@ -288,7 +257,6 @@ bool Search::Repair()
         Mine[Pick(awayMines)] = 0;
         Mine[x] = 1;
     }
-    CountNeighbours();
     return true;
 }
 
@@ -296,9 +264,8 @@ NoGuessBoard Search::Run()
 {
     const Clock::time_point start = Clock::now();
     Deadline = start + std::chrono::duration_cast<Clock::duration>(
-                           std::chrono::duration<double>(Request.BudgetSeconds));
-    Sink.Deadline = Deadline;
-    Engine.vtbl->Attach(&Engine, &View, &Sink.Base);
+                           std::chrono::duration<double>(Request.GuardSeconds));
+    Session.Attach();
 
     NoGuessBoard board;
     bool searching = NoGuessPossible(Request);
@@ -317,8 +284,10 @@ NoGuessBoard Search::Run()
             }
             if (repairs == RepairsPerLayout || !Repair()) break;
         }
-        if (Clock::now() >= Deadline) searching = false;
+        if (searching && (Work >= Request.Work || Stopped(0))) searching = false;
     }
+    board.GaveUp = !board.Found && (GivenUp || OutOfTime);
+    board.Work = Work;
     board.Seconds = std::chrono::duration<double>(Clock::now() - start).count();
     return board;
 }
@@ -343,9 +312,9 @@ bool NoGuessPossible(const NoGuessRequest &request)
 }
 
 NoGuessBoard GenerateNoGuessBoard(ProbabilityEngine &engine, Random &rng,
-                                  const NoGuessRequest &request)
+                                  const NoGuessRequest &request, NoGuessWatcher *watcher)
 {
     if (!NoGuessPossible(request)) return {};
-    Search search(engine, rng, request);
+    Search search(engine, rng, request, watcher);
     return search.Run();
 }

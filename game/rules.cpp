@@ -41,8 +41,11 @@ int32_t GameRules::MineCandidates(int32_t c, int32_t r, int32_t *out) const
 void GameRules::PlaceMines(int32_t c, int32_t r)
 {
     int32_t candidates[KELVANE_SECTOR_SLOTS];
-    const int32_t n = MineCandidates(c, r, candidates);
+    PlaceMinesAmong(candidates, MineCandidates(c, r, candidates));
+}
 
+void GameRules::PlaceMinesAmong(int32_t *candidates, int32_t n)
+{
     // The settings keep Mines below the candidate count; guard anyway so a bad record
     // cannot make the forward step search forever.
     const int32_t mines = std::clamp(Game.Mines, 0, n);

@@ -19,6 +19,9 @@ class GameRules
     void ClearBoard();
     // Lays the mines with (c, r) free, counts neighbours and starts the game.
     void PlaceMines(int32_t c, int32_t r);
+    // The same on the given candidates, in placement order (the list is used up): Mines
+    // mines, at most one a candidate.
+    void PlaceMinesAmong(int32_t *candidates, int32_t n);
     // The same with the mines already chosen (1 where a mine lies, by sector slot); their
     // count must be Mines.
     void PlaceGivenMines(const uint8_t *mined);

@@ -4,6 +4,7 @@
 
 #include "level_table.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QMenu>
 
@@ -229,6 +230,38 @@ TEST_F(NoGuessWindow, NoBoardWithinTheBudget_GivesAnOrdinaryBoard_AndSaysSo)
     EXPECT_GE(Game().Prob[KELVANE_SECTOR_INDEX(c, r)], 0.0f);
     Window->NewGame();
     EXPECT_TRUE(Window->sbStatus->text().isEmpty());
+}
+
+TEST_F(NoGuessWindow, EscDuringTheSearch_GivesUpAtOnce_WithAnOrdinaryBoard_AndSaysSo)
+{
+    OpenWithEngine();
+    ChooseFromLevelMenu(Entry());
+    Window->ChooseLevel(0);
+    Window->Rng.Seed(5);
+    // The search handles the window's input before its first engine run: the key comes then.
+    bool busyCursor = false;
+    QTimer::singleShot(0, Window.get(), [this, &busyCursor] {
+        const QCursor *cursor = QApplication::overrideCursor();
+        busyCursor = cursor != nullptr && cursor->shape() == Qt::WaitCursor;
+        QTest::keyClick(Window.get(), Qt::Key_Escape);
+    });
+    Click(Qt::LeftButton, 4, 4);
+    EXPECT_TRUE(busyCursor);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    ASSERT_EQ(Game().Active, 1);
+    EXPECT_EQ(Game().EngineBusy, 0);
+    EXPECT_EQ(Window->sbStatus->text(), "Stopped: this board may need a guess");
+    int32_t mines = 0;
+    for (int32_t c = 0; c < 10; ++c)
+        for (int32_t r = 0; r < 10; ++r)
+            mines += Mined(c, r);
+    EXPECT_EQ(mines, 10);
+    EXPECT_EQ(State(4, 4), SECTOR_OPEN);
+    // The next first press searches again, and finds.
+    Window->NewGame();
+    Click(Qt::LeftButton, 4, 4);
+    EXPECT_TRUE(Window->sbStatus->text().isEmpty());
+    EXPECT_EQ(Game().Number[KELVANE_SECTOR_INDEX(4, 4)], 0);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <bitset>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -279,7 +280,7 @@ TEST_P(NoGuessFields, EveryBoardIsClearedByTheRule_WithAndWithoutFairPlay)
             q.FairPlay = fair;
             q.Col = static_cast<int32_t>(seed % static_cast<uint32_t>(f.SizeX));
             q.Row = static_cast<int32_t>((seed / 64) % static_cast<uint32_t>(f.SizeY));
-            q.BudgetSeconds = 30.0;
+            q.Work = uint64_t{1} << 26;
             const NoGuessBoard board = Generate(q, seed);
             const std::string where = std::string("\n") + f.Name + (fair ? " fair" : "") +
                                       " seed " + std::to_string(seed);
@@ -375,20 +376,67 @@ TEST_F(NoGuess, ImpossibleRequests_FindNothing_AndANoMineFieldIsFoundAtOnce)
     EXPECT_EQ(empty.Attempts, 1);
 }
 
-TEST_F(NoGuess, AFieldWithoutNoGuessBoards_EndsNotFound_SoonAfterTheBudget)
+// A machine that is slow while the search works: the clock moves on, the search does not.
+struct SlowMachine : NoGuessWatcher {
+    int32_t Calls = 0, LastPercent = -1;
+    int32_t GiveUpOnCall = 0;
+    bool GiveUp(int32_t percent) override
+    {
+        ++Calls;
+        EXPECT_GE(percent, LastPercent);
+        LastPercent = percent;
+        const auto start = std::chrono::steady_clock::now();
+        while (std::chrono::steady_clock::now() - start < std::chrono::microseconds(300)) {
+        }
+        return Calls == GiveUpOnCall;
+    }
+};
+
+TEST_F(NoGuess, TheBudgetIsWork_SoASlowMachineGetsTheSameBoard_AndAWatcherGivesUpAtOnce)
 {
     // Two columns, one mine, the press at the top: wherever the mine lies, the last
-    // numbers are the same on both columns.
+    // numbers are the same on both columns, so the whole budget is spent.
     NoGuessRequest q;
     q.SizeX = 2;
     q.SizeY = 5;
     q.Mines = 1;
-    q.BudgetSeconds = 0.2;
-    const NoGuessBoard board = Generate(q, 7);
-    EXPECT_FALSE(board.Found);
-    EXPECT_GT(board.Attempts, 10);
-    EXPECT_GE(board.Seconds, 0.2);
-    EXPECT_LT(board.Seconds, 1.0);
+    q.Work = 3000;
+    SlowMachine slow;
+    Random rng;
+    rng.Seed(7);
+    const NoGuessBoard none = Generate(q, 7),
+                       slowNone = GenerateNoGuessBoard(*Engine, rng, q, &slow);
+    EXPECT_FALSE(none.Found || slowNone.Found || none.GaveUp || slowNone.GaveUp);
+    EXPECT_GT(none.Attempts, 10);
+    EXPECT_EQ(slowNone.Attempts, none.Attempts);
+    EXPECT_GE(none.Work, q.Work);
+    EXPECT_GT(slow.Calls, none.Attempts);
+    EXPECT_GT(slow.LastPercent, 50); // asked before each run, with the share spent so far
+
+    // A board that takes several layouts: the same with the clock slowed down.
+    q = {};
+    q.SizeX = 30;
+    q.SizeY = 16;
+    q.Mines = 99;
+    q.Col = q.Row = 3;
+    const NoGuessBoard found = Generate(q, 5);
+    rng.Seed(5);
+    slow = {};
+    const NoGuessBoard slowFound = GenerateNoGuessBoard(*Engine, rng, q, &slow);
+    ASSERT_TRUE(found.Found && slowFound.Found);
+    EXPECT_GT(found.Attempts, 1);
+    EXPECT_EQ(slowFound.Attempts, found.Attempts);
+    EXPECT_EQ(slowFound.Mined, found.Mined);
+
+    // The watcher gives up before the second run: nothing is found, at once.
+    SlowMachine quitter;
+    quitter.GiveUpOnCall = 2;
+    rng.Seed(5);
+    const NoGuessBoard gaveUp = GenerateNoGuessBoard(*Engine, rng, q, &quitter);
+    EXPECT_TRUE(gaveUp.GaveUp);
+    EXPECT_FALSE(gaveUp.Found);
+    EXPECT_EQ(gaveUp.Attempts, 1);
+    EXPECT_EQ(quitter.Calls, 2);
 }
 
 } // namespace
