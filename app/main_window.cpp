@@ -284,7 +284,7 @@ void TfrmMain::ApplyLoadedSettings()
                       primary != nullptr ? primary->availableGeometry() : QRect(0, 0, 1024, 768)));
     MaxScale = window.MaxScale;
     Best = window.Best;
-    NoGuessItem->setChecked(window.NoGuess);
+    NoGuessItem->setChecked(window.NoGuess != 0);
 }
 
 void TfrmMain::showEvent(QShowEvent *event)
@@ -331,7 +331,7 @@ void TfrmMain::SaveSettingsNow()
     window.Top = y();
     window.MaxScale = MaxScale;
     window.Best = Best;
-    window.NoGuess = NoGuess != 0;
+    window.NoGuess = NoGuess != 0 ? 1 : 0;
     // An installed program keeps its settings in the user's configuration folder, which
     // may not exist yet; SaveSettings reports a folder that cannot be made.
     if (Options.MakeSettingsFolder) MakeFolderFor(Options.SettingsFile.toStdString());

@@ -5,6 +5,7 @@
 
 #include "engine_object.h"
 #include "file_layout.h"
+#include "setting_table.h"
 
 #include <algorithm>
 #include <charconv>
@@ -94,7 +95,10 @@ int BadUsage(const std::string &message)
 int main(int argc, char **argv)
 {
     bool fairPlay = false, simple = false, dupCheck = true;
-    int32_t checking = 1, depth = 25, repeat = 1;
+    // The game's own defaults and bounds.
+    const SettingRow &checkingRow = RowOf(Setting::CheckingMode);
+    const SettingRow &depthRow = RowOf(Setting::StepDepth);
+    int32_t checking = checkingRow.Default, depth = depthRow.Default, repeat = 1;
     std::string enginePath = EngineNear(OwnFolder(), BuiltInstallFolders());
     const char *file = nullptr;
     if (GenerateRequested(argc, argv)) return RunGenerate(argc, argv, enginePath);
@@ -114,11 +118,12 @@ int main(int argc, char **argv)
         else if (arg == "--no-dupcheck")
             dupCheck = false;
         else if (arg == "--checking") {
-            if (!hasValue || !ParseCount(argv[++i], 0, 2, checking))
+            if (!hasValue || !ParseCount(argv[++i], checkingRow.Min, checkingRow.Max, checking))
                 return BadUsage("--checking takes 0, 1 or 2");
         } else if (arg == "--depth") {
-            if (!hasValue || !ParseCount(argv[++i], 20, 30, depth))
-                return BadUsage("--depth takes a number from 20 to 30");
+            if (!hasValue || !ParseCount(argv[++i], depthRow.Min, depthRow.Max, depth))
+                return BadUsage("--depth takes a number from " + std::to_string(depthRow.Min) +
+                                " to " + std::to_string(depthRow.Max));
         } else if (arg == "--repeat") {
             if (!hasValue || !ParseCount(argv[++i], 1, 1000000, repeat))
                 return BadUsage("--repeat takes a positive number");

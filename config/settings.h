@@ -20,7 +20,7 @@ struct MainWindowSettings {
     int32_t Top = 16;     // main window's top edge
     int32_t MaxScale = 3; // sector size limit, 0..3
     BestTimes Best;       // best-times table
-    bool NoGuess = false; // no-guess boards, in the program's own section [Kelvane]
+    int32_t NoGuess = 0;  // no-guess boards, 0 or 1, in the program's own section [Kelvane]
 };
 
 // Reads the file into the record and the window settings. A missing file gives every
