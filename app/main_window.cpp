@@ -19,6 +19,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QUrl>
 
 #include <chrono>
@@ -304,8 +305,12 @@ void TfrmMain::FormShow()
     } else {
         GameState->ProbDisplay = 0;
     }
-    // No-guess boards are proven by the engine: without it the option is off.
-    if (!EngineLoaded()) NoGuessItem->setChecked(false);
+    // No-guess boards are proven by the engine: without it the option shows off and cannot
+    // be chosen, while the player's choice stays for the file and the repaired engine.
+    if (!EngineLoaded()) {
+        const QSignalBlocker keepChoice(NoGuessItem);
+        NoGuessItem->setChecked(false);
+    }
     NoGuessItem->setEnabled(EngineLoaded());
     frmSettings->SetEngineLoaded(EngineLoaded());
     LayoutField();
