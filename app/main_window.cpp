@@ -338,9 +338,10 @@ void TfrmMain::SaveSettingsNow()
     window.Best = Best;
     window.NoGuess = NoGuess != 0 ? 1 : 0;
     // An installed program keeps its settings in the user's configuration folder, which
-    // may not exist yet; SaveSettings reports a folder that cannot be made.
-    if (Options.MakeSettingsFolder) MakeFolderFor(Options.SettingsFile.toStdString());
-    const QString error = SaveSettings(Options.SettingsFile, *GameState, window);
+    // may not exist yet.
+    QString error;
+    if (Options.MakeSettingsFolder) error = MakeSettingsFolder(Options.SettingsFile);
+    if (error.isEmpty()) error = SaveSettings(Options.SettingsFile, *GameState, window);
     if (!error.isEmpty()) Options.ShowError(error);
 }
 

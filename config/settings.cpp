@@ -1,9 +1,14 @@
 #include "settings.h"
 
+#include "file_layout.h"
 #include "setting_table.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace
 {
@@ -191,6 +196,17 @@ QString SaveSettings(const QString &path, const TGameState &game, const MainWind
     if (!store.UpdateFile(beforeReplace))
         return FileMessage(path, QStringLiteral("written"), store.ErrorString(), SaveConsequence);
     return {};
+}
+
+QString MakeSettingsFolder(const QString &path)
+{
+    if (MakeFolderFor(QFile::encodeName(path).toStdString())) return {};
+    const int error = errno;
+    const QString folder = QDir::toNativeSeparators(QFileInfo(path).absolutePath());
+    return FileMessage(path, QStringLiteral("written"),
+                       QStringLiteral("making its folder %1 failed (%2)")
+                           .arg(folder, QString::fromLocal8Bit(std::strerror(error))),
+                       SaveConsequence);
 }
 
 QPoint KeepOnScreen(QPoint topLeft, QSize size, const QList<QRect> &screens, QRect primary)

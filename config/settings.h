@@ -35,6 +35,11 @@ QString LoadSettings(const QString &path, TGameState &game, MainWindowSettings &
 QString SaveSettings(const QString &path, const TGameState &game, const MainWindowSettings &window,
                      const QLocale &locale = QLocale::system());
 
+// Makes the missing folders above the settings file, as an installed program's first save
+// needs. Returns an empty string on success, else the message (naming the file, the folder
+// and the system's reason).
+QString MakeSettingsFolder(const QString &path);
+
 // SaveSettings with a stop between writing the temporary file and replacing the old one.
 QString SaveSettings(const QString &path, const TGameState &game, const MainWindowSettings &window,
                      const QLocale &locale, const BeforeReplaceHook &beforeReplace);
