@@ -44,6 +44,7 @@ struct QuietSink {
     EngineEvents Base;
     TGameState *Game = nullptr;
     const char *Status = "Error";
+    int32_t Budget = 0; // the steps the engine allows the run
 };
 
 QuietSink *Of(EngineEvents *self)
@@ -54,6 +55,10 @@ void Nothing2(EngineEvents *, int32_t, int32_t) {}
 void Nothing0(EngineEvents *) {}
 void Nothing3(EngineEvents *, int32_t, int32_t, int32_t) {}
 void NothingProgress(EngineEvents *, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
+void OnBudget(EngineEvents *self, int32_t total, int32_t)
+{
+    Of(self)->Budget = total;
+}
 void OnError(EngineEvents *self)
 {
     Of(self)->Status = "Error";
@@ -64,8 +69,16 @@ void OnDone(EngineEvents *self)
 }
 
 const EngineEventsTable QuietTable = {Nothing2, Nothing2, Nothing0, Nothing3,
-                                      Nothing3, Nothing0, Nothing2, NothingProgress,
+                                      Nothing3, Nothing0, OnBudget, NothingProgress,
                                       OnError,  OnDone,   Nothing0};
+
+// Nobody halts a run here, so a halted run ran out of something: a run stopped by its step
+// budget has gone past it, one stopped by the engine's working memory has not.
+const char *StatusText(const QuietSink &sink, int32_t steps)
+{
+    if (std::strcmp(sink.Status, "Halted") != 0) return sink.Status;
+    return steps > sink.Budget ? "Halted (step budget)" : "Halted (memory limit)";
+}
 
 std::string OwnFolder()
 {
@@ -198,7 +211,7 @@ int main(int argc, char **argv)
         for (int32_t r = 0; r < position.Height; ++r)
             probability[position.Index(c, r)] = game.Prob[KELVANE_SECTOR_INDEX(c, r)];
     std::fputs(FormatProbabilities(position, probability).c_str(), stdout);
-    std::printf("status %s combinations %d seconds %s\n", sink.Status, combinations,
-                FormatFixed(fastest, 6).c_str());
+    std::printf("status %s combinations %d seconds %s\n", StatusText(sink, combinations),
+                combinations, FormatFixed(fastest, 6).c_str());
     return 0;
 }
