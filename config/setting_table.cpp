@@ -41,6 +41,8 @@ const SettingRow SettingTable[static_cast<int>(Setting::Count)] = {
     Bounded(Field, "Level", DefaultLevel, 0, LevelCustom),
     Bounded(Field, "SizeX", Defaults.SizeX, 8, 32),
     Bounded(Field, "SizeY", Defaults.SizeY, 8, 25),
+    // At least 0: a negative count would leave more safe sectors to open than the field has,
+    // and the game could never be won.
     Bounded(Field, "Mines", Defaults.Mines, 0, MineLimit(32, 25)),
     OnOff(Game, "FairPlay", true),
     OnOff(Game, "TrainerMode", false),

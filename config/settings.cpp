@@ -122,8 +122,7 @@ void ReadSettings(const SettingsStore &store, TGameState &game, MainWindowSettin
         value = row.Kind == SettingKind::Flag
                     ? Flag(store.ReadBool(section, key, row.Default != 0))
                     : row.Fit(store.ReadInteger(section, key, row.Default));
-        // A negative count would leave more safe sectors to open than the field has, and
-        // the game could never be won.
+        // The custom field's own limit, below the largest field's.
         if (setting == Setting::Mines) value = std::min(value, MineLimit(game.SizeX, game.SizeY));
     }
     game.MaxX = game.SizeX - 1;
