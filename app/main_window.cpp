@@ -19,6 +19,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QUrl>
 
 #include <chrono>
@@ -284,7 +285,7 @@ void TfrmMain::ApplyLoadedSettings()
                       primary != nullptr ? primary->availableGeometry() : QRect(0, 0, 1024, 768)));
     MaxScale = window.MaxScale;
     Best = window.Best;
-    NoGuessItem->setChecked(window.NoGuess);
+    NoGuessItem->setChecked(window.NoGuess != 0);
 }
 
 void TfrmMain::showEvent(QShowEvent *event)
@@ -304,8 +305,12 @@ void TfrmMain::FormShow()
     } else {
         GameState->ProbDisplay = 0;
     }
-    // No-guess boards are proven by the engine: without it the option is off.
-    if (!EngineLoaded()) NoGuessItem->setChecked(false);
+    // No-guess boards are proven by the engine: without it the option shows off and cannot
+    // be chosen, while the player's choice stays for the file and the repaired engine.
+    if (!EngineLoaded()) {
+        const QSignalBlocker keepChoice(NoGuessItem);
+        NoGuessItem->setChecked(false);
+    }
     NoGuessItem->setEnabled(EngineLoaded());
     frmSettings->SetEngineLoaded(EngineLoaded());
     LayoutField();
@@ -331,11 +336,12 @@ void TfrmMain::SaveSettingsNow()
     window.Top = y();
     window.MaxScale = MaxScale;
     window.Best = Best;
-    window.NoGuess = NoGuess != 0;
+    window.NoGuess = NoGuess != 0 ? 1 : 0;
     // An installed program keeps its settings in the user's configuration folder, which
-    // may not exist yet; SaveSettings reports a folder that cannot be made.
-    if (Options.MakeSettingsFolder) MakeFolderFor(Options.SettingsFile.toStdString());
-    const QString error = SaveSettings(Options.SettingsFile, *GameState, window);
+    // may not exist yet.
+    QString error;
+    if (Options.MakeSettingsFolder) error = MakeSettingsFolder(Options.SettingsFile);
+    if (error.isEmpty()) error = SaveSettings(Options.SettingsFile, *GameState, window);
     if (!error.isEmpty()) Options.ShowError(error);
 }
 

@@ -1,6 +1,8 @@
 // The probability engine in the main window: runs, the option labels and the sink.
 #include "main_window.h"
 
+#include "setting_table.h"
+
 #include <QCoreApplication>
 #include <QLocale>
 
@@ -94,7 +96,7 @@ void TfrmMain::lblDepthClick()
 {
     TGameState &game = *GameState;
     if (game.Active == 0 || game.EngineBusy != 0 || game.AdvancedMode == 0) return;
-    game.StepDepth = game.StepDepth + 1 > 30 ? 20 : game.StepDepth + 1;
+    game.StepDepth = RowOf(Setting::StepDepth).Next(game.StepDepth);
     Stats->lblDepth->setText(QString::number(game.StepDepth));
     MarkRecalcNeeded();
 }
@@ -112,7 +114,7 @@ void TfrmMain::lblChModeClick()
 {
     TGameState &game = *GameState;
     if (game.Active == 0 || game.EngineBusy != 0) return;
-    game.CheckingMode = game.CheckingMode == 0 ? 1 : game.CheckingMode == 1 ? 2 : 0;
+    game.CheckingMode = RowOf(Setting::CheckingMode).Next(game.CheckingMode);
     Stats->lblChMode->setText(CheckingModeName(game.CheckingMode));
     MarkRecalcNeeded();
 }

@@ -23,9 +23,10 @@ const char GenerateUsage[] =
     "  --seed N        seed of the mine placement, 0 to 4294967295 (default: the clock)\n"
     "  --engine PATH   the engine library (default: kelvane.so beside this program)\n";
 
+// One line: the reason, as the README promises; --generate --help gives the usage.
 int Bad(const std::string &message)
 {
-    std::fprintf(stderr, "kelvane-solve: %s\n%s", message.c_str(), GenerateUsage);
+    std::fprintf(stderr, "kelvane-solve: %s\n", message.c_str());
     return 2;
 }
 

@@ -6,6 +6,7 @@
 
 #include "engine_object.h"
 #include "file_layout.h"
+#include "setting_table.h"
 
 #include <algorithm>
 #include <charconv>
@@ -39,6 +40,27 @@ const char Usage[] =
     "                  the installed one)\n"
     "  --version       print the version and exit\n";
 
+// Remembers the step budget the engine announces for the run.
+struct BudgetWatch : EngineCallbacks {
+    int32_t Budget = 0;
+    void SetMaxCombinations(int32_t total, int32_t) override { Budget = total; }
+};
+
+// Nobody halts a run here, so a halted run ran out of something: a run stopped by its step
+// budget has gone past it, one stopped by the engine's working memory has not.
+const char *StatusText(const RunResult &run, int32_t budget)
+{
+    switch (run.End) {
+    case RunEnd::Finished:
+        return "Finished";
+    case RunEnd::Halted:
+        return run.Combinations > budget ? "Halted (step budget)" : "Halted (memory limit)";
+    case RunEnd::Failed:
+        break;
+    }
+    return "Error";
+}
+
 std::string OwnFolder()
 {
     const std::string path = OwnExecutable();
@@ -67,7 +89,10 @@ int BadUsage(const std::string &message)
 int main(int argc, char **argv)
 {
     bool fairPlay = false, simple = false, dupCheck = true;
-    int32_t checking = 1, depth = 25, repeat = 1;
+    // The game's own defaults and bounds.
+    const SettingRow &checkingRow = RowOf(Setting::CheckingMode);
+    const SettingRow &depthRow = RowOf(Setting::StepDepth);
+    int32_t checking = checkingRow.Default, depth = depthRow.Default, repeat = 1;
     std::string enginePath = EngineNear(OwnFolder(), BuiltInstallFolders());
     const char *file = nullptr;
     if (GenerateRequested(argc, argv)) return RunGenerate(argc, argv, enginePath);
@@ -87,11 +112,12 @@ int main(int argc, char **argv)
         else if (arg == "--no-dupcheck")
             dupCheck = false;
         else if (arg == "--checking") {
-            if (!hasValue || !ParseCount(argv[++i], 0, 2, checking))
+            if (!hasValue || !ParseCount(argv[++i], checkingRow.Min, checkingRow.Max, checking))
                 return BadUsage("--checking takes 0, 1 or 2");
         } else if (arg == "--depth") {
-            if (!hasValue || !ParseCount(argv[++i], 20, 30, depth))
-                return BadUsage("--depth takes a number from 20 to 30");
+            if (!hasValue || !ParseCount(argv[++i], depthRow.Min, depthRow.Max, depth))
+                return BadUsage("--depth takes a number from " + std::to_string(depthRow.Min) +
+                                " to " + std::to_string(depthRow.Max));
         } else if (arg == "--repeat") {
             if (!hasValue || !ParseCount(argv[++i], 1, 1000000, repeat))
                 return BadUsage("--repeat takes a positive number");
@@ -132,7 +158,8 @@ int main(int argc, char **argv)
     ProbabilityEngine *engine = LoadEngine(enginePath);
     if (engine == nullptr) return 1;
 
-    EngineSession session(*engine);
+    BudgetWatch watch;
+    EngineSession session(*engine, &watch);
     TGameState &game = session.Game();
     LoadPosition(game, position);
     game.Level = 4;
@@ -149,9 +176,7 @@ int main(int argc, char **argv)
         const auto t1 = std::chrono::steady_clock::now();
         fastest = std::min(fastest, std::chrono::duration<double>(t1 - t0).count());
     }
-    const char *status = run.End == RunEnd::Finished ? "Finished"
-                         : run.End == RunEnd::Halted ? "Halted"
-                                                     : "Error";
+    const char *status = StatusText(run, watch.Budget);
 
     std::vector<float> probability(position.State.size(), -1.0f);
     for (int32_t c = 0; c < position.Width; ++c)

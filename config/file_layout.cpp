@@ -111,5 +111,8 @@ bool MakeFolderFor(const std::string &file)
         if (mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) return false;
     }
     std::error_code error;
-    return fs::is_directory(folder, error);
+    if (fs::is_directory(folder, error)) return true;
+    // Something other than a folder already holds the name.
+    errno = error ? error.value() : ENOTDIR;
+    return false;
 }

@@ -40,5 +40,5 @@ std::string EngineNear(const std::string &folder, const InstallFolders &installe
 std::string OwnExecutable();
 
 // Creates the missing folders above `file` (mode 0700, as for a configuration folder).
-// True when the folder exists afterwards.
+// True when the folder exists afterwards; otherwise errno holds the reason.
 bool MakeFolderFor(const std::string &file);

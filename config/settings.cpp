@@ -1,38 +1,17 @@
 #include "settings.h"
 
-#include "level_table.h"
+#include "file_layout.h"
+#include "setting_table.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace
 {
-
-constexpr int32_t DefaultLeft = 16;
-constexpr int32_t DefaultTop = 16;
-constexpr int32_t DefaultLevel = 1;
-constexpr int32_t MinSizeX = 8;
-constexpr int32_t MaxSizeX = 32;
-constexpr int32_t MinSizeY = 8;
-constexpr int32_t MaxSizeY = 25;
-constexpr int32_t MaxScaleLimit = 3;
-constexpr int32_t DefaultCheckingMode = 1;
-constexpr int32_t MinStepDepth = 20;
-constexpr int32_t MaxStepDepth = 30;
-constexpr int32_t DefaultStepDepth = 25;
-
-const QString Window = QStringLiteral("Window");
-const QString Field = QStringLiteral("Field");
-const QString Game = QStringLiteral("Game");
-const QString Engine = QStringLiteral("Engine");
-const QString BestScores = QStringLiteral("BestScores");
-const QString Kelvane = QStringLiteral("Kelvane");
-const QString NoGuessKey = QStringLiteral("NoGuess");
-
-const QString TimeKeys[4] = {QStringLiteral("BeginnerTime"), QStringLiteral("IntermediateTime"),
-                             QStringLiteral("ExpertTime"), QStringLiteral("UltraTime")};
-const QString NameKeys[4] = {QStringLiteral("BeginnerName"), QStringLiteral("IntermediateName"),
-                             QStringLiteral("ExpertName"), QStringLiteral("UltraName")};
 
 // The first `count` characters, never splitting a character that takes two UTF-16 units.
 QString FirstCharacters(const QString &text, int count)
@@ -51,6 +30,48 @@ int32_t Flag(bool on)
     return on ? 1 : 0;
 }
 
+// Where an integer or on/off setting lives in memory; const for a save, which only reads.
+template <typename Game, typename Window>
+auto Slot(Setting setting, Game &game, Window &window) -> decltype(&game.Level)
+{
+    switch (setting) {
+    case Setting::Top:
+        return &window.Top;
+    case Setting::Left:
+        return &window.Left;
+    case Setting::Level:
+        return &game.Level;
+    case Setting::SizeX:
+        return &game.SizeX;
+    case Setting::SizeY:
+        return &game.SizeY;
+    case Setting::Mines:
+        return &game.Mines;
+    case Setting::FairPlay:
+        return &game.FairPlay;
+    case Setting::TrainerMode:
+        return &game.TrainerMode;
+    case Setting::TimedGame:
+        return &game.TimedGame;
+    case Setting::ProbDisplay:
+        return &game.ProbDisplay;
+    case Setting::MaxScale:
+        return &window.MaxScale;
+    case Setting::AdvancedMode:
+        return &game.AdvancedMode;
+    case Setting::DupCheck:
+        return &game.DupCheck;
+    case Setting::CheckingMode:
+        return &game.CheckingMode;
+    case Setting::StepDepth:
+        return &game.StepDepth;
+    case Setting::NoGuess:
+        return &window.NoGuess;
+    default:
+        return nullptr; // times and names are read on their own
+    }
+}
+
 QString FileMessage(const QString &path, const QString &what, const QString &reason,
                     const QString &consequence)
 {
@@ -66,96 +87,82 @@ const QString SaveConsequence =
 
 void ReadSettings(const SettingsStore &store, TGameState &game, MainWindowSettings &window)
 {
-    window.Left = store.ReadInteger(Window, QStringLiteral("Left"), DefaultLeft);
-    window.Top = store.ReadInteger(Window, QStringLiteral("Top"), DefaultTop);
-
-    game.Level =
-        std::clamp(store.ReadInteger(Field, QStringLiteral("Level"), DefaultLevel), 0, LevelCustom);
-    if (game.Level < LevelCustom) {
-        const LevelRow &row = LevelTable[game.Level];
-        game.SizeX = row.SizeX;
-        game.SizeY = row.SizeY;
-        game.Mines = row.Mines;
-    } else {
-        const LevelRow &defaults = LevelTable[DefaultLevel];
-        game.SizeX = std::clamp(store.ReadInteger(Field, QStringLiteral("SizeX"), defaults.SizeX),
-                                MinSizeX, MaxSizeX);
-        game.SizeY = std::clamp(store.ReadInteger(Field, QStringLiteral("SizeY"), defaults.SizeY),
-                                MinSizeY, MaxSizeY);
-        const int32_t mines = store.ReadInteger(Field, QStringLiteral("Mines"), defaults.Mines);
-        // A negative count would leave more safe sectors to open than the field has, and
-        // the game could never be won.
-        game.Mines = std::clamp(mines, 0, MineLimit(game.SizeX, game.SizeY));
+    for (int i = 0; i < static_cast<int>(Setting::Count); ++i) {
+        const Setting setting = static_cast<Setting>(i);
+        const SettingRow &row = RowOf(setting);
+        const QString section = QString::fromLatin1(row.Section);
+        const QString key = QString::fromLatin1(row.Key);
+        if (row.Kind == SettingKind::Time) {
+            const int level = i - static_cast<int>(Setting::BeginnerTime);
+            const double time = store.ReadFloat(section, key, EmptyRecordTime);
+            // The store gives only values a float holds; the comparison keeps the empty
+            // record's own float value for anything above it.
+            window.Best.BestTime[level] =
+                time > EmptyRecordTime ? EmptyRecordTime : static_cast<float>(time);
+            continue;
+        }
+        if (row.Kind == SettingKind::Name) {
+            const int level = i - static_cast<int>(Setting::BeginnerName);
+            window.Best.BestName[level] = FirstCharacters(
+                store.ReadString(section, key, QString::fromLatin1(EmptyRecordName)),
+                BestNameLength);
+            continue;
+        }
+        int32_t &value = *Slot(setting, game, window);
+        const bool customKey =
+            setting == Setting::SizeX || setting == Setting::SizeY || setting == Setting::Mines;
+        if (customKey && game.Level < LevelCustom) {
+            // A fixed level's field is its row of the level table; the file's is not read.
+            const LevelRow &level = LevelTable[game.Level];
+            value = setting == Setting::SizeX   ? level.SizeX
+                    : setting == Setting::SizeY ? level.SizeY
+                                                : level.Mines;
+            continue;
+        }
+        value = row.Kind == SettingKind::Flag
+                    ? Flag(store.ReadBool(section, key, row.Default != 0))
+                    : row.Fit(store.ReadInteger(section, key, row.Default));
+        // The custom field's own limit, below the largest field's.
+        if (setting == Setting::Mines) value = std::min(value, MineLimit(game.SizeX, game.SizeY));
     }
     game.MaxX = game.SizeX - 1;
     game.MaxY = game.SizeY - 1;
-
-    game.FairPlay = Flag(store.ReadBool(Game, QStringLiteral("FairPlay"), true));
-    game.TrainerMode = Flag(store.ReadBool(Game, QStringLiteral("TrainerMode"), false));
-    game.TimedGame = Flag(store.ReadBool(Game, QStringLiteral("TimedGame"), true));
-    game.ProbDisplay = Flag(store.ReadBool(Game, QStringLiteral("ProbDisplay"), true));
-    window.MaxScale = std::clamp(store.ReadInteger(Game, QStringLiteral("MaxScale"), MaxScaleLimit),
-                                 0, MaxScaleLimit);
-
-    game.AdvancedMode = Flag(store.ReadBool(Engine, QStringLiteral("AdvancedMode"), true));
-    game.DupCheck = Flag(store.ReadBool(Engine, QStringLiteral("DupCheck"), true));
-    const int32_t checkingMode =
-        store.ReadInteger(Engine, QStringLiteral("CheckingMode"), DefaultCheckingMode);
-    game.CheckingMode = checkingMode < 0 || checkingMode > 2 ? DefaultCheckingMode : checkingMode;
-    game.StepDepth =
-        std::clamp(store.ReadInteger(Engine, QStringLiteral("StepDepth"), DefaultStepDepth),
-                   MinStepDepth, MaxStepDepth);
-
-    for (int i = 0; i < 4; ++i) {
-        const double time = store.ReadFloat(BestScores, TimeKeys[i], EmptyRecordTime);
-        // The store gives only values a float holds; the comparison keeps the empty record's
-        // own float value for anything above it.
-        window.Best.BestTime[i] =
-            time > EmptyRecordTime ? EmptyRecordTime : static_cast<float>(time);
-    }
-    for (int i = 0; i < 4; ++i) {
-        window.Best.BestName[i] = FirstCharacters(
-            store.ReadString(BestScores, NameKeys[i], QString::fromLatin1(EmptyRecordName)),
-            BestNameLength);
-    }
-
-    window.NoGuess = store.ReadBool(Kelvane, NoGuessKey, false);
 }
 
 void WriteSettings(SettingsStore &store, const TGameState &game, const MainWindowSettings &window)
 {
-    store.WriteInteger(Window, QStringLiteral("Top"), window.Top);
-    store.WriteInteger(Window, QStringLiteral("Left"), window.Left);
-
-    store.WriteInteger(Field, QStringLiteral("Level"), game.Level);
-    store.WriteInteger(Field, QStringLiteral("SizeX"), game.SizeX);
-    store.WriteInteger(Field, QStringLiteral("SizeY"), game.SizeY);
-    store.WriteInteger(Field, QStringLiteral("Mines"), game.Mines);
-
-    store.WriteBool(Game, QStringLiteral("FairPlay"), game.FairPlay != 0);
-    store.WriteBool(Game, QStringLiteral("TrainerMode"), game.TrainerMode != 0);
-    store.WriteBool(Game, QStringLiteral("TimedGame"), game.TimedGame != 0);
-    store.WriteBool(Game, QStringLiteral("ProbDisplay"), game.ProbDisplay != 0);
-    store.WriteInteger(Game, QStringLiteral("MaxScale"), window.MaxScale);
-
-    store.WriteBool(Engine, QStringLiteral("AdvancedMode"), game.AdvancedMode != 0);
-    store.WriteBool(Engine, QStringLiteral("DupCheck"), game.DupCheck != 0);
-    store.WriteInteger(Engine, QStringLiteral("CheckingMode"), game.CheckingMode);
-    store.WriteInteger(Engine, QStringLiteral("StepDepth"), game.StepDepth);
-
     const QChar decimalPoint = LocaleDecimalPoint(store.Locale());
-    for (int i = 0; i < 4; ++i)
-        store.WriteString(BestScores, TimeKeys[i],
-                          FormatBestTime(window.Best.BestTime[i], decimalPoint));
-    for (int i = 0; i < 4; ++i)
-        store.WriteString(BestScores, NameKeys[i], window.Best.BestName[i]);
-
-    // Settings beyond the designed ones are written only when they differ from their
-    // defaults, so that a file written from scratch holds the designed keys alone.
-    if (window.NoGuess)
-        store.WriteBool(Kelvane, NoGuessKey, true);
-    else
-        store.RemoveKey(Kelvane, NoGuessKey);
+    for (int i = 0; i < static_cast<int>(Setting::Count); ++i) {
+        const Setting setting = static_cast<Setting>(i);
+        const SettingRow &row = RowOf(setting);
+        const QString section = QString::fromLatin1(row.Section);
+        const QString key = QString::fromLatin1(row.Key);
+        switch (row.Kind) {
+        case SettingKind::Time:
+            store.WriteString(
+                section, key,
+                FormatBestTime(window.Best.BestTime[i - static_cast<int>(Setting::BeginnerTime)],
+                               decimalPoint));
+            break;
+        case SettingKind::Name:
+            store.WriteString(section, key,
+                              window.Best.BestName[i - static_cast<int>(Setting::BeginnerName)]);
+            break;
+        case SettingKind::Flag:
+        case SettingKind::Integer: {
+            const int32_t value = *Slot(setting, game, window);
+            // Settings beyond the designed ones are written only when they differ from their
+            // defaults, so that a file written from scratch holds the designed keys alone.
+            if (row.Extra && value == row.Default)
+                store.RemoveKey(section, key);
+            else if (row.Kind == SettingKind::Flag)
+                store.WriteBool(section, key, value != 0);
+            else
+                store.WriteInteger(section, key, value);
+            break;
+        }
+        }
+    }
 }
 
 QString LoadSettings(const QString &path, TGameState &game, MainWindowSettings &window,
@@ -190,6 +197,17 @@ QString SaveSettings(const QString &path, const TGameState &game, const MainWind
     return {};
 }
 
+QString MakeSettingsFolder(const QString &path)
+{
+    if (MakeFolderFor(QFile::encodeName(path).toStdString())) return {};
+    const int error = errno;
+    const QString folder = QDir::toNativeSeparators(QFileInfo(path).absolutePath());
+    return FileMessage(path, QStringLiteral("written"),
+                       QStringLiteral("making its folder %1 failed (%2)")
+                           .arg(folder, QString::fromLocal8Bit(std::strerror(error))),
+                       SaveConsequence);
+}
+
 QPoint KeepOnScreen(QPoint topLeft, QSize size, const QList<QRect> &screens, QRect primary)
 {
     // In 64 bits: a position read from the file may lie anywhere in the 32-bit range.
@@ -207,5 +225,5 @@ QPoint KeepOnScreen(QPoint topLeft, QSize size, const QList<QRect> &screens, QRe
             return topLeft;
     }
     if (primary.isEmpty()) return topLeft;
-    return primary.topLeft() + QPoint(DefaultLeft, DefaultTop);
+    return primary.topLeft() + QPoint(RowOf(Setting::Left).Default, RowOf(Setting::Top).Default);
 }

@@ -20,7 +20,7 @@ struct MainWindowSettings {
     int32_t Top = 16;     // main window's top edge
     int32_t MaxScale = 3; // sector size limit, 0..3
     BestTimes Best;       // best-times table
-    bool NoGuess = false; // no-guess boards, in the program's own section [Kelvane]
+    int32_t NoGuess = 0;  // no-guess boards, 0 or 1, in the program's own section [Kelvane]
 };
 
 // Reads the file into the record and the window settings. A missing file gives every
@@ -34,6 +34,11 @@ QString LoadSettings(const QString &path, TGameState &game, MainWindowSettings &
 // file); a failed save leaves the old file as it was.
 QString SaveSettings(const QString &path, const TGameState &game, const MainWindowSettings &window,
                      const QLocale &locale = QLocale::system());
+
+// Makes the missing folders above the settings file, as an installed program's first save
+// needs. Returns an empty string on success, else the message (naming the file, the folder
+// and the system's reason).
+QString MakeSettingsFolder(const QString &path);
 
 // SaveSettings with a stop between writing the temporary file and replacing the old one.
 QString SaveSettings(const QString &path, const TGameState &game, const MainWindowSettings &window,

@@ -350,9 +350,11 @@ QByteArray SettingsStore::Serialize() const
 
 namespace
 {
-QString SystemReason(int error)
+// A failed step of a save and the system's reason for it, as the player reads them.
+QString StepFailed(const char *step, int error)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return QStringLiteral("%1 failed (%2)")
+        .arg(QLatin1String(step), QString::fromLocal8Bit(std::strerror(error)));
 }
 
 // The file a save replaces: a symbolic link's target, so that the link stays a link.
@@ -424,7 +426,7 @@ bool SettingsStore::UpdateFile(const BeforeReplaceHook &beforeReplace)
         if (fd < 0 && errno != EEXIST) break;
     }
     if (fd < 0) {
-        LastError = SystemReason(errno);
+        LastError = StepFailed("creating the temporary file", errno);
         return false;
     }
     // Gives up the temporary file, keeping the first error's reason.
@@ -440,17 +442,19 @@ bool SettingsStore::UpdateFile(const BeforeReplaceHook &beforeReplace)
     };
     if (::stat(finalName.constData(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
 
-    if (!WriteWhole(calls, fd, Serialize())) return abandon(SystemReason(errno), true);
+    if (!WriteWhole(calls, fd, Serialize()))
+        return abandon(StepFailed("writing the temporary file", errno), true);
     // The new contents must be on the disk before they replace the old ones.
-    if (calls.Sync(fd) != 0) return abandon(SystemReason(errno), true);
+    if (calls.Sync(fd) != 0) return abandon(StepFailed("syncing the temporary file", errno), true);
     if (beforeReplace && !beforeReplace())
         return abandon(QStringLiteral("the save was stopped before the file was replaced"), true);
-    if (calls.Close(fd) != 0) return abandon(SystemReason(errno), false);
+    if (calls.Close(fd) != 0)
+        return abandon(StepFailed("closing the temporary file", errno), false);
     if (calls.Rename(temporary.constData(), finalName.constData()) != 0)
-        return abandon(SystemReason(errno), false);
+        return abandon(StepFailed("putting the new file in place", errno), false);
     if (!SyncFolder(calls, folder)) {
         // The new file is in place, whole; only whether the disk holds it is in doubt.
-        LastError = QStringLiteral("its folder could not be synced (%1)").arg(SystemReason(errno));
+        LastError = StepFailed("syncing its folder", errno);
         return false;
     }
     return true;

@@ -1,7 +1,7 @@
 #include "stats_panel.h"
 
 #include "frame.h"
-#include "level_table.h"
+#include "setting_table.h"
 
 namespace
 {
@@ -35,7 +35,7 @@ ClickLabel *OptionValue(QWidget *window, const QString &text, int left, int top)
 
 QString CheckingModeName(int32_t mode)
 {
-    return mode >= 0 && mode <= 2 ? QString(CheckingModeNames[mode]) : QString();
+    return QString::fromLatin1(RowOf(Setting::CheckingMode).NameOf(mode));
 }
 
 StatsPanel::StatsPanel(QWidget *window)

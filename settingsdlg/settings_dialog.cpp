@@ -2,6 +2,7 @@
 
 #include "display_scale.h"
 #include "level_table.h"
+#include "setting_table.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -221,25 +222,35 @@ void TfrmSettings::FormCreate(const QString &resourcePrefix)
     imgScale->OnMouseDown =
         imgTxtScale->OnMouseDown = [this](Qt::MouseButton b, QPoint) { imgScaleMouseDown(b); };
 
-    Level = 1;
+    Level = DefaultLevel;
 
-    udX.Min = 8, udX.Max = 32, udX.Value = 16, udX.Enabled = false;
+    // The spinners' ranges and first values are the settings' own.
+    const auto bounds = [](CUpDown &spinner, Setting setting) {
+        const SettingRow &row = RowOf(setting);
+        spinner.Min = row.Min, spinner.Max = row.Max, spinner.Value = row.Default;
+    };
+    bounds(udX, Setting::SizeX);
+    udX.Enabled = false;
     Attach(udX, imgTxtX);
-    udY.Min = 8, udY.Max = 25, udY.Value = 16, udY.Enabled = false;
+    bounds(udY, Setting::SizeY);
+    udY.Enabled = false;
     Attach(udY, imgTxtY);
-    udMines.Min = 0, udMines.Max = 225, udMines.Value = 40, udMines.Enabled = false;
+    bounds(udMines, Setting::Mines);
+    udMines.Max = MineLimit(udX.Value, udY.Value);
+    udMines.Enabled = false;
     Attach(udMines, imgTxtMines);
-    udStepDepth.Min = 20, udStepDepth.Max = 30, udStepDepth.Value = 25;
+    bounds(udStepDepth, Setting::StepDepth);
     udStepDepth.Enabled = true;
     udStepDepth.Align = AlignLeft;
     Attach(udStepDepth, imgTxtStepDepth);
 
-    lbCalcMode.Items = {QStringLiteral("Simple"), QStringLiteral("Advanced")};
+    for (const char *name : CalculationModeNames)
+        lbCalcMode.Items.append(Text(name));
     lbDupCheck.Items = {QStringLiteral("Disabled"), QStringLiteral("Enabled")};
     for (const char *name : CheckingModeNames)
         lbCombCheck.Items.append(Text(name));
-    lbScale.Items = {QStringLiteral("24 pixels"), QStringLiteral("32 pixels"),
-                     QStringLiteral("48 pixels"), QStringLiteral("Unlimited")};
+    for (const char *name : MaxScaleNames)
+        lbScale.Items.append(Text(name));
     const std::pair<CListBox *, TImage *> lists[] = {{&lbCalcMode, imgTxtCalcMode},
                                                      {&lbDupCheck, imgTxtDupCheck},
                                                      {&lbCombCheck, imgTxtCombCheck},
@@ -395,7 +406,7 @@ void TfrmSettings::ApplyLevel()
     udX.Clamp();
     udY.Value = row.SizeY;
     udY.Clamp();
-    udMines.Max = row.MineLimit;
+    udMines.Max = MineLimit(row.SizeX, row.SizeY);
     udMines.Value = row.Mines;
     udMines.Clamp();
     udX.Redraw();

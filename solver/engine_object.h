@@ -24,7 +24,9 @@
 //   Finished: Prob of every closed and marked sector, DrawClosedSector on each closed one,
 //     RefreshBoard, ShowStatusDone ("Finished"). Halted, by Escape or because the budget or
 //     the working memory (1 GiB) ran out, which sets HaltRequest: no Prob written, the
-//     highlighted sectors drawn back, RefreshBoard, ShowStatusDone ("Halted"). Error, for a
+//     highlighted sectors drawn back, RefreshBoard, ShowStatusDone ("Halted"); a run the budget
+//     stopped returns more steps than SetMaxCombinations announced, any other halted run no
+//     more, which tells a caller that never halts the run the two causes apart. Error, for a
 //     record out of range or a position no arrangement of the mines agrees with: the same
 //     with ShowStatusError.
 //

@@ -132,7 +132,7 @@ TEST_F(NoGuessWindow, TheOption_IsSavedAndReloaded_AndSwitchedOffLeavesTheDesign
     EXPECT_EQ(FileBytes(Ini()), designed);
 }
 
-TEST_F(NoGuessWindow, WithoutTheEngine_TheEntryIsDisabledAndOff)
+TEST_F(NoGuessWindow, WithoutTheEngine_TheEntryIsDisabledAndOff_AndTheFileKeepsTheChoice)
 {
     QFile file(Ini());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -141,11 +141,22 @@ TEST_F(NoGuessWindow, WithoutTheEngine_TheEntryIsDisabledAndOff)
     Open(Folder.filePath("missing.so"));
     EXPECT_FALSE(Entry()->isEnabled());
     EXPECT_FALSE(Entry()->isChecked());
-    EXPECT_EQ(Window->NoGuess, 0);
     Window->ChooseLevel(0);
     Click(Qt::LeftButton, 4, 4);
     EXPECT_EQ(Game().Active, 1); // an ordinary board, and no note about it
     EXPECT_TRUE(Window->sbStatus->text().isEmpty());
+
+    // The save keeps the player's choice (and turns the probabilities off); once the engine
+    // is back, so is the option.
+    Window->close();
+    const QByteArray saved = FileBytes(Ini());
+    EXPECT_TRUE(saved.contains("ProbDisplay=0\r\n")) << saved.toStdString();
+    EXPECT_TRUE(saved.contains("[Kelvane]\r\nNoGuess=1\r\n")) << saved.toStdString();
+    Window.reset();
+    OpenWithEngine();
+    EXPECT_TRUE(Entry()->isEnabled());
+    EXPECT_TRUE(Entry()->isChecked());
+    EXPECT_EQ(Window->NoGuess, 1);
 }
 
 TEST_F(NoGuessWindow, AWholeExpertGame_IsWonByDeductionAlone_AndSetsABestTime)

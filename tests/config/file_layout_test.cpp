@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -149,6 +150,10 @@ TEST_F(Layout, TheSettingsFolderIsMadePrivateOnFirstSaveAndAFileInTheWayIsAFailu
 
     Make("plain");
     EXPECT_FALSE(MakeFolderFor(At("plain/kelvane/kelvane.ini")));
+    EXPECT_EQ(errno, ENOTDIR);
+    errno = 0;
+    EXPECT_FALSE(MakeFolderFor(At("plain/kelvane.ini"))) << "the folder's name is a file's";
+    EXPECT_EQ(errno, ENOTDIR);
     EXPECT_TRUE(QFileInfo(Dir.filePath("plain")).isFile());
 }
 

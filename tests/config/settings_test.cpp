@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -612,17 +613,24 @@ TEST_F(SaveFault, AFailureAtAnyStepIsReportedWithItsCauseAndLeavesOneWholeFileAn
         const char *Step;
         int At;
         int Error;
-        bool Replaced; // the step comes after the new file took the old one's place
+        bool Replaced;    // the step comes after the new file took the old one's place
+        const char *Says; // how the message names the step
     };
+    const char *const temporary = "creating the temporary file";
+    const char *const writing = "writing the temporary file";
+    const char *const syncing = "syncing the temporary file";
+    const char *const closing = "closing the temporary file";
+    const char *const renaming = "putting the new file in place";
+    const char *const folder = "syncing its folder";
     const Row rows[] = {
-        {"open", 1, ENOSPC, false},       {"open", 1, EACCES, false},
-        {"write", 1, ENOSPC, false},      {"write", 3, ENOSPC, false},
-        {"write", 5, EIO, false},         {"write", 2, 0, false},
-        {"sync", 1, EIO, false},          {"sync", 1, ENOSPC, false},
-        {"close", 1, EIO, false},         {"close", 1, ENOSPC, false},
-        {"rename", 1, EIO, false},        {"rename", 1, EXDEV, false},
-        {"open folder", 1, EACCES, true}, {"sync folder", 1, EIO, true},
-        {"close folder", 1, EIO, true},
+        {"open", 1, ENOSPC, false, temporary},    {"open", 1, EACCES, false, temporary},
+        {"write", 1, ENOSPC, false, writing},     {"write", 3, ENOSPC, false, writing},
+        {"write", 5, EIO, false, writing},        {"write", 2, 0, false, writing},
+        {"sync", 1, EIO, false, syncing},         {"sync", 1, ENOSPC, false, syncing},
+        {"close", 1, EIO, false, closing},        {"close", 1, ENOSPC, false, closing},
+        {"rename", 1, EIO, false, renaming},      {"rename", 1, EXDEV, false, renaming},
+        {"open folder", 1, EACCES, true, folder}, {"sync folder", 1, EIO, true, folder},
+        {"close folder", 1, EIO, true, folder},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(std::string(row.Step) + " #" + std::to_string(row.At) + ": " +
@@ -641,6 +649,7 @@ TEST_F(SaveFault, AFailureAtAnyStepIsReportedWithItsCauseAndLeavesOneWholeFileAn
             message.contains(QString::fromLocal8Bit(std::strerror(row.Error ? row.Error : EIO))))
             << message.toStdString();
         EXPECT_TRUE(message.contains("not saved")) << message.toStdString();
+        EXPECT_TRUE(message.contains(QString(row.Says) + " failed (")) << message.toStdString();
         const QByteArray now = ReadAll(Path);
         if (row.Replaced)
             EXPECT_TRUE(now.startsWith("[Window]\r\nTop=300\r\nLeft=2\r\n")) << now.toStdString();
@@ -653,6 +662,35 @@ TEST_F(SaveFault, AFailureAtAnyStepIsReportedWithItsCauseAndLeavesOneWholeFileAn
         EXPECT_EQ(SaveSettings(Path, *s.Game, s.Window, QLocale::c()), "");
         EXPECT_TRUE(ReadAll(Path).startsWith("[Window]\r\nTop=300\r\nLeft=2\r\n"));
     }
+}
+
+// An installed program's first save makes its configuration folder; when that fails, the
+// message names that step and its own reason, not a later step's.
+TEST_F(SettingsFile, AFolderThatCannotBeMadeIsReportedWithItsOwnReason)
+{
+    ASSERT_TRUE(WriteAll(Dir.filePath("plain"), "a file, not a folder"));
+    const QString path = Dir.filePath("plain/kelvane/kelvane.ini");
+    QString message = MakeSettingsFolder(path);
+    EXPECT_TRUE(message.contains(QDir::toNativeSeparators(path))) << message.toStdString();
+    EXPECT_TRUE(message.contains("making its folder " + Dir.filePath("plain/kelvane") +
+                                 " failed (" + QString::fromLocal8Bit(std::strerror(ENOTDIR))))
+        << message.toStdString();
+    EXPECT_TRUE(message.contains("not saved")) << message.toStdString();
+
+    // Permissions hold for anyone but root: a read-only home without its folder.
+    if (geteuid() != 0) {
+        ASSERT_TRUE(QDir(Dir.path()).mkdir("home"));
+        ASSERT_TRUE(QFile::setPermissions(Dir.filePath("home"),
+                                          QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        message = MakeSettingsFolder(Dir.filePath("home/.config/kelvane/kelvane.ini"));
+        EXPECT_TRUE(message.contains(QString::fromLocal8Bit(std::strerror(EACCES))))
+            << message.toStdString();
+        QFile::setPermissions(Dir.filePath("home"), QFileDevice::WriteOwner |
+                                                        QFileDevice::ReadOwner |
+                                                        QFileDevice::ExeOwner);
+    }
+    EXPECT_EQ(MakeSettingsFolder(Dir.filePath("made/kelvane/kelvane.ini")), "");
+    EXPECT_TRUE(QFileInfo(Dir.filePath("made/kelvane")).isDir());
 }
 
 // A real file system that is full: a small one mounted for the test, where the machine
