@@ -358,6 +358,9 @@ TEST_F(NoGuess, ImpossibleRequests_FindNothing_AndANoMineFieldIsFoundAtOnce)
     q.Mines = 52; // one more than the candidates
     EXPECT_FALSE(NoGuessPossible(q));
     EXPECT_FALSE(Generate(q, 1).Found);
+    q.Mines = 51; // every candidate mined: the count alone proves them all
+    EXPECT_TRUE(NoGuessPossible(q));
+    EXPECT_TRUE(Generate(q, 1).Found);
     q.Mines = 10;
     for (auto [c, r] : {std::pair{-1, 0}, {8, 0}, {0, 8}}) {
         q.Col = c;
@@ -366,6 +369,14 @@ TEST_F(NoGuess, ImpossibleRequests_FindNothing_AndANoMineFieldIsFoundAtOnce)
     }
     q.Col = q.Row = 0; // the press in a corner: its block takes one corner
     EXPECT_EQ(NoGuessCandidateCount(q), 64 - 4 - 3);
+    // Wider than high, so that no corner is found through the other dimension.
+    q.SizeX = 10;
+    q.SizeY = 6;
+    q.Col = 9;
+    EXPECT_EQ(NoGuessCandidateCount(q), 60 - 4 - 3);
+    q.Col = 5;
+    q.Row = 3;
+    EXPECT_EQ(NoGuessCandidateCount(q), 60 - 9 - 4);
     q.SizeX = 33;
     EXPECT_FALSE(NoGuessPossible(q));
     q.SizeX = 8;
