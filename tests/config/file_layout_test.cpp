@@ -149,6 +149,7 @@ TEST_F(Layout, TheSettingsFolderIsMadePrivateOnFirstSaveAndAFileInTheWayIsAFailu
 
     Make("plain");
     EXPECT_FALSE(MakeFolderFor(At("plain/kelvane/kelvane.ini")));
+    EXPECT_FALSE(MakeFolderFor(At("plain/kelvane.ini"))) << "the folder itself a plain file";
     EXPECT_TRUE(QFileInfo(Dir.filePath("plain")).isFile());
 }
 
