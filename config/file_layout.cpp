@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -44,12 +43,6 @@ std::string ConfigFolder(const std::string &configHome, const std::string &home)
             base = user->pw_dir;
     return Normal(fs::path(base) / ".config");
 }
-
-std::string Environment(const char *name)
-{
-    const char *value = std::getenv(name);
-    return value != nullptr ? value : "";
-}
 } // namespace
 
 InstallFolders BuiltInstallFolders()
@@ -79,12 +72,6 @@ FileLayout LocateFiles(const std::string &executable, const InstallFolders &inst
             Normal(fs::path(ConfigFolder(configHome, home)) / "kelvane" / "kelvane.ini");
     }
     return layout;
-}
-
-FileLayout LocateOwnFiles()
-{
-    return LocateFiles(OwnExecutable(), BuiltInstallFolders(), Environment("XDG_CONFIG_HOME"),
-                       Environment("HOME"));
 }
 
 std::string EngineNear(const std::string &folder, const InstallFolders &installed)

@@ -30,9 +30,6 @@ struct FileLayout {
 FileLayout LocateFiles(const std::string &executable, const InstallFolders &installed,
                        const std::string &configHome, const std::string &home);
 
-// LocateFiles for the running executable and the user's environment.
-FileLayout LocateOwnFiles();
-
 // The engine for a tool beside the game: kelvane.so in `folder`, else the installed one.
 std::string EngineNear(const std::string &folder, const InstallFolders &installed);
 

@@ -21,7 +21,8 @@ bool SavedAny = false;
 int32_t DesktopScale(const ScreenFacts &screen)
 {
     const double scale = screen.DevicePixelRatio * screen.LogicalDpi / 96.0;
-    // A hair of tolerance: 191.99 dpi from a rounded setting still means 2.
+    // A hair of tolerance for the product's rounding error only (1.4 x 137.14 dpi is 2): a
+    // setting truly under a whole scale, such as 191.99 dpi, is rounded down.
     return std::max<int32_t>(1, static_cast<int32_t>(std::floor(scale + 1e-6)));
 }
 

@@ -1,6 +1,6 @@
 #!/bin/bash
 # Puts hand-written faults into the program one at a time, builds, runs the tests that
-# should notice and prints each fault the tests let through.
+# should notice, prints what became of each and a count of those killed and survived.
 #
 #   tools/mutants.sh [BUILD_DIR] [NUMBER...]
 #
@@ -41,6 +41,19 @@ app/main_window_engine.cpp % s/if (RunStatusShown \&\& !statusCall) RunFault = t
 app/main_window_engine.cpp % /SinkHighlightSector/,+6 s/        RunFault = true;/        RunFault = RunFault;/ % engine_tests % ^EngineRun\. % a highlight outside the field not reported
 app/main_window_engine.cpp % /SinkDrawClosedSector/,+8 s/        RunFault = true;/        RunFault = RunFault;/ % engine_tests % ^EngineRun\. % a drawing outside the field not reported
 solver/engine_object.cpp % s/options.Checking = game.CheckingMode == 0 /options.Checking = game.CheckingMode == 4 / % solver_tests % ^EngineAbi\. % CheckingMode 0 read as Optimal
+game/no_guess.cpp % s/request.Mines <= NoGuessCandidateCount(request)/request.Mines < NoGuessCandidateCount(request)/ % game_tests % ^NoGuess\. % every candidate mined taken for impossible
+game/no_guess.cpp % s/(r == 0 || r == q.SizeY - 1)/(r == 0 || r == q.SizeX - 1)/ % game_tests % ^NoGuess\. % a Fair Play corner row found by the width
+game/no_guess.cpp % s/if (repairs == RepairsPerLayout || !Repair()) break;/if (repairs == RepairsPerLayout || Repair()) break;/ % game_tests % ^SmallAndFixed/NoGuessFields\. % a layout that needs a guess drawn again instead of repaired
+app/main_window_keys.cpp % s/if (game.SizeX != CursorFieldX || game.SizeY != CursorFieldY) {/if (game.SizeX != CursorFieldX) {/ % app_tests % ^KeyPlay\. % the cursor left in place when only the height changes
+app/accessibility.cpp % s/return cell->rowIndex() \* Columns() + cell->columnIndex();/return cell->rowIndex() * Rows() + cell->columnIndex();/ % app_tests % ^KeyPlay\. % a board cell's index counted by rows
+app/accessibility.cpp % s/window->CursorRow == Row \&\& window->pbImage->hasFocus()/window->pbImage->hasFocus()/ % app_tests % ^KeyPlay\. % every cell of the cursor's column focused
+render/display_scale.cpp % s/std::floor(scale + 1e-6)/std::floor(scale + 1e-2)/ % render_tests % ScaleChoice\. % 191.99 dpi taken as a scale of 2
+render/display_scale.cpp % s/std::floor(scale + 1e-6)/std::floor(scale)/ % render_tests % ScaleChoice\. % a rounding error just under 2 taken as 1
+render/display_scale.cpp % s/> screen.Available.height()/> screen.Physical.height()/ % render_tests % ScaleChoice\. % the rows a panel keeps counted as room
+config/file_layout.cpp % s/return fs::is_directory(folder, error);/return true;/ % config_tests % ^Layout\. % a plain file in place of the settings folder taken for it
+config/settings_store.cpp % s/O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC/O_WRONLY | O_CREAT | O_CLOEXEC/ % config_tests % ^(SaveFault|IniFile|SettingsFile)\. % a stale temporary file written over and put in place
+config/settings_store.cpp % s/if (written < 0 \&\& errno == EINTR) continue;// % config_tests % ^(SaveFault|IniFile|SettingsFile)\. % a write a signal interrupted taken for a failure
+engine/engine_loader.cpp % s/RTLD_NOW/RTLD_LAZY/ % engine_tests % ^(EngineLoader|MainWindowTest\.EveryLoadFailure) % an engine with an undefined symbol loaded lazily
 LIST
 )
 
@@ -59,7 +72,9 @@ trap 'restore; exit 130' INT TERM
 trap restore EXIT
 
 wanted=" $* "
+killed=0
 survivors=0
+broken=0
 number=0
 tried_targets=""
 tried_tests=""
@@ -79,23 +94,26 @@ while IFS='%' read -r file expression targets tests what; do
     sed -i -e "$expression" "$here/$file"
     if cmp -s "$backup" "$here/$file"; then
         printf '%2d STALE     %s: %s\n' "$number" "$file" "$what"
+        broken=$((broken + 1))
         restore
         continue
     fi
     # shellcheck disable=SC2086 # a list of targets
     if ! cmake --build "$build" --target $targets >/dev/null 2>&1; then
         printf '%2d NO BUILD  %s: %s (mend the fault so that it builds)\n' "$number" "$file" "$what"
+        broken=$((broken + 1))
     elif ctest --test-dir "$build" -R "$tests" -E '@' -j2 --timeout 120 >/dev/null 2>&1; then
         printf '%2d SURVIVED  %s: %s\n' "$number" "$file" "$what"
         survivors=$((survivors + 1))
     else
         printf '%2d caught    %s: %s\n' "$number" "$file" "$what"
+        killed=$((killed + 1))
     fi
     restore
     # shellcheck disable=SC2086
     cmake --build "$build" --target $targets >/dev/null 2>&1
 done <<<"$faults"
-echo "$survivors survived"
+echo "$killed killed, $survivors survived, $broken stale or not built"
 # The tree must be left as it was found: built from the sources as they are, its tests pass.
 # shellcheck disable=SC2086
 if [ -n "$tried_targets" ] && ! { cmake --build "$build" --target $tried_targets >/dev/null 2>&1 &&
@@ -103,4 +121,4 @@ if [ -n "$tried_targets" ] && ! { cmake --build "$build" --target $tried_targets
     echo "the tree fails its tests after the faults were taken out" >&2
     exit 1
 fi
-[ "$survivors" -eq 0 ]
+[ "$survivors" -eq 0 ] && [ "$broken" -eq 0 ]

@@ -3,6 +3,7 @@
 #include "main_window_fixture.h"
 
 #include "accessibility.h"
+#include "level_table.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -119,6 +120,16 @@ TEST_F(KeyPlay, CursorKeys_StartAtTheCentre_AndStopAtTheEdges)
     Window->ChooseLevel(3);
     EXPECT_EQ(Window->CursorCol, 16);
     EXPECT_EQ(Window->CursorRow, 12);
+    // So does a custom field that only changes the height, as the settings dialog leaves it.
+    Game().Level = LevelCustom;
+    Game().SizeY = 8;
+    Game().MaxY = 7;
+    Window->LayoutField();
+    Window->NewGame();
+    EXPECT_EQ(Window->CursorCol, 16);
+    EXPECT_EQ(Window->CursorRow, 4);
+    Key(Qt::Key_PageDown);
+    EXPECT_EQ(Window->CursorRow, 7);
 }
 
 TEST_F(KeyPlay, TimedGameWonWithKeysOnly_AsksForTheNameAndShowsTheBestTimes)
@@ -409,6 +420,19 @@ TEST_F(KeyPlay, AccessibleTree_ButtonsCountersAndABoardOfNamedCells)
     ASSERT_TRUE(Find(SECTOR_CLOSED, true, lc, lr));
     Click(Qt::LeftButton, lc, lr);
     EXPECT_EQ(CellName(lc, lr), QString("row %1, column %2: mine").arg(lr + 1).arg(lc + 1));
+
+    // Expert, 24 columns by 20 rows: children go row by row, and only the cursor's own
+    // sector is focused, not its column's others.
+    Window->ChooseLevel(2);
+    EXPECT_EQ(board->childCount(), 480);
+    EXPECT_EQ(board->indexOfChild(table->cellAt(2, 3)), 2 * 24 + 3);
+    EXPECT_EQ(board->child(2 * 24 + 3), table->cellAt(2, 3));
+    EXPECT_EQ(board->indexOfChild(table->cellAt(19, 23)), 479);
+    Key(Qt::Key_Up); // shows the cursor at the centre, (12, 10)
+    ASSERT_EQ(Window->CursorRow, 10);
+    EXPECT_TRUE(table->cellAt(10, 12)->state().focused);
+    EXPECT_FALSE(table->cellAt(11, 12)->state().focused);
+    EXPECT_FALSE(table->cellAt(10, 13)->state().focused);
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <limits>
 
+#include <unistd.h>
+
 namespace
 {
 
@@ -364,6 +366,18 @@ TEST_F(IniFile, UntilTheNewFileIsCompleteTheOldOneStaysWholeAndAStoppedUpdateLea
     EXPECT_FALSE(store.ErrorString().isEmpty());
     EXPECT_EQ(ReadAll(PathOf("kelvane.ini")), old);
     EXPECT_EQ(Entries(), QStringList{"kelvane.ini"});
+}
+
+TEST_F(IniFile, AStaleTemporaryFileOfTheSameNameIsNeitherReusedNorPutInPlace)
+{
+    // Left by an earlier process that had this one's number, and longer than the new contents.
+    const QString stale = PathOf("kelvane.ini.new-" + QString::number(getpid()));
+    ASSERT_TRUE(WriteAll(stale, "[Stale]\r\nx=a long line that a save must not leave behind\r\n"));
+    SettingsStore store(QLocale::c());
+    ASSERT_TRUE(store.Open(PathOf("kelvane.ini")));
+    store.WriteInteger("A", "x", 2);
+    ASSERT_TRUE(store.UpdateFile()) << store.ErrorString().toStdString();
+    EXPECT_EQ(ReadAll(PathOf("kelvane.ini")), "[A]\r\nx=2\r\n\r\n");
 }
 
 TEST_F(IniFile, AReplacedFileKeepsItsPermissions)

@@ -28,6 +28,9 @@ const LoadCase LoadCases[] = {
     {TEST_ENGINE_NOTABLE, EngineLoad::CreationFailed, CreationError},
     // The entry under its C++ name is not the entry.
     {TEST_ENGINE_MANGLED, EngineLoad::EntryNotFound, EntryError},
+    // A library that needs a symbol no library has cannot be loaded at all.
+    {TEST_ENGINE_UNRESOLVED, EngineLoad::FileNotFound,
+     "Error loading Ordo.dll (file not found).\nThe Probability Engine will be unavailable."},
 };
 
 TEST(EngineLoader, EachFailure_IsToldApart)

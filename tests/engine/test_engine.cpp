@@ -10,6 +10,7 @@
 //   8 noattach: a table without Attach
 //   9 notable:  an object without a table
 //  10 mangled:  CreateObject under its C++ name only
+//  11 unresolved: Calculate calls a function no library defines
 #include "kelvane_engine.h"
 
 #include <stdexcept>
@@ -141,11 +142,27 @@ int32_t CalculateHostile(ProbabilityEngine *, int32_t c, int32_t r)
     return Result;
 }
 
+} // namespace
+
+// Defined nowhere: bound lazily, the library would load and the first run would end the
+// program.
+extern "C" int32_t TestEngineDefinedNowhere(int32_t);
+
+namespace
+{
+
+int32_t CalculateUnresolved(ProbabilityEngine *, int32_t c, int32_t)
+{
+    if constexpr (TEST_ENGINE_KIND == 11) return TestEngineDefinedNowhere(c);
+    return c;
+}
+
 int32_t (*const CalculateOfKind)(ProbabilityEngine *, int32_t,
-                                 int32_t) = TEST_ENGINE_KIND == 1   ? CalculateScripted
-                                            : TEST_ENGINE_KIND == 6 ? CalculateHostile
-                                            : TEST_ENGINE_KIND == 7 ? nullptr
-                                                                    : CalculateHalting;
+                                 int32_t) = TEST_ENGINE_KIND == 1    ? CalculateScripted
+                                            : TEST_ENGINE_KIND == 6  ? CalculateHostile
+                                            : TEST_ENGINE_KIND == 7  ? nullptr
+                                            : TEST_ENGINE_KIND == 11 ? CalculateUnresolved
+                                                                     : CalculateHalting;
 const ProbabilityEngineTable Table = {TEST_ENGINE_KIND == 8 ? nullptr : Attach, CalculateOfKind};
 [[maybe_unused]] ProbabilityEngine Engine = {TEST_ENGINE_KIND == 9 ? nullptr : &Table};
 
@@ -167,7 +184,7 @@ TEST_EXPORT void TestEngineSetFault(int32_t fault)
 }
 
 #if TEST_ENGINE_KIND == 1 || TEST_ENGINE_KIND == 2 ||                                              \
-    (TEST_ENGINE_KIND >= 6 && TEST_ENGINE_KIND <= 9)
+    (TEST_ENGINE_KIND >= 6 && TEST_ENGINE_KIND <= 9) || TEST_ENGINE_KIND == 11
 TEST_EXPORT ProbabilityEngine *CreateObject()
 {
     return &Engine;

@@ -13,6 +13,7 @@ struct ScaleCase {
     QSize Available;
     int32_t Desktop;
     int32_t Fitting;
+    int32_t Reserved = 0; // rows the desktop keeps for its panels
 };
 
 class ScaleChoice : public ::testing::TestWithParam<ScaleCase>
@@ -27,7 +28,7 @@ TEST_P(ScaleChoice, IsTheDesktopsScaleRoundedDownAndLoweredToFit)
     screen.DevicePixelRatio = c.Ratio;
     screen.LogicalDpi = c.Dpi;
     screen.Available = c.Available;
-    screen.Physical = c.Available;
+    screen.Physical = c.Available + QSize(0, c.Reserved);
     EXPECT_EQ(DesktopScale(screen), c.Desktop);
     EXPECT_EQ(FittingScale(screen), c.Fitting);
 }
@@ -46,6 +47,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ScaleCase{"ExactFit", 2.0, 96.0, {1928, 1320}, 2, 2},
                       ScaleCase{"OnePixelShortInHeight", 2.0, 96.0, {1928, 1319}, 2, 1},
                       ScaleCase{"OnePixelShortInWidth", 2.0, 96.0, {1927, 1320}, 2, 1},
+                      ScaleCase{"APanelLeavesTooFewRows", 2.0, 96.0, {1928, 1319}, 2, 1, 48},
+                      ScaleCase{"JustUnderTwo", 1.0, 191.99, {3840, 2160}, 1, 1},
+                      ScaleCase{"TwoWithARoundingError", 1.4, 192.0 / 1.4, {3840, 2160}, 2, 2},
                       ScaleCase{"BelowOne", 0.5, 96.0, {1280, 1024}, 1, 1}),
     [](const ::testing::TestParamInfo<ScaleCase> &info) { return info.param.Name; });
 
