@@ -29,11 +29,11 @@ config/settings_store.cpp % s/if (calls.Sync(fd) != 0) return abandon/if (false)
 config/settings_store.cpp % s/const bool synced = calls.Sync(fd) == 0;/const bool synced = true;/ % config_tests % ^(SaveFault|IniFile|SettingsFile)\. % no folder sync after the rename
 config/settings_store.cpp % s/        calls.Unlink(temporary.constData());/        ;/ % config_tests % ^(SaveFault|IniFile|SettingsFile)\. % a failed save leaves its temporary file
 config/settings_store.cpp % s/if (written <= 0) {/if (written < 0) {/ % config_tests % ^(SaveFault|IniFile|SettingsFile)\. % a write of nothing taken as progress
-config/settings_store.cpp % s/if (calls.Close(fd) != 0) return abandon(SystemReason(errno), false);/calls.Close(fd);/ % config_tests % ^(SaveFault|IniFile|SettingsFile)\. % a failed close ignored
+config/settings_store.cpp % s/if (calls.Close(fd) != 0)$/if ((calls.Close(fd), false))/ % config_tests % ^(SaveFault|IniFile|SettingsFile)\. % a failed close ignored
 render/field_painter.cpp % s/qRgb(0, 192, 0)/qRgb(0, 191, 0)/ % render_tests % ^Painter\. % the colour of the number 2
-engine/engine_loader.cpp % s/engine->vtbl->Calculate == nullptr)/false)/ % engine_tests % ^(EngineLoader|MainWindowTest\.EveryLoadFailure) % a table without Calculate accepted
-engine/engine_loader.cpp % s/engine->vtbl->Attach == nullptr ||// % engine_tests % ^(EngineLoader|MainWindowTest\.EveryLoadFailure) % a table without Attach accepted
-app/main_window_engine.cpp % s/game.StepDepth + 1 > 30 ? 20/game.StepDepth + 1 > 29 ? 20/ % app_tests % ^MainWindowTest\.OptionLabels % the step depth never reaches 30
+contract/engine_client.cpp % s/if (engine->vtbl->Calculate == nullptr) return EngineOpen::NoCalculate;// % engine_tests engine_client_tests % ^(EngineLoader|EngineClient|MainWindowTest\.EveryLoadFailure) % a table without Calculate accepted
+contract/engine_client.cpp % s/if (engine->vtbl->Attach == nullptr) return EngineOpen::NoAttach;// % engine_tests engine_client_tests % ^(EngineLoader|EngineClient|MainWindowTest\.EveryLoadFailure) % a table without Attach accepted
+config/setting_table.cpp % s/value >= Max ? Min/value >= Max - 1 ? Min/ % app_tests % ^MainWindowTest\.OptionLabels % the step depth never reaches 30
 app/main_window_play.cpp % s/game.Mined\[i\] != 0 \&\& game.State\[i\] != SECTOR_MARKED/game.Mined[i] != 0/ % app_tests % ^MainWindowTest\.Loss_ % a marked mine drawn over on a loss
 app/main_window_engine.cpp % s/if (!RunStatusShown || count < 0) RunFault = true;/if (count < 0) RunFault = true;/ % engine_tests % ^EngineRun\. % a run without a status left "Working"
 app/main_window_engine.cpp % s/if (std::signbit(p) || (p >= 0.0f \&\& p <= 1.0f)) return true;/if (std::signbit(p) || p >= 0.0f) return true;/ % engine_tests % ^EngineRun\. % a probability above 1 shown
@@ -50,10 +50,10 @@ app/accessibility.cpp % s/window->CursorRow == Row \&\& window->pbImage->hasFocu
 render/display_scale.cpp % s/std::floor(scale + 1e-6)/std::floor(scale + 1e-2)/ % render_tests % ScaleChoice\. % 191.99 dpi taken as a scale of 2
 render/display_scale.cpp % s/std::floor(scale + 1e-6)/std::floor(scale)/ % render_tests % ScaleChoice\. % a rounding error just under 2 taken as 1
 render/display_scale.cpp % s/> screen.Available.height()/> screen.Physical.height()/ % render_tests % ScaleChoice\. % the rows a panel keeps counted as room
-config/file_layout.cpp % s/return fs::is_directory(folder, error);/return true;/ % config_tests % ^Layout\. % a plain file in place of the settings folder taken for it
+config/file_layout.cpp % s/if (fs::is_directory(folder, error)) return true;/return true;/ % config_tests % ^Layout\. % a plain file in place of the settings folder taken for it
 config/settings_store.cpp % s/O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC/O_WRONLY | O_CREAT | O_CLOEXEC/ % config_tests % ^(SaveFault|IniFile|SettingsFile)\. % a stale temporary file written over and put in place
 config/settings_store.cpp % s/if (written < 0 \&\& errno == EINTR) continue;// % config_tests % ^(SaveFault|IniFile|SettingsFile)\. % a write a signal interrupted taken for a failure
-engine/engine_loader.cpp % s/RTLD_NOW/RTLD_LAZY/ % engine_tests % ^(EngineLoader|MainWindowTest\.EveryLoadFailure) % an engine with an undefined symbol loaded lazily
+contract/engine_client.cpp % s/RTLD_NOW/RTLD_LAZY/ % engine_tests engine_client_tests % ^(EngineLoader|EngineClient|MainWindowTest\.EveryLoadFailure) % an engine with an undefined symbol loaded lazily
 LIST
 )
 
