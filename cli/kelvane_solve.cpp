@@ -95,7 +95,7 @@ int main(int argc, char **argv)
 {
     bool fairPlay = false, simple = false, dupCheck = true;
     int32_t checking = 1, depth = 25, repeat = 1;
-    std::string enginePath = EngineNear(OwnFolder(), BuiltInstallFolders());
+    std::string enginePath = EngineNear(OwnFolder(), BuiltToolFolders());
     const char *file = nullptr;
     if (GenerateRequested(argc, argv)) return RunGenerate(argc, argv, enginePath);
     for (int i = 1; i < argc; ++i) {
