@@ -11,11 +11,12 @@
 namespace
 {
 // The window's size in layout pixels: wide enough for the main window's picture.
-constexpr QSize HelpSize(1000, 640);
+constexpr QSize HelpSize(1040, 640);
 
-// help.css keeps its colours in custom properties, which the browser does not read: the
-// program's navy for text and headings here, ahead of the document's own style sheet.
-const char HelpLook[] = "body, h1, h2, h3, h4, th, td, a { color: #000080; }";
+// help.css keeps its colours and sizes in custom properties, which the browser does not read:
+// the program's navy and the document's face here, ahead of its own style sheet.
+const char HelpLook[] = "body { font-family: 'Liberation Sans'; font-size: 15px; }"
+                        "body, h1, h2, h3, h4, th, td, a { color: #000080; }";
 } // namespace
 
 void ShowAddressToCopy(const QUrl &address, QWidget *owner)
@@ -42,6 +43,7 @@ HelpWindow::HelpWindow(QWidget *parent)
     Browser->setPalette(palette);
     Browser->setFrameShape(QFrame::NoFrame);
     Browser->document()->setDefaultStyleSheet(HelpLook);
+    Browser->document()->setDocumentMargin(16);
     Browser->setOpenLinks(false);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
