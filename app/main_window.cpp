@@ -5,6 +5,7 @@
 #include "artwork.h"
 #include "best_dialog.h"
 #include "file_layout.h"
+#include "help_window.h"
 #include "level_table.h"
 #include "settings.h"
 #include "settings_dialog.h"
@@ -101,6 +102,7 @@ TfrmMain::TfrmMain(MainWindowOptions options)
             return ok;
         };
     if (!Options.Clock) Options.Clock = ReadMillisecondClock;
+    if (!Options.OpenUrl) Options.OpenUrl = QDesktopServices::openUrl;
 
     setWindowTitle(QString("Kelvane %1 Edition").arg(SponsorName));
     setFixedSize(964, 660);
@@ -384,9 +386,23 @@ void TfrmMain::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
 }
 
+// The desktop's "open" first; when nothing opens the address, the help in Kelvane's own
+// window, and a web page's address shown to copy.
 void TfrmMain::OpenLink(const QString &address)
 {
-    QDesktopServices::openUrl(QUrl(address));
+    const QUrl url(address);
+    if (Options.OpenUrl(url)) return;
+    if (!url.isLocalFile()) {
+        ShowAddressToCopy(url, this);
+        return;
+    }
+    if (frmHelp == nullptr) {
+        frmHelp = new HelpWindow(this);
+        connect(frmHelp, &HelpWindow::WebLinkClicked, this, [this](const QUrl &page) {
+            if (!Options.OpenUrl(page)) ShowAddressToCopy(page, frmHelp);
+        });
+    }
+    frmHelp->ShowDocument(url);
 }
 
 void TfrmMain::lblSettingsClick()

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QPixmap>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 
 #include <functional>
@@ -22,6 +23,7 @@
 
 class TfrmSettings;
 class TfrmBest;
+class HelpWindow;
 
 // A 32-bit millisecond count from an arbitrary origin.
 uint32_t ReadMillisecondClock();
@@ -39,6 +41,9 @@ struct MainWindowOptions {
     // Asks for a record holder's name; false when the player cancels.
     std::function<bool(const QString &prompt, QString &name)> AskName;
     std::function<uint32_t()> Clock = ReadMillisecondClock;
+    // The desktop's "open" for a document or web page; false when nothing opened it.
+    // Default: QDesktopServices::openUrl.
+    std::function<bool(const QUrl &)> OpenUrl;
     // The no-guess search's last guard in seconds; its budget is work, the same everywhere.
     double NoGuessSeconds = 20.0;
 };
@@ -109,6 +114,7 @@ class TfrmMain : public QWidget, private GameView, private EngineSinkTarget
     QTimer TimerCtl;
     TfrmSettings *frmSettings = nullptr;
     TfrmBest *frmBest = nullptr;
+    HelpWindow *frmHelp = nullptr; // made when the desktop cannot open the help
 
     // The keyboard cursor: the sector the board keys act on, shown once a key moves it.
     int32_t CursorCol = 0, CursorRow = 0;

@@ -93,7 +93,7 @@ int main(int argc, char **argv)
     const SettingRow &checkingRow = RowOf(Setting::CheckingMode);
     const SettingRow &depthRow = RowOf(Setting::StepDepth);
     int32_t checking = checkingRow.Default, depth = depthRow.Default, repeat = 1;
-    std::string enginePath = EngineNear(OwnFolder(), BuiltInstallFolders());
+    std::string enginePath = EngineNear(OwnFolder(), BuiltToolFolders());
     const char *file = nullptr;
     if (GenerateRequested(argc, argv)) return RunGenerate(argc, argv, enginePath);
     for (int i = 1; i < argc; ++i) {

@@ -1,10 +1,12 @@
 # Run by cpack -G DEB on the staged files before they are packed: a Debian package carries
 # its man pages and its changelog compressed (gzip -9n, so the package is reproducible), and
-# its games in games/. Both sit right under the prefix, so the program's relative way to its
-# engine and help (../lib/kelvane, ../share/kelvane) is the same from either.
+# its games in games/ (kelvane-solve, a command, stays in bin/). Both sit right under the
+# prefix, so the relative way to the engine and help (../lib/kelvane, ../share/kelvane) is the
+# same from either.
 set(root "${CPACK_TEMPORARY_INSTALL_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX}")
-if(CPACK_KELVANE_BINDIR STREQUAL "bin" AND IS_DIRECTORY "${root}/bin" AND NOT EXISTS "${root}/games")
-  file(RENAME "${root}/bin" "${root}/games")
+if(CPACK_KELVANE_BINDIR STREQUAL "bin" AND EXISTS "${root}/bin/kelvane")
+  file(MAKE_DIRECTORY "${root}/games")
+  file(RENAME "${root}/bin/kelvane" "${root}/games/kelvane")
 endif()
 file(GLOB_RECURSE pages "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*/share/man/*")
 file(GLOB_RECURSE docs "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*/share/doc/kelvane/COPYING")

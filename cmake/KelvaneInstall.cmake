@@ -1,7 +1,8 @@
 # What `cmake --install` puts under the prefix, and the Debian package made from it by
 # `cpack -G DEB`. The layout is the one the program looks for (config/file_layout.h).
 
-install(TARGETS kelvane kelvane-solve RUNTIME DESTINATION ${KELVANE_INSTALL_BINDIR})
+install(TARGETS kelvane RUNTIME DESTINATION ${KELVANE_INSTALL_BINDIR})
+install(TARGETS kelvane-solve RUNTIME DESTINATION ${KELVANE_INSTALL_TOOLDIR})
 install(TARGETS kelvane_engine LIBRARY DESTINATION ${KELVANE_INSTALL_ENGINEDIR})
 
 # The desktop entry, the metainfo and the icons share the application id.

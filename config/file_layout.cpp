@@ -50,6 +50,11 @@ InstallFolders BuiltInstallFolders()
     return {KELVANE_ENGINE_FROM_BIN, KELVANE_HELP_FROM_BIN};
 }
 
+InstallFolders BuiltToolFolders()
+{
+    return {KELVANE_ENGINE_FROM_TOOLDIR, ""};
+}
+
 FileLayout LocateFiles(const std::string &executable, const InstallFolders &installed,
                        const std::string &configHome, const std::string &home)
 {

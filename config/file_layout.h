@@ -13,8 +13,11 @@ struct InstallFolders {
     std::string HelpFromBin;
 };
 
-// The folders this build installs to.
+// The folders this build installs to, as seen from the game's folder.
 InstallFolders BuiltInstallFolders();
+// The same from the command-line tools' folder, which may be another one (bin beside games);
+// the tools need no help folder.
+InstallFolders BuiltToolFolders();
 
 struct FileLayout {
     bool Portable = true;

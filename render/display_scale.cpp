@@ -1,5 +1,7 @@
 #include "display_scale.h"
 
+#include "screen_probe_x11.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -37,6 +39,8 @@ int32_t FittingScale(const ScreenFacts &screen)
 
 ScreenFacts ProbeScreen(int &argc, char **argv)
 {
+    // On X11 the server says it all; elsewhere a short-lived application object asks.
+    if (const std::optional<ScreenFacts> x11 = ProbeX11Screen()) return *x11;
     ScreenFacts facts;
     // The ratio as the desktop gives it, fractions too; the scale is rounded down here.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(

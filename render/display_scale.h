@@ -27,8 +27,9 @@ int32_t DesktopScale(const ScreenFacts &screen);
 // The desktop's scale, lowered until the scaled window fits the available area; at least 1.
 int32_t FittingScale(const ScreenFacts &screen);
 
-// Asks the platform about the primary screen through a short-lived application object, with
-// the environment the program was started with. Call before the real application exists.
+// Asks the platform about the primary screen with the environment the program was started
+// with: an X11 desktop straight from its server, any other through a short-lived application
+// object. Call before the real application exists.
 ScreenFacts ProbeScreen(int &argc, char **argv);
 
 // Makes the next application object draw at exactly `scale` device pixels per layout pixel

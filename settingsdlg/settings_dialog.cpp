@@ -1,6 +1,7 @@
 #include "settings_dialog.h"
 
 #include "display_scale.h"
+#include "legend_art.h"
 #include "level_table.h"
 #include "setting_table.h"
 
@@ -125,8 +126,10 @@ void TfrmSettings::FormCreate(const QString &resourcePrefix)
         new TLabel(this, QStringLiteral("lblLegend") + QString::number(i), Text(LegendCaption[i]),
                    regular, QPoint(304, LegendTop[i]));
     auto *imgLegend = new TImage(this, QStringLiteral("imgLegend"), QRect(280, 32, 17, 155));
+    // Above scale 1 drawn afresh at the scale, so that its letters and digits stay sharp.
     imgLegend->SetPicture(
-        AtScale(KeyedPicture(LoadPicture(resourcePrefix, QStringLiteral("LEGEND"))), scale, false));
+        scale > 1 ? KeyedPicture(DrawLegend(scale))
+                  : KeyedPicture(LoadPicture(resourcePrefix, QStringLiteral("LEGEND"))));
 
     // Level and option boxes: the box and its caption react alike.
     for (int level = 0; level < 5; ++level) {

@@ -9,7 +9,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 # What building and playing need.
-play_packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation2 fontconfig)
+play_packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation2 fontconfig pkg-config
+  libxcb1-dev libxcb-randr0-dev)
 # What the tests add: the sanitizer and fuzzer tree, the test frameworks, an X server to
 # drive the real program, and the validators of the installed files and the package.
 test_packages=(clang libclang-rt-14-dev libgtest-dev libbenchmark-dev qt6-svg-dev

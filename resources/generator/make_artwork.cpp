@@ -6,6 +6,8 @@
 // The output is committed, so a normal build never runs this program. Every picture is
 // drawn from fixed seeds: running it again gives the same files.
 
+#include "legend_art.h"
+
 #include <QColor>
 #include <QDir>
 #include <QFont>
@@ -530,77 +532,6 @@ QImage MakeArrowDown()
 }
 
 // ---------------------------------------------------------------------------------------------
-// LEGEND: nine sector samples, 16 x 16 each, between rows of the key colour
-
-const QRgb LegendGrey = qRgb(128, 128, 144);
-const QRgb LegendYellow = qRgb(255, 255, 128);
-const QRgb LegendDarkGrey = qRgb(34, 34, 34);
-const QRgb LegendRed = qRgb(255, 0, 0);
-
-void SampleBox(QImage &image, int top, QRgb fill, QRgb outline)
-{
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) {
-            const bool edge = x == 0 || y == 0 || x == 15 || y == 15;
-            image.setPixel(x, top + y, edge ? outline : fill);
-        }
-}
-
-// Bold letters in pixels, crisp at the legend's size.
-const std::vector<const char *> LetterX = {
-    "##......##", //
-    ".##....##.", //
-    "..##..##..", //
-    "...####...", //
-    "...####...", //
-    "..##..##..", //
-    ".##....##.", //
-    "##......##", //
-};
-const std::vector<const char *> DigitOne = {
-    ".##.", //
-    "###.", //
-    ".##.", //
-    ".##.", //
-    ".##.", //
-    ".##.", //
-    ".##.", //
-    "####", //
-};
-
-QImage MakeLegend()
-{
-    QImage image = NewImage(16, 154, KeyCyan);
-    auto top = [](int sample) { return 1 + sample * 17; };
-
-    SampleBox(image, top(0), LegendGrey, Black.rgb());   // closed
-    SampleBox(image, top(1), LegendYellow, Black.rgb()); // being calculated
-    SampleBox(image, top(2), LegendGrey, Black.rgb());   // probability shown: "1.00" in tiny digits
-    PutPixels(image, 2, top(2) + 5,
-              {".#....#...#.", //
-               "##...#.#.#.#", //
-               ".#...#.#.#.#", //
-               ".#...#.#.#.#", //
-               ".#.#..#...#."},
-              LegendRed);
-    SampleBox(image, top(3), LegendGrey, Black.rgb()); // marker
-    PutPixels(image, 3, top(3) + 4, LetterX, LegendYellow);
-    SampleBox(image, top(4), Cream.rgb(), LegendDarkGrey); // open, nothing around
-    SampleBox(image, top(5), Cream.rgb(), LegendDarkGrey); // open with a number
-    PutPixels(image, 6, top(5) + 4, DigitOne, qRgb(0, 0, 192));
-    SampleBox(image, top(6), LegendRed, Black.rgb()); // triggered
-    PutPixels(image, 3, top(6) + 4, LetterX, Black.rgb());
-    SampleBox(image, top(7), LegendGrey, Black.rgb()); // wrong marker
-    PutPixels(image, 3, top(7) + 4, LetterX, LegendYellow);
-    for (int y = top(7) + 7; y <= top(7) + 8; ++y)
-        for (int x = 3; x <= 12; ++x)
-            image.setPixel(x, y, LegendRed);
-    SampleBox(image, top(8), LegendGrey, Black.rgb()); // mine left unmarked
-    PutPixels(image, 3, top(8) + 4, LetterX, Black.rgb());
-    return image;
-}
-
-// ---------------------------------------------------------------------------------------------
 // BESTBKGND: a warm card with a header strip and faint row bands
 
 QImage MakeBestBackground()
@@ -756,7 +687,7 @@ int main(int argc, char **argv)
         {"MAINICON", MakeIcon()},
         {"ARROWUPDOWN", MakeArrowUpDown()},
         {"ARROWDOWN", MakeArrowDown()},
-        {"LEGEND", MakeLegend()},
+        {"LEGEND", DrawLegend(1)},
     };
     for (const Output &out : outputs) {
         const QString path = dir.filePath(QString::fromLatin1(out.name).toLower() + ".png");

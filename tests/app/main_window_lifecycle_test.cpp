@@ -1,8 +1,14 @@
 #include "main_window_fixture.h"
 
+#include "help_window.h"
+
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QTextBrowser>
 #include <QUrl>
 
 namespace
@@ -106,6 +112,44 @@ TEST_F(MainWindowTest, HelpLabel_OpensTheHelpFolderItWasGiven_WhateverTheCurrent
     QDesktopServices::unsetUrlHandler("file");
     ASSERT_EQ(catcher.Opened.size(), 1);
     EXPECT_EQ(catcher.Opened[0], QUrl::fromLocalFile(options.HelpFolder + "/index.htm"));
+}
+
+// Without anything on the desktop to open them: the help in the window's own browser, where
+// an inner link moves within the document, and a web page's address shown to copy.
+TEST_F(MainWindowTest, HelpWithoutADesktopOpener_OpensItsOwnWindow_AndWebLinksShowTheAddress)
+{
+    MainWindowOptions options = Options();
+    options.HelpFolder = KELVANE_HELP_SOURCE_DIR;
+    QList<QUrl> asked;
+    options.OpenUrl = [&asked](const QUrl &url) {
+        asked << url;
+        return false;
+    };
+    Window = std::make_unique<TfrmMain>(options);
+    Window->show();
+    QTest::keyClick(Window.get(), Qt::Key_F1);
+    ASSERT_EQ(asked.size(), 1); // the desktop was asked first
+    ASSERT_NE(Window->frmHelp, nullptr);
+    EXPECT_TRUE(Window->frmHelp->isVisible());
+    EXPECT_EQ(Window->frmHelp->windowTitle(), "Kelvane Help");
+    QTextBrowser *browser = Window->frmHelp->Browser;
+    EXPECT_FALSE(browser->document()
+                     ->resource(QTextDocument::ImageResource, QUrl("images/main-window.png"))
+                     .isNull());
+    // The first link of the contents, "Getting started", by the keyboard.
+    QTest::keyClick(browser, Qt::Key_Tab);
+    QTest::keyClick(browser, Qt::Key_Return);
+    EXPECT_EQ(browser->source().fragment(), "start");
+    EXPECT_GT(browser->verticalScrollBar()->value(), 0);
+
+    QTest::mouseClick(Window->lblHomePage, Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_EQ(asked.size(), 2);
+    QStringList shown;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (auto *box = qobject_cast<QMessageBox *>(top); box != nullptr && box->isVisible())
+            shown << box->text();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(asked[1].toString())) << shown[0].toStdString();
 }
 
 TEST_F(MainWindowTest, InstalledSettings_MakeTheirFolderOnTheFirstSave)

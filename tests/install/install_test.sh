@@ -3,7 +3,7 @@
 # entry, the metainfo and the man pages, then runs the staged programs from another folder
 # with a fresh HOME: the game under Xvfb (settings must land in HOME/.config/kelvane, nothing
 # beside the executable) and kelvane-solve on a position (through the staged engine).
-#   install_test.sh BUILD_DIR WORK_DIR PREFIX EXPECTED_LIST BINDIR APP_ID WM_CLOSE
+#   install_test.sh BUILD_DIR WORK_DIR PREFIX EXPECTED_LIST BINDIR APP_ID WM_CLOSE TOOLDIR
 set -uo pipefail
 
 build=$1
@@ -13,6 +13,7 @@ expected=$4
 bindir=$5
 app_id=$6
 wm_close=$7
+tooldir=$8
 
 fail() {
   echo "FAIL: $*" >&2
@@ -42,6 +43,10 @@ if [ -z "${KELVANE_INSTALL_INSIDE:-}" ]; then
     out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$root/share/man/$page" 2>&1 >/dev/null)
     [ -z "$out" ] || fail "man --warnings on $page: $out"
   done
+  sections=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -E UTF-8 -l "$root/share/man/man6/kelvane.6" 2>/dev/null)
+  for section in KEYS "NO-GUESS BOARDS"; do
+    grep -q "^$section\$" <<<"$sections" || fail "kelvane.6 has no $section section"
+  done
   grep -q "^Icon=$app_id$" "$desktop" || fail "the desktop entry names another icon"
 
   # The command line answers without a display.
@@ -56,7 +61,7 @@ if [ -z "${KELVANE_INSTALL_INSIDE:-}" ]; then
   grep -q -- "--help" "$work/err.txt" || fail "an unknown option printed no usage"
 
   # kelvane-solve through the staged engine (no engine lies beside it).
-  solve="$root/$bindir/kelvane-solve"
+  solve="$root/$tooldir/kelvane-solve"
   out=$(cd "$work/elsewhere" && printf '5 3 3\n.121.\n.....\n.....\n' | "$solve") ||
     fail "kelvane-solve failed: $out"
   expected_out=$'0.000000 . . . 0.000000\n0.000000 1.000000 0.000000 1.000000 0.000000\n0.200000 0.200000 0.200000 0.200000 0.200000'

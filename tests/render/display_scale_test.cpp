@@ -1,4 +1,5 @@
 #include "display_scale.h"
+#include "screen_probe_x11.h"
 
 #include <QFontInfo>
 #include <gtest/gtest.h>
@@ -52,6 +53,19 @@ INSTANTIATE_TEST_SUITE_P(
                       ScaleCase{"TwoWithARoundingError", 1.4, 192.0 / 1.4, {3840, 2160}, 2, 2},
                       ScaleCase{"BelowOne", 0.5, 96.0, {1280, 1024}, 1, 1}),
     [](const ::testing::TestParamInfo<ScaleCase> &info) { return info.param.Name; });
+
+// The desktop DPI read from the X server's resources, by the toolkit's own rule: a tab after
+// the colon and a whole number, else no setting.
+TEST(XftDpi, ReadsTheResourceLineAsTheToolkitDoes)
+{
+    EXPECT_EQ(XftDpi("Xft.dpi:\t192\n"), 192);
+    EXPECT_EQ(XftDpi("Xft.antialias:\t1\nXft.dpi:\t144\nXft.hinting:\t1\n"), 144);
+    EXPECT_EQ(XftDpi("Xft.dpi:\t 120 \n"), 120);
+    EXPECT_EQ(XftDpi("Xft.dpi: 192\n"), 0);
+    EXPECT_EQ(XftDpi("Xft.dpi:\t144.5\n"), 0);
+    EXPECT_EQ(XftDpi("*dpi:\t192\n"), 0);
+    EXPECT_EQ(XftDpi(""), 0);
+}
 
 TEST(AtScale, RepeatsPixelsOrResamplesAndKeepsTheLayoutSize)
 {

@@ -6,6 +6,7 @@
 // that linking kelvane_resources registers the pictures by itself.
 
 #include "artwork.h"
+#include "legend_art.h"
 
 #include <QDir>
 #include <QFile>
@@ -460,6 +461,39 @@ TEST(ArtworkLegend, EachSample_ShowsItsSectorLookInCaptionOrder)
             EXPECT_GE(fill, 14 * 14 / 2) << s.caption << ": mostly fill";
         for (QRgb mark : s.marks)
             EXPECT_GE(Count(sample, inside, mark), 6)
+                << s.caption << ": no " << Describe(mark).toStdString();
+    }
+}
+
+// At scale 1 the drawn legend is the shipped picture; at 2 its frames and key rows are the
+// picture's pixels doubled, and its marks are drawn finer than 2 x 2 blocks, in their colours.
+TEST(ArtworkLegend, DrawnAtScaleTwo_KeepsTheBlocksAndSharpensTheMarks)
+{
+    const QImage one = Load("LEGEND").convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(DrawLegend(1), one);
+    const QImage two = DrawLegend(2);
+    ASSERT_EQ(two.size(), QSize(32, 308));
+    EXPECT_EQ(two.devicePixelRatio(), 2.0);
+    const QImage doubled = one.scaled(32, 308);
+    for (int i = 0; i < 9; ++i) {
+        const Sample &s = Samples[i];
+        const int top = 2 * (1 + 17 * i);
+        const QImage sample = two.copy(0, top, 32, 32);
+        EXPECT_EQ(two.copy(0, top - 2, 32, 2), doubled.copy(0, top - 2, 32, 2)) << "key row";
+        EXPECT_EQ(Count(sample, QRect(0, 0, 32, 2), s.outline) +
+                      Count(sample, QRect(0, 30, 32, 2), s.outline) +
+                      Count(sample, QRect(0, 2, 2, 28), s.outline) +
+                      Count(sample, QRect(30, 2, 2, 28), s.outline),
+                  4 * 2 * 30)
+            << s.caption << ": outline";
+        int split = 0;
+        for (int y = 2; y < 30; y += 2)
+            for (int x = 2; x < 30; x += 2)
+                split += sample.pixel(x, y) != sample.pixel(x + 1, y + 1) ||
+                         sample.pixel(x + 1, y) != sample.pixel(x, y + 1);
+        EXPECT_EQ(split > 0, !s.marks.empty()) << s.caption << ": " << split << " split blocks";
+        for (QRgb mark : s.marks)
+            EXPECT_GE(Count(sample, QRect(2, 2, 28, 28), mark), 6)
                 << s.caption << ": no " << Describe(mark).toStdString();
     }
 }
