@@ -85,7 +85,7 @@ TfrmMain::TfrmMain(MainWindowOptions options)
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                            Qt::MSWindowsFixedSizeDialogHint),
       Board(DisplayScale()), Options(std::move(options)), GameState(AllocateGameState()),
-      Rules(*GameState, *this, Rng), EngineEvents(this)
+      Rules(*GameState, *this, Rng)
 {
     if (!Options.ShowError)
         Options.ShowError = [this](const QString &text) {
@@ -116,6 +116,8 @@ TfrmMain::TfrmMain(MainWindowOptions options)
     setWindowIcon(QIcon(":/MAINICON"));
 
     CreateLayout();
+    Driver = std::make_unique<EngineDriver>(*GameState, Board, *Stats,
+                                            static_cast<EngineHost &>(*this), Options.Clock);
     FormCreate();
 
     frmSettings = new TfrmSettings(*GameState, MaxScale, this, this);
@@ -299,11 +301,8 @@ void TfrmMain::showEvent(QShowEvent *event)
 void TfrmMain::FormShow()
 {
     LoadEngine();
-    if (EngineLoaded()) {
-        Engine.Engine->vtbl->Attach(Engine.Engine, GameState.get(), &EngineEvents.Events);
-    } else {
-        GameState->ProbDisplay = 0;
-    }
+    Driver->Attach(Engine.Engine);
+    if (!EngineLoaded()) GameState->ProbDisplay = 0;
     // No-guess boards are proven by the engine: without it the option is off.
     if (!EngineLoaded()) NoGuessItem->setChecked(false);
     NoGuessItem->setEnabled(EngineLoaded());
@@ -344,7 +343,7 @@ void TfrmMain::closeEvent(QCloseEvent *event)
     // Closing under a running engine would pull the record and the library from under it:
     // ask the engine to halt, and close once Calculate has returned.
     if (GameState->EngineBusy != 0) {
-        GameState->HaltRequest = 1;
+        Driver->RequestHalt();
         CloseWhenIdle = true;
         event->ignore();
         return;

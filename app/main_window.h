@@ -3,7 +3,7 @@
 #pragma once
 
 #include "best_times.h"
-#include "engine_events.h"
+#include "engine_driver.h"
 #include "engine_loader.h"
 #include "kelvane_engine.h"
 #include "random.h"
@@ -47,7 +47,7 @@ struct MainWindowOptions {
 // installed layout puts them.
 MainWindowOptions DefaultMainWindowOptions();
 
-class TfrmMain : public QWidget, private GameView, private EngineSinkTarget
+class TfrmMain : public QWidget, private GameView, private EngineHost
 {
     Q_OBJECT
   public:
@@ -142,7 +142,6 @@ class TfrmMain : public QWidget, private GameView, private EngineSinkTarget
     void ShowFace(const QImage &face);
     void DrawTimeCounter(float seconds);
     void ResumeClock();
-    void DrawProgressBar(int32_t percent);
     void OpenLink(const QString &address);
 
     // Keyboard play.
@@ -166,31 +165,18 @@ class TfrmMain : public QWidget, private GameView, private EngineSinkTarget
     void DrawPressedSector(int32_t c, int32_t r) override;
     void ShowLostBoard(int32_t c, int32_t r) override;
     void ShowPressedFace() override;
-    void PresentField() override;
+    void PresentField() override; // also for the engine
     void DrawMinesLeftCounter(int32_t count) override;
     void StartClock() override;
     void StopClock() override;
     void HideEngineTimes() override;
 
-    // EngineSinkTarget: what the engine reports during a run.
-    void SinkHighlightSector(int32_t c, int32_t r) override;
-    void SinkDrawClosedSector(int32_t c, int32_t r) override;
-    void ShowStatusIdle() override;
-    void SetSectorCounts(int32_t closed, int32_t open, int32_t partial) override;
-    void AppendSectorCounts(int32_t closed, int32_t open, int32_t partial) override;
-    void ResetRunCounters() override;
-    void SetMaxCombinations(int32_t total, int32_t percent) override;
-    void ReportProgress(int32_t run, int32_t runs, int32_t successful, int32_t successful2,
-                        int32_t combinations, int32_t percent) override;
-    void ShowStatusError() override;
-    void ShowStatusDone() override;
-    void RefreshBoard() override;
+    // EngineHost: what the engine driver asks of the window during a run.
+    void DrawProgressBar(int32_t percent) override;
+    void HandlePendingEvents() override;
+    void CloseIfAskedDuringRun();
 
     bool InField(int32_t c, int32_t r) const;
-    // A run's faults at the engine contract: each makes the run end as "Error".
-    void NoteSinkCall(bool statusCall);
-    bool KeepProbInRange(int32_t slot);
-    bool IsState(int32_t c, int32_t r, int32_t state) const;
 
     MainWindowOptions Options;
     struct FreeAligned {
@@ -198,12 +184,10 @@ class TfrmMain : public QWidget, private GameView, private EngineSinkTarget
     };
     std::unique_ptr<TGameState, FreeAligned> GameState;
     GameRules Rules;
-    ProgramEvents EngineEvents;
     EngineLibrary Engine;
+    std::unique_ptr<EngineDriver> Driver;
     bool Shown = false;
     bool CloseWhenIdle = false;                 // a close asked for during a run waits for its end
-    bool RunFault = false;                      // the running engine broke the contract
-    bool RunStatusShown = false;                // the running engine has told its status
     QWidget *FocusFramed = nullptr;             // the control that Tab brought the focus to
     int32_t CursorFieldX = 0, CursorFieldY = 0; // the field size the cursor was placed in
 };

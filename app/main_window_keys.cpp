@@ -80,7 +80,7 @@ void TfrmMain::keyPressEvent(QKeyEvent *event)
 {
     event->accept();
     if (GameState->EngineBusy != 0) {
-        if (event->key() == Qt::Key_Escape) GameState->HaltRequest = 1;
+        if (event->key() == Qt::Key_Escape) Driver->RequestHalt();
         return;
     }
     if (!BoardKey(event)) event->ignore();

@@ -26,7 +26,7 @@ void TfrmMain::PlaceFirstMines(int32_t c, int32_t r)
         board.Found = false; // out of memory: an ordinary board will do
     }
     // The search had the engine on a record of its own; the player's runs need it back.
-    Engine.Engine->vtbl->Attach(Engine.Engine, GameState.get(), &EngineEvents.Events);
+    Driver->Attach(Engine.Engine);
     if (board.Found) {
         Rules.PlaceGivenMines(board.Mined.data());
     } else {

@@ -3,6 +3,10 @@
 #include "frame.h"
 #include "level_table.h"
 
+#include <QLocale>
+
+#include <cmath>
+
 namespace
 {
 constexpr int PanelLeft = 776;
@@ -94,16 +98,11 @@ StatsPanel::StatsPanel(QWidget *window)
 void StatsPanel::ResetEngineStats(TGameState &game)
 {
     if (game.EngineBusy != 0) return;
-    lblCell->setText("(0, 0)");
+    ShowSector(0, 0);
     lblProb->setText("0.000");
-    lblAdjClosed->setText("0");
-    lblNumbers->setText("0");
-    lblPartial->setText("0");
-    lblTotal->setText("0");
-    lblItems->setText("0 of 0");
-    lblCChecked->setText("0");
-    lblSuccessful->setText("0 (0)");
-    lblStatus->setText("Idle");
+    ShowSectorCounts(0, 0, 0);
+    ResetRunCounters();
+    ShowStatus(EngineStatus::Idle);
     HideRunTimes();
     game.HaltRequest = 0;
     game.RecalcNeeded = 1;
@@ -112,10 +111,94 @@ void StatsPanel::ResetEngineStats(TGameState &game)
 
 void StatsPanel::RefreshEngineOptionLabels(const TGameState &game)
 {
-    lblMode->setText(game.AdvancedMode != 0 ? "Advanced" : "Simple");
-    lblDepth->setText(QString::number(game.StepDepth));
-    lblDupCheck->setText(game.DupCheck != 0 ? "True" : "False");
-    lblChMode->setText(CheckingModeName(game.CheckingMode));
+    ShowMode(game.AdvancedMode);
+    ShowDepth(game.StepDepth);
+    ShowDupCheck(game.DupCheck);
+    ShowCheckingMode(game.CheckingMode);
+}
+
+void StatsPanel::ShowMode(int32_t advancedMode)
+{
+    lblMode->setText(advancedMode != 0 ? "Advanced" : "Simple");
+}
+
+void StatsPanel::ShowDepth(int32_t stepDepth)
+{
+    lblDepth->setText(QString::number(stepDepth));
+}
+
+void StatsPanel::ShowDupCheck(int32_t dupCheck)
+{
+    lblDupCheck->setText(dupCheck != 0 ? "True" : "False");
+}
+
+void StatsPanel::ShowCheckingMode(int32_t checkingMode)
+{
+    lblChMode->setText(CheckingModeName(checkingMode));
+}
+
+void StatsPanel::ShowSector(int32_t c, int32_t r)
+{
+    lblCell->setText(QString("(%1, %2)").arg(c).arg(r));
+}
+
+void StatsPanel::ShowStatus(EngineStatus status)
+{
+    static const char *const texts[] = {"Idle", "Working", "Finished", "Halted", "Error"};
+    lblStatus->setText(texts[static_cast<int>(status)]);
+}
+
+void StatsPanel::ShowSectorCounts(int32_t closed, int32_t open, int32_t partial)
+{
+    lblAdjClosed->setText(QString::number(closed));
+    lblNumbers->setText(QString::number(open));
+    lblPartial->setText(QString::number(partial));
+}
+
+void StatsPanel::AppendSectorCounts(int32_t closed, int32_t open, int32_t partial)
+{
+    lblAdjClosed->setText(lblAdjClosed->text() + QString(" (%1)").arg(closed));
+    lblNumbers->setText(lblNumbers->text() + QString(" (%1)").arg(open));
+    lblPartial->setText(lblPartial->text() + QString(" (%1)").arg(partial));
+}
+
+void StatsPanel::ResetRunCounters()
+{
+    ShowMaxCombinations(0);
+    ShowProgress(0, 0, 0, 0, 0);
+}
+
+void StatsPanel::ShowMaxCombinations(int32_t total)
+{
+    lblTotal->setText(QString::number(total));
+}
+
+void StatsPanel::ShowProgress(int32_t run, int32_t runs, int32_t successful, int32_t successful2,
+                              int32_t combinations)
+{
+    lblItems->setText(QString("%1 of %2").arg(run).arg(runs));
+    lblSuccessful->setText(QString("%1 (%2)").arg(successful).arg(successful2));
+    lblCChecked->setText(QString::number(combinations));
+}
+
+void StatsPanel::ShowProbability(float p)
+{
+    lblProb->setText(std::signbit(p) ? QString("N/A") : QString::number(double(p), 'f', 4));
+}
+
+void StatsPanel::ShowCompleted(double seconds)
+{
+    // Three decimals with a point under every locale.
+    lblTimer->setText(QString("Completed in %1 seconds").arg(QString::number(seconds, 'f', 3)));
+    lblTimer->show();
+}
+
+void StatsPanel::ShowRate(int64_t rate)
+{
+    QLocale locale = QLocale::system();
+    locale.setNumberOptions(QLocale::DefaultNumberOptions);
+    lblRate->setText("Rate: " + locale.toString(static_cast<qlonglong>(rate)) + " combinations/s");
+    lblRate->show();
 }
 
 void StatsPanel::ShowRecalc(int32_t recalcNeeded)
