@@ -4,7 +4,6 @@
 #include "click_label.h"
 #include "dialog_focus.h"
 #include "kelvane_engine.h"
-#include "main_window.h"
 
 #include <QAccessibleWidget>
 
@@ -88,9 +87,10 @@ class BoardTable : public QAccessibleWidget, public QAccessibleTableInterface
   public:
     explicit BoardTable(BoardArea *board) : QAccessibleWidget(board, QAccessible::Table) {}
 
-    TfrmMain *Window() const { return qobject_cast<TfrmMain *>(widget()->parentWidget()); }
-    int32_t Columns() const { return Window() != nullptr ? Window()->Game().SizeX : 0; }
-    int32_t Rows() const { return Window() != nullptr ? Window()->Game().SizeY : 0; }
+    const BoardReading &Reading() const { return static_cast<BoardArea *>(widget())->Reading; }
+    QWidget *Board() const { return widget(); }
+    int32_t Columns() const { return Reading().Columns(); }
+    int32_t Rows() const { return Reading().Rows(); }
 
     // The cell of a sector, made on first use and then kept.
     QAccessibleInterface *Cell(int32_t c, int32_t r) const
@@ -125,18 +125,15 @@ class BoardTable : public QAccessibleWidget, public QAccessibleTableInterface
     }
     QAccessibleInterface *childAt(int x, int y) const override
     {
-        const TfrmMain *window = Window();
-        if (window == nullptr) return nullptr;
-        const QPoint at = widget()->mapFromGlobal(QPoint(x, y));
-        const FieldGeometry &g = window->Board.Geometry;
-        if (at.x() < g.FieldLeft || at.y() < g.FieldTop) return nullptr;
-        return Cell((at.x() - g.FieldLeft) / g.CellSize, (at.y() - g.FieldTop) / g.CellSize);
+        int32_t c = 0, r = 0;
+        if (!Reading().SectorAt(widget()->mapFromGlobal(QPoint(x, y)), c, r)) return nullptr;
+        return Cell(c, r);
     }
     QAccessibleInterface *focusChild() const override
     {
-        const TfrmMain *window = Window();
-        if (window == nullptr || !window->CursorShown || !widget()->hasFocus()) return nullptr;
-        return Cell(window->CursorCol, window->CursorRow);
+        int32_t c = 0, r = 0;
+        if (!Reading().CursorAt(c, r) || !widget()->hasFocus()) return nullptr;
+        return Cell(c, r);
     }
     void *interface_cast(QAccessible::InterfaceType type) override
     {
@@ -200,26 +197,23 @@ QAccessibleInterface *SectorCell::table() const
 
 QString SectorCell::text(QAccessible::Text t) const
 {
-    const TfrmMain *window = Table->Window();
-    if (t != QAccessible::Name || window == nullptr || !isValid()) return QString();
-    return window->SectorDescription(Col, Row);
+    if (t != QAccessible::Name || !isValid()) return QString();
+    return Table->Reading().SectorDescription(Col, Row);
 }
 
 QRect SectorCell::rect() const
 {
-    const TfrmMain *window = Table->Window();
-    if (window == nullptr || !isValid()) return QRect();
-    const QRect inside = window->Board.Interior(Col, Row);
-    return QRect(window->pbImage->mapToGlobal(inside.topLeft()), inside.size());
+    if (!isValid()) return QRect();
+    const QRect inside = Table->Reading().SectorInterior(Col, Row);
+    return QRect(Table->Board()->mapToGlobal(inside.topLeft()), inside.size());
 }
 
 QAccessible::State SectorCell::state() const
 {
     QAccessible::State state;
     state.focusable = true;
-    const TfrmMain *window = Table->Window();
-    if (window != nullptr && window->CursorShown && window->CursorCol == Col &&
-        window->CursorRow == Row && window->pbImage->hasFocus())
+    int32_t c = 0, r = 0;
+    if (Table->Reading().CursorAt(c, r) && c == Col && r == Row && Table->Board()->hasFocus())
         state.focused = true;
     return state;
 }

@@ -5,14 +5,38 @@
 
 #include "paint_box.h"
 
+#include <QRect>
 #include <QString>
+
+#include <cstdint>
+
+// What the board's reading needs of the game, read only; the main window implements it.
+class BoardReading
+{
+  public:
+    virtual ~BoardReading() = default;
+    virtual int32_t Columns() const = 0;
+    virtual int32_t Rows() const = 0;
+    // What a screen reader hears for a sector: "row 3, column 5: closed", "open, 2"...
+    virtual QString SectorDescription(int32_t c, int32_t r) const = 0;
+    // The inside of a sector, in the board area's pixels.
+    virtual QRect SectorInterior(int32_t c, int32_t r) const = 0;
+    // The sector under a point of the board area; false off the field's top-left edges.
+    virtual bool SectorAt(QPoint at, int32_t &c, int32_t &r) const = 0;
+    // The keyboard cursor's sector; false while it is not shown.
+    virtual bool CursorAt(int32_t &c, int32_t &r) const = 0;
+};
 
 // The board area: a paint box that reads as a table of sectors.
 class BoardArea : public PaintBox
 {
     Q_OBJECT
   public:
-    using PaintBox::PaintBox;
+    BoardArea(QWidget *parent, QRect geometry, const BoardReading &reading)
+        : PaintBox(parent, geometry), Reading(reading)
+    {
+    }
+    const BoardReading &Reading;
 };
 
 // The property of a clickable label that holds the caption it is read with.

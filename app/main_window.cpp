@@ -142,7 +142,7 @@ void TfrmMain::CreateLayout()
     lblTimeName->adjustSize();
     pbxTime = new PaintBox(this, QRect(676, 4, 97, 25));
 
-    pbImage = new BoardArea(this, QRect(4, 32, 769, 601));
+    pbImage = new BoardArea(this, QRect(4, 32, 769, 601), static_cast<BoardReading &>(*this));
     connect(pbImage, &PaintBox::Pressed, this, [this](QMouseEvent *event, bool doubleClick) {
         HideCursor();
         const QPoint at = event->position().toPoint();

@@ -2,6 +2,7 @@
 // the engine's statistics panel; it owns the game record, the images and the engine.
 #pragma once
 
+#include "accessibility.h"
 #include "best_times.h"
 #include "engine_driver.h"
 #include "engine_loader.h"
@@ -47,7 +48,7 @@ struct MainWindowOptions {
 // installed layout puts them.
 MainWindowOptions DefaultMainWindowOptions();
 
-class TfrmMain : public QWidget, private GameView, private EngineHost
+class TfrmMain : public QWidget, private GameView, private EngineHost, private BoardReading
 {
     Q_OBJECT
   public:
@@ -113,8 +114,7 @@ class TfrmMain : public QWidget, private GameView, private EngineHost
     // The keyboard cursor: the sector the board keys act on, shown once a key moves it.
     int32_t CursorCol = 0, CursorRow = 0;
     bool CursorShown = false;
-    // What a screen reader hears for a sector: "row 3, column 5: closed", "open, 2"...
-    QString SectorDescription(int32_t c, int32_t r) const;
+    QString SectorDescription(int32_t c, int32_t r) const override;
     // The accessible child index of a sector on the board, row by row.
     int32_t SectorChildIndex(int32_t c, int32_t r) const { return r * GameState->SizeX + c; }
 
@@ -177,6 +177,13 @@ class TfrmMain : public QWidget, private GameView, private EngineHost
     void CloseIfAskedDuringRun();
 
     bool InField(int32_t c, int32_t r) const;
+
+    // BoardReading: what the board's accessible table reads.
+    int32_t Columns() const override { return GameState->SizeX; }
+    int32_t Rows() const override { return GameState->SizeY; }
+    QRect SectorInterior(int32_t c, int32_t r) const override { return Board.Interior(c, r); }
+    bool SectorAt(QPoint at, int32_t &c, int32_t &r) const override;
+    bool CursorAt(int32_t &c, int32_t &r) const override;
 
     MainWindowOptions Options;
     struct FreeAligned {

@@ -230,6 +230,22 @@ void TfrmMain::TellCursorFocus()
     QAccessible::updateAccessibility(&event);
 }
 
+bool TfrmMain::SectorAt(QPoint at, int32_t &c, int32_t &r) const
+{
+    const FieldGeometry &g = Board.Geometry;
+    if (at.x() < g.FieldLeft || at.y() < g.FieldTop) return false;
+    c = (at.x() - g.FieldLeft) / g.CellSize;
+    r = (at.y() - g.FieldTop) / g.CellSize;
+    return true;
+}
+
+bool TfrmMain::CursorAt(int32_t &c, int32_t &r) const
+{
+    c = CursorCol;
+    r = CursorRow;
+    return CursorShown;
+}
+
 QString TfrmMain::SectorDescription(int32_t c, int32_t r) const
 {
     const TGameState &game = *GameState;
