@@ -7,6 +7,23 @@
 
 #include <QAccessibleWidget>
 
+void StatusLine::Show(const QString &text)
+{
+    setProperty(AccessibleReading, QVariant());
+    setText(text);
+    Announce(this, text);
+}
+
+void Announce(StatusLine *line, const QString &text)
+{
+    if (!QAccessible::isActive() || text.isEmpty()) return;
+    // An alert that shows itself is spoken by screen readers; the line is always shown, so
+    // the showing is told without hiding it, and its name is the text until the next one.
+    line->setProperty(AccessibleReading, text);
+    QAccessibleEvent event(line, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&event);
+}
+
 QString CounterReading(const QString &caption, const QString &value)
 {
     return value.isEmpty() ? caption + ":" : caption + ": " + value;
@@ -42,6 +59,22 @@ class LabelButton : public QAccessibleWidget
             emit static_cast<ClickLabel *>(widget())->Clicked();
         else
             QAccessibleWidget::doAction(action);
+    }
+};
+
+// A widget that reads as its text or its reading, asked for, never announced on change.
+class ReadOnDemand : public QAccessibleWidget
+{
+  public:
+    ReadOnDemand(QWidget *widget, QAccessible::Role role) : QAccessibleWidget(widget, role) {}
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) {
+            const QVariant reading = widget()->property(AccessibleReading);
+            if (reading.isValid()) return reading.toString();
+            if (auto *label = qobject_cast<QLabel *>(widget())) return label->text();
+        }
+        return QAccessibleWidget::text(t);
     }
 };
 
@@ -149,10 +182,10 @@ class BoardTable : public QAccessibleWidget, public QAccessibleTableInterface
     QList<QAccessibleInterface *> selectedCells() const override { return {}; }
     QString columnDescription(int column) const override
     {
-        return QString("column %1").arg(column + 1);
+        return QString("column %1").arg(column);
     }
     int columnCount() const override { return Columns(); }
-    QString rowDescription(int row) const override { return QString("row %1").arg(row + 1); }
+    QString rowDescription(int row) const override { return QString("row %1").arg(row); }
     int rowCount() const override { return Rows(); }
     int selectedColumnCount() const override { return 0; }
     int selectedRowCount() const override { return 0; }
@@ -226,7 +259,12 @@ QAccessibleInterface *Factory(const QString &className, QObject *object)
         return new BoardTable(static_cast<BoardArea *>(object));
     // The counters and the progress bar: labels named by what they show.
     if (className == QLatin1String("PaintBox"))
-        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::StaticText);
+        return new ReadOnDemand(static_cast<QWidget *>(object), QAccessible::StaticText);
+    if (className == QLatin1String("StatusLine"))
+        return new ReadOnDemand(static_cast<QWidget *>(object), QAccessible::AlertMessage);
+    // The main window is a frame to assistive technology, not a filler.
+    if (className == QLatin1String("TfrmMain"))
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
     return nullptr;
 }
 

@@ -5,6 +5,7 @@
 
 #include "paint_box.h"
 
+#include <QLabel>
 #include <QRect>
 #include <QString>
 
@@ -17,7 +18,7 @@ class BoardReading
     virtual ~BoardReading() = default;
     virtual int32_t Columns() const = 0;
     virtual int32_t Rows() const = 0;
-    // What a screen reader hears for a sector: "row 3, column 5: closed", "open, 2"...
+    // What a screen reader hears for a sector: "column 4, row 2: closed", "open, 2"...
     virtual QString SectorDescription(int32_t c, int32_t r) const = 0;
     // The inside of a sector, in the board area's pixels.
     virtual QRect SectorInterior(int32_t c, int32_t r) const = 0;
@@ -38,6 +39,23 @@ class BoardArea : public PaintBox
     }
     const BoardReading &Reading;
 };
+
+// The status line: every text it shows is announced to a screen reader as an alert, since
+// it tells how a game ended and what the board is.
+class StatusLine : public QLabel
+{
+    Q_OBJECT
+  public:
+    using QLabel::QLabel;
+    void Show(const QString &text);
+};
+
+// Announces a text at once, as an alert from the status line.
+void Announce(StatusLine *line, const QString &text);
+
+// The property of a paint box that holds what it reads as, read on demand only: the clock
+// ticks ten times a second and must not be announced at each one.
+inline constexpr char AccessibleReading[] = "kelvaneReading";
 
 // The property of a clickable label that holds the caption it is read with.
 inline constexpr char AccessibleCaption[] = "kelvaneCaption";

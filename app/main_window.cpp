@@ -152,7 +152,7 @@ void TfrmMain::CreateLayout()
     connect(pbImage, &PaintBox::Released, this, [this](QMouseEvent *) { pbImageMouseUp(); });
     connect(pbImage, &PaintBox::Left, this, &TfrmMain::pbImageMouseUp);
 
-    sbStatus = new QLabel(this);
+    sbStatus = new StatusLine(this);
     sbStatus->setGeometry(8, 640, 257, 13);
 
     QFont bold = font();

@@ -101,7 +101,8 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
     // Components, named as the player sees them.
     PaintBox *pbImage = nullptr, *pbxLeft = nullptr, *pbxTime = nullptr, *pbxBar = nullptr;
     ClickLabel *imgNew;
-    QLabel *lblLeftName, *lblTimeName, *sbStatus, *lblAuthor;
+    QLabel *lblLeftName, *lblTimeName, *lblAuthor;
+    StatusLine *sbStatus;
     ClickLabel *lblHomePage, *lblTessel;
     ClickLabel *lblNewGame, *lblLevel, *lblSettings, *lblBestTimes, *lblHelp;
     std::unique_ptr<StatsPanel> Stats;

@@ -12,7 +12,7 @@ void TfrmMain::SetUpKeyboard()
     InstallAccessibility();
     imgNew->setAccessibleName("New game");
     pbxLeft->setAccessibleName(CounterReading("Mines left", QString()));
-    pbxTime->setAccessibleName(CounterReading("Time", QString()));
+    pbxTime->setProperty(AccessibleReading, CounterReading("Time", QString()));
     pbxBar->setAccessibleName("Progress");
     const std::pair<QWidget *, const char *> captions[] = {
         {Stats->lblMode, "Calculation Mode"},
@@ -272,5 +272,6 @@ QString TfrmMain::SectorDescription(int32_t c, int32_t r) const
             look = "closed";
         break;
     }
-    return QString("row %1, column %2: %3").arg(r + 1).arg(c + 1).arg(look);
+    // The numbers of the statistics panel's sector index: column, then row, from 0.
+    return QString("column %1, row %2: %3").arg(c).arg(r).arg(look);
 }

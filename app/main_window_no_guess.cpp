@@ -31,6 +31,6 @@ void TfrmMain::PlaceFirstMines(int32_t c, int32_t r)
         Rules.PlaceGivenMines(board.Mined.data());
     } else {
         Rules.PlaceMines(c, r);
-        sbStatus->setText("This board may need a guess");
+        sbStatus->Show("This board may need a guess");
     }
 }
