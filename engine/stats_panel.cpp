@@ -56,36 +56,36 @@ StatsPanel::StatsPanel(QWidget *window)
     lblStats->move(CaptionLeft, 8);
     lblStats->adjustSize();
 
-    Caption(window, "Sector Index", 32);
-    lblCell = Value<QLabel>(window, "(0, 0)", 896, 32);
-    Caption(window, "Probability", 48);
-    lblProb = Value<QLabel>(window, "0.0000", 896, 48);
-    Caption(window, "Calculation Mode", 72);
-    lblMode = OptionValue(window, "Advanced", 896, 72);
-    Caption(window, "Step Depth", 88);
-    lblDepth = OptionValue(window, "25", 904, 88);
-    Caption(window, "Duplicate Checking", 104);
-    lblDupCheck = OptionValue(window, "True", 904, 104);
-    Caption(window, "Combinations Checking", 120);
-    lblChMode = OptionValue(window, "Optimal", 896, 120);
-    Caption(window, "Adjacent Closed Sectors", 144);
-    lblAdjClosed = Value<QLabel>(window, "0", 904, 144);
-    Caption(window, "Adjacent Open Sectors", 160);
-    lblNumbers = Value<QLabel>(window, "0", 904, 160);
-    Caption(window, "Adjacent Partial Sectors", 176);
-    lblPartial = Value<QLabel>(window, "0", 904, 176);
-    Caption(window, "Max Combinations", 192);
-    lblTotal = Value<QLabel>(window, "0", 872, 192);
-    Caption(window, "Run", 216);
-    lblItems = Value<QLabel>(window, "0 of 0", 880, 216);
-    Caption(window, "Combinations", 232);
-    lblCChecked = Value<QLabel>(window, "0", 872, 232);
-    Caption(window, "Successful", 248);
-    lblSuccessful = Value<QLabel>(window, "0 (0)", 856, 248);
-    Caption(window, "Engine Status", 272);
-    lblStatus = Value<QLabel>(window, "Finished", 864, 272);
-    Caption(window, "Recalculation Needed?", 288);
-    lblRecalc = OptionValue(window, "True", 920, 288);
+    // Each value is labelled by its caption for assistive technology; the caption is made
+    // first (a call's object is evaluated before its arguments), as the frames' order wants.
+    Caption(window, "Sector Index", 32)
+        ->setBuddy(lblCell = Value<QLabel>(window, "(0, 0)", 896, 32));
+    Caption(window, "Probability", 48)
+        ->setBuddy(lblProb = Value<QLabel>(window, "0.0000", 896, 48));
+    Caption(window, "Calculation Mode", 72)
+        ->setBuddy(lblMode = OptionValue(window, "Advanced", 896, 72));
+    Caption(window, "Step Depth", 88)->setBuddy(lblDepth = OptionValue(window, "25", 904, 88));
+    Caption(window, "Duplicate Checking", 104)
+        ->setBuddy(lblDupCheck = OptionValue(window, "True", 904, 104));
+    Caption(window, "Combinations Checking", 120)
+        ->setBuddy(lblChMode = OptionValue(window, "Optimal", 896, 120));
+    Caption(window, "Adjacent Closed Sectors", 144)
+        ->setBuddy(lblAdjClosed = Value<QLabel>(window, "0", 904, 144));
+    Caption(window, "Adjacent Open Sectors", 160)
+        ->setBuddy(lblNumbers = Value<QLabel>(window, "0", 904, 160));
+    Caption(window, "Adjacent Partial Sectors", 176)
+        ->setBuddy(lblPartial = Value<QLabel>(window, "0", 904, 176));
+    Caption(window, "Max Combinations", 192)
+        ->setBuddy(lblTotal = Value<QLabel>(window, "0", 872, 192));
+    Caption(window, "Run", 216)->setBuddy(lblItems = Value<QLabel>(window, "0 of 0", 880, 216));
+    Caption(window, "Combinations", 232)
+        ->setBuddy(lblCChecked = Value<QLabel>(window, "0", 872, 232));
+    Caption(window, "Successful", 248)
+        ->setBuddy(lblSuccessful = Value<QLabel>(window, "0 (0)", 856, 248));
+    Caption(window, "Engine Status", 272)
+        ->setBuddy(lblStatus = Value<QLabel>(window, "Finished", 864, 272));
+    Caption(window, "Recalculation Needed?", 288)
+        ->setBuddy(lblRecalc = OptionValue(window, "True", 920, 288));
 
     lblTimer = new QLabel("Completed in 0 seconds", window);
     lblTimer->setGeometry(CaptionLeft, 312, 169, RowHeight);

@@ -343,6 +343,19 @@ TEST_F(KeyPlay, AccessibleTree_ButtonsCountersAndABoardOfNamedCells)
         EXPECT_EQ(iface->role(), e.Role) << e.Name.toStdString();
         EXPECT_EQ(iface->text(QAccessible::Name), e.Name);
     }
+    // The panel's values are labelled by their captions.
+    const std::pair<QWidget *, QString> captioned[] = {
+        {Window->Stats->lblCell, "Sector Index"},
+        {Window->Stats->lblDepth, "Step Depth"},
+        {Window->Stats->lblStatus, "Engine Status"},
+        {Window->Stats->lblRecalc, "Recalculation Needed?"},
+    };
+    for (const auto &[value, caption] : captioned) {
+        QStringList labels;
+        for (const auto &[label, relation] : Accessible(value)->relations(QAccessible::Label))
+            labels << label->text(QAccessible::Name);
+        EXPECT_EQ(labels, QStringList(caption));
+    }
     // The face button's press action starts a new game, as a click does.
     Click(Qt::LeftButton, 5, 5);
     ASSERT_EQ(Game().Active, 1);
