@@ -4,9 +4,25 @@
 #include "click_label.h"
 #include "dialog_focus.h"
 #include "kelvane_engine.h"
-#include "main_window.h"
 
 #include <QAccessibleWidget>
+
+void StatusLine::Show(const QString &text)
+{
+    setProperty(AccessibleReading, QVariant());
+    setText(text);
+    Announce(this, text);
+}
+
+void Announce(StatusLine *line, const QString &text)
+{
+    if (!QAccessible::isActive() || text.isEmpty()) return;
+    // An alert that shows itself is spoken by screen readers; the line is always shown, so
+    // the showing is told without hiding it, and its name is the text until the next one.
+    line->setProperty(AccessibleReading, text);
+    QAccessibleEvent event(line, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&event);
+}
 
 QString CounterReading(const QString &caption, const QString &value)
 {
@@ -43,6 +59,22 @@ class LabelButton : public QAccessibleWidget
             emit static_cast<ClickLabel *>(widget())->Clicked();
         else
             QAccessibleWidget::doAction(action);
+    }
+};
+
+// A widget that reads as its text or its reading, asked for, never announced on change.
+class ReadOnDemand : public QAccessibleWidget
+{
+  public:
+    ReadOnDemand(QWidget *widget, QAccessible::Role role) : QAccessibleWidget(widget, role) {}
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) {
+            const QVariant reading = widget()->property(AccessibleReading);
+            if (reading.isValid()) return reading.toString();
+            if (auto *label = qobject_cast<QLabel *>(widget())) return label->text();
+        }
+        return QAccessibleWidget::text(t);
     }
 };
 
@@ -88,9 +120,10 @@ class BoardTable : public QAccessibleWidget, public QAccessibleTableInterface
   public:
     explicit BoardTable(BoardArea *board) : QAccessibleWidget(board, QAccessible::Table) {}
 
-    TfrmMain *Window() const { return qobject_cast<TfrmMain *>(widget()->parentWidget()); }
-    int32_t Columns() const { return Window() != nullptr ? Window()->Game().SizeX : 0; }
-    int32_t Rows() const { return Window() != nullptr ? Window()->Game().SizeY : 0; }
+    const BoardReading &Reading() const { return static_cast<BoardArea *>(widget())->Reading; }
+    QWidget *Board() const { return widget(); }
+    int32_t Columns() const { return Reading().Columns(); }
+    int32_t Rows() const { return Reading().Rows(); }
 
     // The cell of a sector, made on first use and then kept.
     QAccessibleInterface *Cell(int32_t c, int32_t r) const
@@ -125,18 +158,15 @@ class BoardTable : public QAccessibleWidget, public QAccessibleTableInterface
     }
     QAccessibleInterface *childAt(int x, int y) const override
     {
-        const TfrmMain *window = Window();
-        if (window == nullptr) return nullptr;
-        const QPoint at = widget()->mapFromGlobal(QPoint(x, y));
-        const FieldGeometry &g = window->Board.Geometry;
-        if (at.x() < g.FieldLeft || at.y() < g.FieldTop) return nullptr;
-        return Cell((at.x() - g.FieldLeft) / g.CellSize, (at.y() - g.FieldTop) / g.CellSize);
+        int32_t c = 0, r = 0;
+        if (!Reading().SectorAt(widget()->mapFromGlobal(QPoint(x, y)), c, r)) return nullptr;
+        return Cell(c, r);
     }
     QAccessibleInterface *focusChild() const override
     {
-        const TfrmMain *window = Window();
-        if (window == nullptr || !window->CursorShown || !widget()->hasFocus()) return nullptr;
-        return Cell(window->CursorCol, window->CursorRow);
+        int32_t c = 0, r = 0;
+        if (!Reading().CursorAt(c, r) || !widget()->hasFocus()) return nullptr;
+        return Cell(c, r);
     }
     void *interface_cast(QAccessible::InterfaceType type) override
     {
@@ -152,10 +182,10 @@ class BoardTable : public QAccessibleWidget, public QAccessibleTableInterface
     QList<QAccessibleInterface *> selectedCells() const override { return {}; }
     QString columnDescription(int column) const override
     {
-        return QString("column %1").arg(column + 1);
+        return QString("column %1").arg(column);
     }
     int columnCount() const override { return Columns(); }
-    QString rowDescription(int row) const override { return QString("row %1").arg(row + 1); }
+    QString rowDescription(int row) const override { return QString("row %1").arg(row); }
     int rowCount() const override { return Rows(); }
     int selectedColumnCount() const override { return 0; }
     int selectedRowCount() const override { return 0; }
@@ -200,26 +230,23 @@ QAccessibleInterface *SectorCell::table() const
 
 QString SectorCell::text(QAccessible::Text t) const
 {
-    const TfrmMain *window = Table->Window();
-    if (t != QAccessible::Name || window == nullptr || !isValid()) return QString();
-    return window->SectorDescription(Col, Row);
+    if (t != QAccessible::Name || !isValid()) return QString();
+    return Table->Reading().SectorDescription(Col, Row);
 }
 
 QRect SectorCell::rect() const
 {
-    const TfrmMain *window = Table->Window();
-    if (window == nullptr || !isValid()) return QRect();
-    const QRect inside = window->Board.Interior(Col, Row);
-    return QRect(window->pbImage->mapToGlobal(inside.topLeft()), inside.size());
+    if (!isValid()) return QRect();
+    const QRect inside = Table->Reading().SectorInterior(Col, Row);
+    return QRect(Table->Board()->mapToGlobal(inside.topLeft()), inside.size());
 }
 
 QAccessible::State SectorCell::state() const
 {
     QAccessible::State state;
     state.focusable = true;
-    const TfrmMain *window = Table->Window();
-    if (window != nullptr && window->CursorShown && window->CursorCol == Col &&
-        window->CursorRow == Row && window->pbImage->hasFocus())
+    int32_t c = 0, r = 0;
+    if (Table->Reading().CursorAt(c, r) && c == Col && r == Row && Table->Board()->hasFocus())
         state.focused = true;
     return state;
 }
@@ -232,7 +259,12 @@ QAccessibleInterface *Factory(const QString &className, QObject *object)
         return new BoardTable(static_cast<BoardArea *>(object));
     // The counters and the progress bar: labels named by what they show.
     if (className == QLatin1String("PaintBox"))
-        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::StaticText);
+        return new ReadOnDemand(static_cast<QWidget *>(object), QAccessible::StaticText);
+    if (className == QLatin1String("StatusLine"))
+        return new ReadOnDemand(static_cast<QWidget *>(object), QAccessible::AlertMessage);
+    // The main window is a frame to assistive technology, not a filler.
+    if (className == QLatin1String("TfrmMain"))
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
     return nullptr;
 }
 

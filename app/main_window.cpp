@@ -87,7 +87,7 @@ TfrmMain::TfrmMain(MainWindowOptions options)
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                            Qt::MSWindowsFixedSizeDialogHint),
       Board(DisplayScale()), Options(std::move(options)), GameState(AllocateGameState()),
-      Rules(*GameState, *this, Rng), EngineEvents(this)
+      Rules(*GameState, *this, Rng)
 {
     if (!Options.ShowError)
         Options.ShowError = [this](const QString &text) {
@@ -119,6 +119,8 @@ TfrmMain::TfrmMain(MainWindowOptions options)
     setWindowIcon(QIcon(":/MAINICON"));
 
     CreateLayout();
+    Driver = std::make_unique<EngineDriver>(*GameState, Board, *Stats,
+                                            static_cast<EngineHost &>(*this), Options.Clock);
     FormCreate();
 
     frmSettings = new TfrmSettings(*GameState, MaxScale, this, this);
@@ -143,7 +145,7 @@ void TfrmMain::CreateLayout()
     lblTimeName->adjustSize();
     pbxTime = new PaintBox(this, QRect(676, 4, 97, 25));
 
-    pbImage = new BoardArea(this, QRect(4, 32, 769, 601));
+    pbImage = new BoardArea(this, QRect(4, 32, 769, 601), static_cast<BoardReading &>(*this));
     connect(pbImage, &PaintBox::Pressed, this, [this](QMouseEvent *event, bool doubleClick) {
         HideCursor();
         const QPoint at = event->position().toPoint();
@@ -153,7 +155,7 @@ void TfrmMain::CreateLayout()
     connect(pbImage, &PaintBox::Released, this, [this](QMouseEvent *) { pbImageMouseUp(); });
     connect(pbImage, &PaintBox::Left, this, &TfrmMain::pbImageMouseUp);
 
-    sbStatus = new QLabel(this);
+    sbStatus = new StatusLine(this);
     sbStatus->setGeometry(8, 640, 257, 13);
 
     QFont bold = font();
@@ -302,11 +304,8 @@ void TfrmMain::showEvent(QShowEvent *event)
 void TfrmMain::FormShow()
 {
     LoadEngine();
-    if (EngineLoaded()) {
-        Engine.Engine->vtbl->Attach(Engine.Engine, GameState.get(), &EngineEvents.Events);
-    } else {
-        GameState->ProbDisplay = 0;
-    }
+    Driver->Attach(Engine.Engine);
+    if (!EngineLoaded()) GameState->ProbDisplay = 0;
     // No-guess boards are proven by the engine: without it the option shows off and cannot
     // be chosen, while the player's choice stays for the file and the repaired engine.
     if (!EngineLoaded()) {
@@ -352,7 +351,7 @@ void TfrmMain::closeEvent(QCloseEvent *event)
     // Closing under a running engine would pull the record and the library from under it:
     // ask the engine to halt, and close once Calculate has returned.
     if (GameState->EngineBusy != 0) {
-        GameState->HaltRequest = 1;
+        Driver->RequestHalt();
         CloseWhenIdle = true;
         event->ignore();
         return;

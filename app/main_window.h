@@ -2,8 +2,9 @@
 // the engine's statistics panel; it owns the game record, the images and the engine.
 #pragma once
 
+#include "accessibility.h"
 #include "best_times.h"
-#include "engine_events.h"
+#include "engine_driver.h"
 #include "engine_loader.h"
 #include "kelvane_engine.h"
 #include "random.h"
@@ -52,7 +53,7 @@ struct MainWindowOptions {
 // installed layout puts them.
 MainWindowOptions DefaultMainWindowOptions();
 
-class TfrmMain : public QWidget, private GameView, private EngineSinkTarget
+class TfrmMain : public QWidget, private GameView, private EngineHost, private BoardReading
 {
     Q_OBJECT
   public:
@@ -105,7 +106,8 @@ class TfrmMain : public QWidget, private GameView, private EngineSinkTarget
     // Components, named as the player sees them.
     PaintBox *pbImage = nullptr, *pbxLeft = nullptr, *pbxTime = nullptr, *pbxBar = nullptr;
     ClickLabel *imgNew;
-    QLabel *lblLeftName, *lblTimeName, *sbStatus, *lblAuthor;
+    QLabel *lblLeftName, *lblTimeName, *lblAuthor;
+    StatusLine *sbStatus;
     ClickLabel *lblHomePage, *lblTessel;
     ClickLabel *lblNewGame, *lblLevel, *lblSettings, *lblBestTimes, *lblHelp;
     std::unique_ptr<StatsPanel> Stats;
@@ -119,8 +121,7 @@ class TfrmMain : public QWidget, private GameView, private EngineSinkTarget
     // The keyboard cursor: the sector the board keys act on, shown once a key moves it.
     int32_t CursorCol = 0, CursorRow = 0;
     bool CursorShown = false;
-    // What a screen reader hears for a sector: "row 3, column 5: closed", "open, 2"...
-    QString SectorDescription(int32_t c, int32_t r) const;
+    QString SectorDescription(int32_t c, int32_t r) const override;
     // The accessible child index of a sector on the board, row by row.
     int32_t SectorChildIndex(int32_t c, int32_t r) const { return r * GameState->SizeX + c; }
 
@@ -148,7 +149,6 @@ class TfrmMain : public QWidget, private GameView, private EngineSinkTarget
     void ShowFace(const QImage &face);
     void DrawTimeCounter(float seconds);
     void ResumeClock();
-    void DrawProgressBar(int32_t percent);
     void OpenLink(const QString &address);
 
     // Keyboard play.
@@ -172,31 +172,25 @@ class TfrmMain : public QWidget, private GameView, private EngineSinkTarget
     void DrawPressedSector(int32_t c, int32_t r) override;
     void ShowLostBoard(int32_t c, int32_t r) override;
     void ShowPressedFace() override;
-    void PresentField() override;
+    void PresentField() override; // also for the engine
     void DrawMinesLeftCounter(int32_t count) override;
     void StartClock() override;
     void StopClock() override;
     void HideEngineTimes() override;
 
-    // EngineSinkTarget: what the engine reports during a run.
-    void SinkHighlightSector(int32_t c, int32_t r) override;
-    void SinkDrawClosedSector(int32_t c, int32_t r) override;
-    void ShowStatusIdle() override;
-    void SetSectorCounts(int32_t closed, int32_t open, int32_t partial) override;
-    void AppendSectorCounts(int32_t closed, int32_t open, int32_t partial) override;
-    void ResetRunCounters() override;
-    void SetMaxCombinations(int32_t total, int32_t percent) override;
-    void ReportProgress(int32_t run, int32_t runs, int32_t successful, int32_t successful2,
-                        int32_t combinations, int32_t percent) override;
-    void ShowStatusError() override;
-    void ShowStatusDone() override;
-    void RefreshBoard() override;
+    // EngineHost: what the engine driver asks of the window during a run.
+    void DrawProgressBar(int32_t percent) override;
+    void HandlePendingEvents() override;
+    void CloseIfAskedDuringRun();
 
     bool InField(int32_t c, int32_t r) const;
-    // A run's faults at the engine contract: each makes the run end as "Error".
-    void NoteSinkCall(bool statusCall);
-    bool KeepProbInRange(int32_t slot);
-    bool IsState(int32_t c, int32_t r, int32_t state) const;
+
+    // BoardReading: what the board's accessible table reads.
+    int32_t Columns() const override { return GameState->SizeX; }
+    int32_t Rows() const override { return GameState->SizeY; }
+    QRect SectorInterior(int32_t c, int32_t r) const override { return Board.Interior(c, r); }
+    bool SectorAt(QPoint at, int32_t &c, int32_t &r) const override;
+    bool CursorAt(int32_t &c, int32_t &r) const override;
 
     MainWindowOptions Options;
     struct FreeAligned {
@@ -204,12 +198,10 @@ class TfrmMain : public QWidget, private GameView, private EngineSinkTarget
     };
     std::unique_ptr<TGameState, FreeAligned> GameState;
     GameRules Rules;
-    ProgramEvents EngineEvents;
     EngineLibrary Engine;
+    std::unique_ptr<EngineDriver> Driver;
     bool Shown = false;
     bool CloseWhenIdle = false;                 // a close asked for during a run waits for its end
-    bool RunFault = false;                      // the running engine broke the contract
-    bool RunStatusShown = false;                // the running engine has told its status
     QWidget *FocusFramed = nullptr;             // the control that Tab brought the focus to
     int32_t CursorFieldX = 0, CursorFieldY = 0; // the field size the cursor was placed in
 };

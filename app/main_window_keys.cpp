@@ -12,7 +12,7 @@ void TfrmMain::SetUpKeyboard()
     InstallAccessibility();
     imgNew->setAccessibleName("New game");
     pbxLeft->setAccessibleName(CounterReading("Mines left", QString()));
-    pbxTime->setAccessibleName(CounterReading("Time", QString()));
+    pbxTime->setProperty(AccessibleReading, CounterReading("Time", QString()));
     pbxBar->setAccessibleName("Progress");
     const std::pair<QWidget *, const char *> captions[] = {
         {Stats->lblMode, "Calculation Mode"},
@@ -80,7 +80,7 @@ void TfrmMain::keyPressEvent(QKeyEvent *event)
 {
     event->accept();
     if (GameState->EngineBusy != 0) {
-        if (event->key() == Qt::Key_Escape) GameState->HaltRequest = 1;
+        if (event->key() == Qt::Key_Escape) Driver->RequestHalt();
         return;
     }
     if (!BoardKey(event)) event->ignore();
@@ -230,6 +230,22 @@ void TfrmMain::TellCursorFocus()
     QAccessible::updateAccessibility(&event);
 }
 
+bool TfrmMain::SectorAt(QPoint at, int32_t &c, int32_t &r) const
+{
+    const FieldGeometry &g = Board.Geometry;
+    if (at.x() < g.FieldLeft || at.y() < g.FieldTop) return false;
+    c = (at.x() - g.FieldLeft) / g.CellSize;
+    r = (at.y() - g.FieldTop) / g.CellSize;
+    return true;
+}
+
+bool TfrmMain::CursorAt(int32_t &c, int32_t &r) const
+{
+    c = CursorCol;
+    r = CursorRow;
+    return CursorShown;
+}
+
 QString TfrmMain::SectorDescription(int32_t c, int32_t r) const
 {
     const TGameState &game = *GameState;
@@ -256,5 +272,6 @@ QString TfrmMain::SectorDescription(int32_t c, int32_t r) const
             look = "closed";
         break;
     }
-    return QString("row %1, column %2: %3").arg(r + 1).arg(c + 1).arg(look);
+    // The numbers of the statistics panel's sector index: column, then row, from 0.
+    return QString("column %1, row %2: %3").arg(c).arg(r).arg(look);
 }

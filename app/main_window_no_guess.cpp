@@ -58,13 +58,13 @@ void TfrmMain::PlaceFirstMines(int32_t c, int32_t r)
     game.HaltRequest = 0;
     if (wait.BarShown) DrawProgressBar(0);
     // The search had the engine on a record of its own; the player's runs need it back.
-    Engine.Engine->vtbl->Attach(Engine.Engine, GameState.get(), &EngineEvents.Events);
+    Driver->Attach(Engine.Engine);
     if (board.Found) {
         Rules.PlaceGivenMines(board.Mined.data());
     } else {
         Rules.PlaceMines(c, r);
-        sbStatus->setText(stopped ? "Stopped: this board may need a guess"
-                                  : "This board may need a guess");
+        sbStatus->Show(stopped ? "Stopped: this board may need a guess"
+                               : "This board may need a guess");
     }
     if (CloseWhenIdle) {
         CloseWhenIdle = false;

@@ -18,7 +18,7 @@ void TfrmMain::NewGame()
     Rules.ClearBoard();
     DrawMinesLeftCounter(-1);
     DrawTimeCounter(-1.0f);
-    sbStatus->clear();
+    sbStatus->Show(QString());
     Board.RedrawField(bmpMainBackground, pbImage->pos(), game.SizeX, game.SizeY);
     PresentField();
     Stats->ResetEngineStats(game);
@@ -154,17 +154,18 @@ void TfrmMain::GameWon()
 {
     const TGameState &game = *GameState;
     if (game.TimedGame == 0) {
-        sbStatus->setText("Finished!");
+        sbStatus->Show("Finished!");
         return;
     }
     // QString::number writes a point whatever the locale; the player reads their own.
     QString seconds = QString::number(double(ElapsedTime), 'f', 1);
     seconds.replace(QChar('.'), LocaleDecimalPoint());
-    sbStatus->setText(QString("Finished in %1 seconds").arg(seconds));
+    sbStatus->Show(QString("Finished in %1 seconds").arg(seconds));
     if (!Best.IsRecord(game.Level, game.TimedGame, ElapsedTime)) return;
     const QString prompt = QString("You have the fastest time for the %1 level.\n"
                                    "Please enter your name")
                                .arg(LevelTable[game.Level].Name);
+    Announce(sbStatus, prompt.section('\n', 0, 0));
     QString name = Best.BestName[game.Level];
     if (!Options.AskName(prompt, name)) return;
     Best.Record(game.Level, name, ElapsedTime);
@@ -280,7 +281,7 @@ void TfrmMain::ShowLostBoard(int32_t c, int32_t r)
         }
     Board.DrawFatalSector(c, r);
     PresentField();
-    sbStatus->setText("Game Over!");
+    sbStatus->Show("Game Over!");
     ShowFace(bmpFace2);
 }
 
@@ -315,7 +316,7 @@ void TfrmMain::DrawTimeCounter(float seconds)
     const QString text = TimeText(seconds);
     DrawCounter(bmpTime, bmpMainBackground, pbxTime->pos(), text);
     pbxTime->Present(bmpTime);
-    pbxTime->setAccessibleName(CounterReading("Time", text));
+    pbxTime->setProperty(AccessibleReading, CounterReading("Time", text));
 }
 
 void TfrmMain::DrawProgressBar(int32_t percent)

@@ -4,6 +4,8 @@
 #include <QAccessibleWidget>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace
 {
 
@@ -57,16 +59,42 @@ class DialogReading : public QAccessibleWidget
         });
     }
 
-    int childCount() const override { return Stops() + QAccessibleWidget::childCount(); }
+    // The dialog's other parts that tell something of their own: not the captions the
+    // controls already read with, not the unnamed pictures and frames.
+    QList<QAccessibleInterface *> Parts() const
+    {
+        QStringList controls;
+        for (int i = 0; i < Stops(); ++i)
+            controls << Focus()->Reading(i);
+        QList<QAccessibleInterface *> parts;
+        QStringList names;
+        for (int i = 0; i < QAccessibleWidget::childCount(); ++i) {
+            QAccessibleInterface *part = QAccessibleWidget::child(i);
+            if (part == nullptr) continue;
+            QString name = part->text(QAccessible::Name).trimmed();
+            if (name.endsWith(':')) name.chop(1);
+            const bool told = std::any_of(controls.begin(), controls.end(), [&](const QString &c) {
+                return c == name || c.startsWith(name + ":");
+            });
+            if (name.isEmpty() ? part->childCount() == 0 : told || names.contains(name)) continue;
+            names << name;
+            parts << part;
+        }
+        return parts;
+    }
+
+    int childCount() const override { return Stops() + int(Parts().size()); }
     QAccessibleInterface *child(int index) const override
     {
-        return index < Stops() ? Control(index) : QAccessibleWidget::child(index - Stops());
+        if (index < Stops()) return Control(index);
+        const QList<QAccessibleInterface *> parts = Parts();
+        return index - Stops() < parts.size() ? parts[index - Stops()] : nullptr;
     }
     int indexOfChild(const QAccessibleInterface *child) const override
     {
         if (const int control = Controls.IndexOf(child); control >= 0) return control;
-        const int widget = QAccessibleWidget::indexOfChild(child);
-        return widget < 0 ? -1 : Stops() + widget;
+        const int part = int(Parts().indexOf(const_cast<QAccessibleInterface *>(child)));
+        return part < 0 ? -1 : Stops() + part;
     }
     QAccessibleInterface *childAt(int x, int y) const override
     {
@@ -75,7 +103,8 @@ class DialogReading : public QAccessibleWidget
             for (int i = 0; i < Stops(); ++i)
                 if (focus->Stops()[i].Around.contains(at)) return Control(i);
         }
-        return QAccessibleWidget::childAt(x, y);
+        QAccessibleInterface *part = QAccessibleWidget::childAt(x, y);
+        return Parts().contains(part) ? part : nullptr;
     }
     QAccessibleInterface *focusChild() const override
     {

@@ -345,12 +345,27 @@ TEST_F(KeyPlay, AccessibleTree_ButtonsCountersAndABoardOfNamedCells)
         {Window->pbxTime, QAccessible::StaticText, "Time:"},
         {Window->Stats->lblStatus, QAccessible::StaticText, "Idle"},
         {Window->pbImage, QAccessible::Table, "Board"},
+        {Window.get(), QAccessible::Window, Window->windowTitle()},
+        {Window->sbStatus, QAccessible::AlertMessage, ""},
     };
     for (const Expected &e : controls) {
         QAccessibleInterface *iface = Accessible(e.Object);
         ASSERT_NE(iface, nullptr) << e.Name.toStdString();
         EXPECT_EQ(iface->role(), e.Role) << e.Name.toStdString();
         EXPECT_EQ(iface->text(QAccessible::Name), e.Name);
+    }
+    // The panel's values are labelled by their captions.
+    const std::pair<QWidget *, QString> captioned[] = {
+        {Window->Stats->lblCell, "Sector Index"},
+        {Window->Stats->lblDepth, "Step Depth"},
+        {Window->Stats->lblStatus, "Engine Status"},
+        {Window->Stats->lblRecalc, "Recalculation Needed?"},
+    };
+    for (const auto &[value, caption] : captioned) {
+        QStringList labels;
+        for (const auto &[label, relation] : Accessible(value)->relations(QAccessible::Label))
+            labels << label->text(QAccessible::Name);
+        EXPECT_EQ(labels, QStringList(caption));
     }
     // The face button's press action starts a new game, as a click does.
     Click(Qt::LeftButton, 5, 5);
@@ -367,7 +382,7 @@ TEST_F(KeyPlay, AccessibleTree_ButtonsCountersAndABoardOfNamedCells)
     EXPECT_EQ(table->rowCount(), 10);
     EXPECT_EQ(table->columnCount(), 10);
     EXPECT_EQ(board->childCount(), 100);
-    EXPECT_EQ(CellName(3, 2), "row 3, column 4: closed");
+    EXPECT_EQ(CellName(3, 2), "column 3, row 2: closed"); // as the panel shows (3, 2)
     EXPECT_EQ(board->indexOfChild(table->cellAt(2, 3)), 23);
     EXPECT_EQ(board->child(23), table->cellAt(2, 3));
 
@@ -399,9 +414,9 @@ TEST_F(KeyPlay, AccessibleTree_ButtonsCountersAndABoardOfNamedCells)
     };
     for (const Cell &cell : cells)
         EXPECT_EQ(CellName(cell.C, cell.R),
-                  QString("row %1, column %2: %3").arg(cell.R + 1).arg(cell.C + 1).arg(cell.Look));
+                  QString("column %1, row %2: %3").arg(cell.C).arg(cell.R).arg(cell.Look));
     Game().ProbDisplay = 0;
-    EXPECT_EQ(CellName(pc, pr), QString("row %1, column %2: closed").arg(pr + 1).arg(pc + 1));
+    EXPECT_EQ(CellName(pc, pr), QString("column %1, row %2: closed").arg(pc).arg(pr));
 
     // The accessible focus follows the keyboard cursor.
     EXPECT_EQ(board->focusChild(), nullptr);
@@ -415,11 +430,20 @@ TEST_F(KeyPlay, AccessibleTree_ButtonsCountersAndABoardOfNamedCells)
     EXPECT_FALSE(table->cellAt(5, 5)->state().focused);
     EXPECT_EQ(focused->rect().size(), Window->Board.Interior(4, 5).size());
 
-    // After a loss the mines read as shown.
+    // The clock reads its time when asked, but its name never changes (a change would be
+    // announced at every tick); the end of a game reads on the status line, an alert.
+    Now += 1500;
+    Window->TimerCtlTimer();
+    EXPECT_EQ(Accessible(Window->pbxTime)->text(QAccessible::Name),
+              CounterReading("Time", TimeText(Window->ElapsedTime)));
+    EXPECT_NE(Accessible(Window->pbxTime)->text(QAccessible::Name), "Time:");
+    EXPECT_TRUE(Window->pbxTime->accessibleName().isEmpty());
     int32_t lc, lr;
     ASSERT_TRUE(Find(SECTOR_CLOSED, true, lc, lr));
     Click(Qt::LeftButton, lc, lr);
-    EXPECT_EQ(CellName(lc, lr), QString("row %1, column %2: mine").arg(lr + 1).arg(lc + 1));
+    EXPECT_EQ(Accessible(Window->sbStatus)->text(QAccessible::Name), "Game Over!");
+    // After the loss the mines read as shown.
+    EXPECT_EQ(CellName(lc, lr), QString("column %1, row %2: mine").arg(lc).arg(lr));
 
     // Expert, 24 columns by 20 rows: children go row by row, and only the cursor's own
     // sector is focused, not its column's others.

@@ -11,8 +11,30 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 shots = sys.argv[1]
+
+# What the program announces: an alert that shows itself is what a screen reader speaks.
+announced = []
+
+
+def on_showing(event):
+    if event.source is not None and event.source.getRoleName() == "alert" and event.detail1:
+        announced.append(event.source.name)
+
+
+pyatspi.Registry.registerEventListener(on_showing, "object:state-changed:showing")
+
+
+def pump(seconds=0.05):
+    """Lets the events that have come in reach the listener."""
+    end = time.time() + seconds
+    context = GLib.MainContext.default()
+    while time.time() < end:
+        while context.iteration(False):
+            pass
+        time.sleep(0.01)
 
 
 def fail(message):
@@ -22,7 +44,7 @@ def fail(message):
 
 def key(*names):
     subprocess.run(["xdotool", "key", "--delay", "15", *names], check=True)
-    time.sleep(0.05)
+    pump()
 
 
 def find_app():
@@ -73,7 +95,13 @@ board = tables[0]
 table = board.queryTable()
 if (table.nRows, table.nColumns) != (10, 10):
     fail("the board reads %d x %d" % (table.nRows, table.nColumns))
-status = [n for n in nodes if n.getRoleName() == "label" and n.name == ""][0]
+frames = [n for n in app if n is not None and n.getRoleName() == "frame"]
+if not frames or not frames[0].name.startswith("Kelvane"):
+    fail("the main window is not a frame: %r" % [(n.getRoleName(), n.name) for n in app])
+alerts = [n for n in nodes if n.getRoleName() == "alert"]
+if len(alerts) != 1:
+    fail("no one alert for the status line")
+status = alerts[0]
 
 
 def cell(c, r):
@@ -108,16 +136,16 @@ def status_text():
 
 
 # The cursor: the first arrow shows it at the centre, the next moves it.
-if name(5, 5) != "row 6, column 6: closed":
+if name(5, 5) != "column 5, row 5: closed":
     fail("centre cell reads %r" % name(5, 5))
 if focused(5, 5):
     fail("a cell has the focus before any key")
 key("Up")
 if not focused(5, 5):
-    fail("the cursor's cell (6, 6) has no focus")
+    fail("the cursor's cell (5, 5) has no focus")
 key("Right")
 if not focused(6, 5) or focused(5, 5):
-    fail("the focus did not follow the cursor to column 7")
+    fail("the focus did not follow the cursor to column 6")
 print("focus follows the cursor:", name(6, 5))
 
 cursor = [6, 5]
@@ -189,6 +217,27 @@ if not won:
     fail("no game won in 8 tries")
 print("won with keys alone; status:", status_text())
 subprocess.run(["import", "-window", "root", shots + "/keyboard_win.png"], check=True)
+
+# A loss: a new game with every sector opened in turn until a mine is.
+for game in range(5):
+    key("F2")
+    go(0, 0)
+    for r in range(10):
+        for c in range(10):
+            go(c, r)
+            if look(c, r).startswith("closed"):
+                key("space")
+            if status_text() in ("Finished!", "Game Over!"):
+                break
+        if status_text() in ("Finished!", "Game Over!"):
+            break
+    if status_text() == "Game Over!":
+        break
+pump(0.5)
+for text in ("Finished!", "Game Over!"):
+    if text not in announced:
+        fail("%r was not announced; announced: %r" % (text, announced))
+print("announced:", announced)
 
 # The settings dialog by keys: Tab to the menu's Settings, Return opens it.
 settings_button = [n for n in nodes if n.getRoleName() == "push button" and n.name == "Settings"][0]

@@ -1,10 +1,14 @@
-#include "main_window_fixture.h"
+// The engine driver on its own: a statistics panel on a plain window, a board image and a
+// record, with the test engines reporting through the real sink.
+#include "engine.h"
+#include "render.h"
 
-#include <QApplication>
-#include <QFile>
-#include <QKeyEvent>
+#include <QTest>
+#include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <dlfcn.h>
 #include <functional>
 #include <limits>
@@ -19,15 +23,34 @@ void CheckpointTrampoline(int step)
     if (OnCheckpoint) OnCheckpoint(step);
 }
 
-class EngineRun : public MainWindowTest
+class EngineRun : public ::testing::Test, private EngineHost
 {
   protected:
     void *Handle = nullptr;
+    EngineLibrary Library;
+    TGameState *State = nullptr;
+    uint32_t Now = 1000;
+    QWidget Host;
+    std::unique_ptr<StatsPanel> Stats;
+    FieldPainter Board;
+    QImage Background{964, 660, QImage::Format_RGB32};
+    QImage Bar{169, 17, QImage::Format_RGB32};
+    QImage Shown; // the board as last presented
+    std::unique_ptr<EngineDriver> Driver;
+    int EventsHandled = 0;
+
+    // The window's side of a run.
+    void PresentField() override { Shown = Board.bmpField.copy(); }
+    void DrawProgressBar(int32_t percent) override
+    {
+        ::DrawProgressBar(Bar, Background, QPoint(784, 476), percent);
+    }
+    void HandlePendingEvents() override { ++EventsHandled; }
 
     void OpenWithEngine(const char *path, int32_t combinations = 0, float probability = 0.25f,
                         int32_t fault = 0)
     {
-        // The same library the window loads: dlopen hands back the same instance.
+        // The same library the driver runs: dlopen hands back the same instance.
         Handle = dlopen(path, RTLD_NOW);
         ASSERT_NE(Handle, nullptr);
         auto setCheckpoint =
@@ -40,37 +63,72 @@ class EngineRun : public MainWindowTest
         if (auto setFault =
                 reinterpret_cast<void (*)(int32_t)>(dlsym(Handle, "TestEngineSetFault")))
             setFault(fault);
-        Open(path);
-        ASSERT_TRUE(Errors.isEmpty());
-        ASSERT_TRUE(Window->EngineLoaded());
-        Game().ProbDisplay = 1;
-        Window->MaxScale = 0;
-        Window->ChooseLevel(0);
-        // A fixed layout that leaves several safe sectors closed: a win here would open the
-        // best-times window, which waits for a player.
-        Window->Rng.Seed(1);
-        Click(Qt::LeftButton, 0, 0);
-        ASSERT_GE(SafeClosedSectors(), 2);
-    }
+        ASSERT_EQ(LoadEngineLibrary(path, Library), EngineLoad::Loaded);
 
-    int SafeClosedSectors()
-    {
-        int n = 0;
-        for (int32_t x = 0; x < Game().SizeX; ++x)
-            for (int32_t y = 0; y < Game().SizeY; ++y)
-                n += State(x, y) == SECTOR_CLOSED && !Mined(x, y);
-        return n;
+        // A Beginner game under way: every sector closed, no probability yet.
+        State = static_cast<TGameState *>(std::aligned_alloc(16, sizeof(TGameState)));
+        std::memset(State, 0, sizeof(TGameState));
+        TGameState &game = *State;
+        game.SizeX = game.SizeY = 10;
+        game.MaxX = game.MaxY = 9;
+        game.Mines = 10;
+        game.Active = game.Live = game.ProbDisplay = 1;
+        game.AdvancedMode = 1;
+        game.StepDepth = 25;
+        game.DupCheck = 1;
+        game.CheckingMode = 1;
+        for (float &p : game.Prob)
+            p = -1.0f;
+        Background.fill(qRgb(255, 251, 240));
+        Host.setFixedSize(964, 660);
+        Stats = std::make_unique<StatsPanel>(&Host);
+        Board.LayoutField(LayoutGeometry(10, 10, 0, 769, 601, Board.Geometry), Background,
+                          QPoint(4, 32));
+        Board.RedrawField(Background, QPoint(4, 32), 10, 10);
+        Board.SetFontSize(Board.Geometry.LargeFontSize);
+        Driver = std::make_unique<EngineDriver>(
+            game, Board, *Stats, static_cast<EngineHost &>(*this), [this] { return Now; });
+        Driver->Attach(Library.Engine);
+        Stats->ResetEngineStats(game);
+        PresentField();
     }
 
     void TearDown() override
     {
         OnCheckpoint = nullptr;
-        Window.reset();
-        if (Handle != nullptr) dlclose(Handle);
+        Close();
     }
 
+    void Close()
+    {
+        Driver.reset();
+        Stats.reset();
+        UnloadEngineLibrary(Library);
+        std::free(State);
+        State = nullptr;
+        if (Handle != nullptr) dlclose(Handle);
+        Handle = nullptr;
+    }
+
+    TGameState &Game() { return *State; }
+
+    // What a middle press on a closed sector asks of the driver.
+    void Ask(int32_t c, int32_t r) { Driver->ShowSectorInfo(c, r); }
+
     // A closed sector the engine can be asked about.
-    void ClosedSector(int32_t &c, int32_t &r) { ASSERT_TRUE(Find(SECTOR_CLOSED, false, c, r)); }
+    void ClosedSector(int32_t &c, int32_t &r)
+    {
+        c = 3;
+        r = 4;
+    }
+
+    // The centre of a sector in board-area pixels.
+    QPoint At(int32_t c, int32_t r)
+    {
+        const FieldGeometry &g = Board.Geometry;
+        return {g.FieldLeft + c * g.CellSize + g.CellSize / 2,
+                g.FieldTop + r * g.CellSize + g.CellSize / 2};
+    }
 
     QString Label(QLabel *label) { return label->text(); }
 
@@ -83,28 +141,28 @@ class EngineRun : public MainWindowTest
                 EXPECT_TRUE(std::signbit(p) || (p >= 0.0f && p <= 1.0f))
                     << "(" << x << ", " << y << "): " << p;
             }
-        const QString shown = Window->Stats->lblProb->text();
+        const QString shown = Stats->lblProb->text();
         bool number = false;
         const double value = shown.toDouble(&number);
         EXPECT_TRUE(shown == "N/A" || (number && value >= 0.0 && value <= 1.0))
             << shown.toStdString();
     }
 
-    // The game goes on: a safe sector opens.
+    // The run has let go of the game: the next request is taken and ends.
     void ExpectPlayable()
     {
         EXPECT_EQ(Game().EngineBusy, 0);
-        int32_t c, r;
-        ASSERT_TRUE(Find(SECTOR_CLOSED, false, c, r));
-        Click(Qt::LeftButton, c, r);
-        EXPECT_EQ(State(c, r), SECTOR_OPEN);
-        EXPECT_EQ(Game().Live, 1);
+        EXPECT_EQ(Board.FontSize(), Board.Geometry.LargeFontSize);
+        Ask(5, 6);
+        EXPECT_EQ(Label(Stats->lblCell), "(5, 6)");
+        EXPECT_EQ(Game().EngineBusy, 0);
+        EXPECT_NE(Label(Stats->lblStatus), "Working");
     }
     int BarNavyColumns()
     {
         int n = 0;
         for (int x = 0; x < 169; ++x)
-            n += Window->bmpBar.pixel(x, 8) == qRgb(0, 0, 128);
+            n += Bar.pixel(x, 8) == qRgb(0, 0, 128);
         return n;
     }
 };
@@ -114,7 +172,7 @@ TEST_F(EngineRun, ScriptedEngine_EverySinkEntryReachesThePanelAndTheBoard)
     OpenWithEngine(TEST_ENGINE_SCRIPTED);
     int32_t c, r;
     ClosedSector(c, r);
-    StatsPanel &panel = *Window->Stats;
+    StatsPanel &panel = *Stats;
     const QPoint centre = At(c, r) + QPoint(-6, -6);
     std::map<int, bool> seen;
 
@@ -125,7 +183,7 @@ TEST_F(EngineRun, ScriptedEngine_EverySinkEntryReachesThePanelAndTheBoard)
         case 0:
             EXPECT_EQ(Label(panel.lblStatus), "Idle");
             EXPECT_EQ(Label(panel.lblCell), QString("(%1, %2)").arg(c).arg(r));
-            EXPECT_FALSE(panel.lblTimer->isVisibleTo(Window.get()));
+            EXPECT_FALSE(panel.lblTimer->isVisibleTo(&Host));
             break;
         case 1:
             EXPECT_EQ(Label(panel.lblAdjClosed), "5");
@@ -134,15 +192,15 @@ TEST_F(EngineRun, ScriptedEngine_EverySinkEntryReachesThePanelAndTheBoard)
             break;
         case 2:
             // Drawn into the board image, not yet on screen.
-            EXPECT_EQ(Window->Board.bmpField.pixel(centre), qRgb(255, 255, 128));
-            EXPECT_NE(Window->pbImage->Shown().pixel(centre), qRgb(255, 255, 128));
+            EXPECT_EQ(Board.bmpField.pixel(centre), qRgb(255, 255, 128));
+            EXPECT_NE(Shown.pixel(centre), qRgb(255, 255, 128));
             break;
         case 3:
-            EXPECT_NE(Window->Board.bmpField.pixel(centre), qRgb(255, 255, 128));
-            EXPECT_EQ(Window->Board.FontSize(), Window->Board.Geometry.SmallFontSize);
+            EXPECT_NE(Board.bmpField.pixel(centre), qRgb(255, 255, 128));
+            EXPECT_EQ(Board.FontSize(), Board.Geometry.SmallFontSize);
             break;
         case 4:
-            EXPECT_EQ(Window->pbImage->Shown(), Window->Board.bmpField); // presented first
+            EXPECT_EQ(Shown, Board.bmpField); // presented first
             EXPECT_EQ(Label(panel.lblAdjClosed), "5 (3)");
             break;
         case 5:
@@ -164,6 +222,7 @@ TEST_F(EngineRun, ScriptedEngine_EverySinkEntryReachesThePanelAndTheBoard)
             EXPECT_EQ(Label(panel.lblSuccessful), "3 (4)");
             EXPECT_EQ(Label(panel.lblCChecked), "500");
             EXPECT_EQ(BarNavyColumns(), 85);
+            EXPECT_EQ(EventsHandled, 1); // the window's input is let in here, and only here
             break;
         case 9:
             EXPECT_EQ(BarNavyColumns(), 169);
@@ -178,16 +237,16 @@ TEST_F(EngineRun, ScriptedEngine_EverySinkEntryReachesThePanelAndTheBoard)
             break;
         }
     };
-    Click(Qt::MiddleButton, c, r);
+    Ask(c, r);
     EXPECT_EQ(seen.size(), 13u);
     EXPECT_EQ(Game().EngineBusy, 0);
     EXPECT_EQ(Label(panel.lblRecalc), "False");
     EXPECT_EQ(Label(panel.lblProb), "0.2500");
     EXPECT_EQ(Label(panel.lblTimer), "Completed in 0.250 seconds");
-    EXPECT_TRUE(panel.lblTimer->isVisibleTo(Window.get()));
-    EXPECT_FALSE(panel.lblRate->isVisibleTo(Window.get())); // no combinations counted
+    EXPECT_TRUE(panel.lblTimer->isVisibleTo(&Host));
+    EXPECT_FALSE(panel.lblRate->isVisibleTo(&Host)); // no combinations counted
     EXPECT_EQ(BarNavyColumns(), 2);
-    EXPECT_EQ(Window->Board.FontSize(), Window->Board.Geometry.LargeFontSize);
+    EXPECT_EQ(Board.FontSize(), Board.Geometry.LargeFontSize);
 }
 
 TEST_F(EngineRun, Rate_IsShownOnlyForCountedRunsLongerThanTenMilliseconds)
@@ -198,22 +257,22 @@ TEST_F(EngineRun, Rate_IsShownOnlyForCountedRunsLongerThanTenMilliseconds)
     OnCheckpoint = [&](int step) {
         if (step == 12) Now += 10; // 0.01 seconds: too short for a rate
     };
-    Click(Qt::MiddleButton, c, r);
-    EXPECT_FALSE(Window->Stats->lblRate->isVisibleTo(Window.get()));
-    EXPECT_EQ(Window->Stats->lblTimer->text(), "Completed in 0.010 seconds");
+    Ask(c, r);
+    EXPECT_FALSE(Stats->lblRate->isVisibleTo(&Host));
+    EXPECT_EQ(Stats->lblTimer->text(), "Completed in 0.010 seconds");
 
     OnCheckpoint = [&](int step) {
         if (step == 12) Now += 500;
     };
-    Click(Qt::MiddleButton, c, r);
-    ASSERT_TRUE(Window->Stats->lblRate->isVisibleTo(Window.get()));
+    Ask(c, r);
+    ASSERT_TRUE(Stats->lblRate->isVisibleTo(&Host));
     // The player's thousands separators: a point in Germany, a narrow no-break space in France.
     QString expected = QLocale::system().toString(qlonglong(2469134));
     const QByteArray testLocale = qgetenv("KELVANE_TEST_LOCALE");
     if (testLocale.startsWith("de_")) expected = "2.469.134";
     if (testLocale.startsWith("fr_")) expected = QString::fromUtf8("2\u202f469\u202f134");
-    EXPECT_EQ(Window->Stats->lblRate->text(), "Rate: " + expected + " combinations/s");
-    EXPECT_EQ(Window->Stats->lblTimer->text(), "Completed in 0.500 seconds");
+    EXPECT_EQ(Stats->lblRate->text(), "Rate: " + expected + " combinations/s");
+    EXPECT_EQ(Stats->lblTimer->text(), "Completed in 0.500 seconds");
 }
 
 TEST_F(EngineRun, NegativeProbability_ShowsNotAvailable)
@@ -221,22 +280,8 @@ TEST_F(EngineRun, NegativeProbability_ShowsNotAvailable)
     OpenWithEngine(TEST_ENGINE_SCRIPTED, 0, -1.0f);
     int32_t c, r;
     ClosedSector(c, r);
-    Click(Qt::MiddleButton, c, r);
-    EXPECT_EQ(Window->Stats->lblProb->text(), "N/A");
-}
-
-TEST_F(EngineRun, RightDoubleClick_OnAClosedSector_RunsTheEngineAfterTheMarkerPair)
-{
-    OpenWithEngine(TEST_ENGINE_SCRIPTED);
-    int32_t c, r;
-    ClosedSector(c, r);
-    int runs = 0;
-    OnCheckpoint = [&](int step) { runs += step == 0; };
-    Click(Qt::RightButton, c, r); // first press of the pair: a marker
-    EXPECT_EQ(State(c, r), SECTOR_MARKED);
-    DoubleClick(Qt::RightButton, c, r); // second: the marker goes, then the engine runs
-    EXPECT_EQ(State(c, r), SECTOR_CLOSED);
-    EXPECT_EQ(runs, 1);
+    Ask(c, r);
+    EXPECT_EQ(Stats->lblProb->text(), "N/A");
 }
 
 TEST_F(EngineRun, Escape_HaltsARun_AndRecalculationIsStillNeeded)
@@ -245,98 +290,18 @@ TEST_F(EngineRun, Escape_HaltsARun_AndRecalculationIsStillNeeded)
     int32_t c, r;
     ClosedSector(c, r);
     OnCheckpoint = [&](int step) {
-        if (step == 3) QTest::keyClick(Window.get(), Qt::Key_Escape);
+        if (step == 3) Driver->RequestHalt();
     };
-    Click(Qt::MiddleButton, c, r);
-    EXPECT_EQ(Window->Stats->lblStatus->text(), "Halted");
-    EXPECT_EQ(Window->Stats->lblRecalc->text(), "True");
+    Ask(c, r);
+    EXPECT_EQ(Stats->lblStatus->text(), "Halted");
+    EXPECT_EQ(Stats->lblRecalc->text(), "True");
     EXPECT_EQ(Game().RecalcNeeded, 1);
     EXPECT_EQ(Game().HaltRequest, 0);
     EXPECT_EQ(Game().EngineBusy, 0);
 
     // Outside a run Escape does nothing.
-    QTest::keyClick(Window.get(), Qt::Key_Escape);
+    Driver->RequestHalt();
     EXPECT_EQ(Game().HaltRequest, 0);
-}
-
-TEST_F(EngineRun, DuringARun_EveryChangeToTheGameIsRefused)
-{
-    OpenWithEngine(TEST_ENGINE_HALTING);
-    int32_t c, r;
-    ClosedSector(c, r);
-    int32_t oc, orow;
-    ASSERT_TRUE(Find(SECTOR_CLOSED, false, oc, orow));
-    const TGameState before = Game();
-    OnCheckpoint = [&](int step) {
-        if (step != 2) return;
-        Click(Qt::LeftButton, oc, orow);
-        Click(Qt::RightButton, oc, orow);
-        Window->NewGame();
-        Window->ChooseLevel(3);
-        Window->lblSettingsClick(); // would block in a modal dialog if it opened
-        QTest::mouseClick(Window->Stats->lblMode, Qt::LeftButton);
-        QTest::mouseClick(Window->Stats->lblDupCheck, Qt::LeftButton);
-        EXPECT_EQ(Game().Level, before.Level);
-        EXPECT_EQ(Game().AdvancedMode, before.AdvancedMode);
-        EXPECT_EQ(Game().DupCheck, before.DupCheck);
-        EXPECT_EQ(State(oc, orow), SECTOR_CLOSED);
-        EXPECT_EQ(Game().Active, 1);
-        // Keys too, to the window and to a focused label: only Esc acts.
-        struct Press {
-            QWidget *To;
-            Qt::Key Key;
-            Qt::KeyboardModifiers Modifiers;
-        };
-        const Press presses[] = {
-            {Window.get(), Qt::Key_Down, Qt::NoModifier},
-            {Window.get(), Qt::Key_Space, Qt::NoModifier},
-            {Window.get(), Qt::Key_F, Qt::NoModifier},
-            {Window.get(), Qt::Key_D, Qt::NoModifier},
-            {Window.get(), Qt::Key_F2, Qt::NoModifier},
-            {Window.get(), Qt::Key_Tab, Qt::NoModifier},
-            {Window.get(), Qt::Key_Q, Qt::ControlModifier},
-            {Window->lblNewGame, Qt::Key_Space, Qt::NoModifier},
-            {Window->lblSettings, Qt::Key_Return, Qt::NoModifier},
-            {Window->Stats->lblMode, Qt::Key_Space, Qt::NoModifier},
-            {Window->lblLevel, Qt::Key_Tab, Qt::NoModifier},
-        };
-        QWidget *focus = QApplication::focusWidget();
-        for (const Press &press : presses) {
-            QTest::keyClick(press.To, press.Key, press.Modifiers);
-            EXPECT_EQ(Game().HaltRequest, 0) << press.Key;
-        }
-        EXPECT_FALSE(Window->CursorShown);
-        EXPECT_EQ(QApplication::focusWidget(), focus);
-        EXPECT_TRUE(Window->isVisible());
-        EXPECT_FALSE(Window->PopupMenu1->isVisible());
-        EXPECT_EQ(Game().AdvancedMode, before.AdvancedMode);
-        EXPECT_EQ(Game().Active, 1);
-        EXPECT_EQ(Game().MinesLeft, before.MinesLeft);
-        QTest::keyClick(Window->lblHelp, Qt::Key_Escape); // from a label, on to the window
-        EXPECT_EQ(Game().HaltRequest, 1);
-    };
-    Click(Qt::MiddleButton, c, r);
-    EXPECT_EQ(Game().Live, 1);
-    EXPECT_EQ(Game().Level, 0);
-    EXPECT_EQ(Window->Stats->lblStatus->text(), "Halted");
-}
-
-TEST_F(EngineRun, ClosingDuringARun_HaltsIt_ThenClosesAndSaves)
-{
-    OpenWithEngine(TEST_ENGINE_HALTING);
-    int32_t c, r;
-    ClosedSector(c, r);
-    bool closedDuringRun = true;
-    OnCheckpoint = [&](int step) {
-        if (step == 2) closedDuringRun = Window->close();
-        // The record and the library are still there while the engine runs.
-        EXPECT_EQ(Game().EngineBusy, 1);
-    };
-    Click(Qt::MiddleButton, c, r);
-    EXPECT_FALSE(closedDuringRun);
-    EXPECT_FALSE(Window->isVisible());
-    EXPECT_EQ(Window->Stats->lblStatus->text(), "Halted");
-    EXPECT_TRUE(QFile::exists(Folder.filePath("kelvane.ini")));
 }
 
 // Engines that break the contract: each fault reads "Error" in the panel, no value outside
@@ -376,22 +341,20 @@ TEST_F(EngineRun, AnEngineThatBreaksTheContract_EndsInError_ShowsNoValueOutOfRan
         ClosedSector(c, r);
         Now += 500; // a run long enough for a rate, were one shown
         OnCheckpoint = [&](int) { Now += 100; };
-        Click(Qt::MiddleButton, c, r);
+        Ask(c, r);
         OnCheckpoint = nullptr;
-        EXPECT_EQ(Window->Stats->lblStatus->text(), row.Status);
+        EXPECT_EQ(Stats->lblStatus->text(), row.Status);
         if (row.Shown != nullptr) {
-            EXPECT_EQ(Window->Stats->lblProb->text(), row.Shown);
+            EXPECT_EQ(Stats->lblProb->text(), row.Shown);
         }
         ExpectProbabilitiesInRange();
         if (std::string(row.Status) == "Error") {
             EXPECT_EQ(Game().RecalcNeeded, 1);
-            EXPECT_EQ(Window->Stats->lblRecalc->text(), "True");
-            EXPECT_FALSE(Window->Stats->lblRate->isVisibleTo(Window.get()));
+            EXPECT_EQ(Stats->lblRecalc->text(), "True");
+            EXPECT_FALSE(Stats->lblRate->isVisibleTo(&Host));
         }
         ExpectPlayable();
-        Window.reset();
-        dlclose(Handle);
-        Handle = nullptr;
+        Close();
     }
 }
 
@@ -403,12 +366,12 @@ TEST_F(EngineRun, AnEngineSlowToHalt_IsWaitedFor_AndEndsHalted)
     int last = 0;
     OnCheckpoint = [&](int step) {
         last = step;
-        if (step == 3 || step == 20) QTest::keyClick(Window.get(), Qt::Key_Escape);
+        if (step == 3 || step == 20) Driver->RequestHalt();
         EXPECT_EQ(Game().EngineBusy, 1);
     };
-    Click(Qt::MiddleButton, c, r);
+    Ask(c, r);
     EXPECT_EQ(last, 53); // asked to halt during report 3, then 50 more reports
-    EXPECT_EQ(Window->Stats->lblStatus->text(), "Halted");
+    EXPECT_EQ(Stats->lblStatus->text(), "Halted");
     EXPECT_EQ(Game().RecalcNeeded, 1);
     EXPECT_EQ(Game().HaltRequest, 0);
     ExpectProbabilitiesInRange();

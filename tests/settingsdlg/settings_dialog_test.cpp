@@ -793,6 +793,19 @@ TEST_F(SettingsDialog, Reading_NamesEveryControlWithItsRoleAndValue_AndFollowsTh
         EXPECT_EQ(reading->indexOfChild(control), i);
         EXPECT_EQ(control->parent(), reading);
     }
+    // The other parts each say something once: no caption the controls read already, no
+    // unnamed filler.
+    QStringList names;
+    for (int i = 0; i < reading->childCount(); ++i)
+        names << reading->child(i)->text(QAccessible::Name);
+    for (int i = int(std::size(expected)); i < reading->childCount(); ++i) {
+        const QString name = reading->child(i)->text(QAccessible::Name);
+        EXPECT_FALSE(name.isEmpty()) << i;
+        EXPECT_EQ(names.count(name), 1) << name.toStdString();
+        for (const auto &control : expected)
+            EXPECT_FALSE(QString(control.name).startsWith(name)) << name.toStdString();
+        EXPECT_EQ(reading->indexOfChild(reading->child(i)), i);
+    }
 
     // Actions do what the mouse does; the names follow the values.
     reading->child(8)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
