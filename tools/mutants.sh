@@ -35,18 +35,18 @@ contract/engine_client.cpp % s/if (engine->vtbl->Calculate == nullptr) return En
 contract/engine_client.cpp % s/if (engine->vtbl->Attach == nullptr) return EngineOpen::NoAttach;// % engine_tests engine_client_tests % ^(EngineLoader|EngineClient|MainWindowTest\.EveryLoadFailure) % a table without Attach accepted
 config/setting_table.cpp % s/value >= Max ? Min/value >= Max - 1 ? Min/ % app_tests % ^MainWindowTest\.OptionLabels % the step depth never reaches 30
 app/main_window_play.cpp % s/game.Mined\[i\] != 0 \&\& game.State\[i\] != SECTOR_MARKED/game.Mined[i] != 0/ % app_tests % ^MainWindowTest\.Loss_ % a marked mine drawn over on a loss
-app/main_window_engine.cpp % s/if (!RunStatusShown || count < 0) RunFault = true;/if (count < 0) RunFault = true;/ % engine_tests % ^EngineRun\. % a run without a status left "Working"
-app/main_window_engine.cpp % s/if (std::signbit(p) || (p >= 0.0f \&\& p <= 1.0f)) return true;/if (std::signbit(p) || p >= 0.0f) return true;/ % engine_tests % ^EngineRun\. % a probability above 1 shown
-app/main_window_engine.cpp % s/if (RunStatusShown \&\& !statusCall) RunFault = true;// % engine_tests % ^EngineRun\. % a report after the status taken
-app/main_window_engine.cpp % /SinkHighlightSector/,+6 s/        RunFault = true;/        RunFault = RunFault;/ % engine_tests % ^EngineRun\. % a highlight outside the field not reported
-app/main_window_engine.cpp % /SinkDrawClosedSector/,+8 s/        RunFault = true;/        RunFault = RunFault;/ % engine_tests % ^EngineRun\. % a drawing outside the field not reported
+engine/engine_driver.cpp % s/if (!RunStatusShown || count < 0) RunFault = true;/if (count < 0) RunFault = true;/ % engine_tests % ^EngineRun\. % a run without a status left "Working"
+engine/engine_driver.cpp % s/if (std::signbit(p) || (p >= 0.0f \&\& p <= 1.0f)) return true;/if (std::signbit(p) || p >= 0.0f) return true;/ % engine_tests % ^EngineRun\. % a probability above 1 shown
+engine/engine_driver.cpp % s/if (RunStatusShown \&\& !statusCall) RunFault = true;// % engine_tests % ^EngineRun\. % a report after the status taken
+engine/engine_driver.cpp % /SinkHighlightSector/,+6 s/        RunFault = true;/        RunFault = RunFault;/ % engine_tests % ^EngineRun\. % a highlight outside the field not reported
+engine/engine_driver.cpp % /SinkDrawClosedSector/,+8 s/        RunFault = true;/        RunFault = RunFault;/ % engine_tests % ^EngineRun\. % a drawing outside the field not reported
 solver/engine_object.cpp % s/options.Checking = game.CheckingMode == 0 /options.Checking = game.CheckingMode == 4 / % solver_tests % ^EngineAbi\. % CheckingMode 0 read as Optimal
 game/no_guess.cpp % s/request.Mines <= NoGuessCandidateCount(request)/request.Mines < NoGuessCandidateCount(request)/ % game_tests % ^NoGuess\. % every candidate mined taken for impossible
 game/no_guess.cpp % s/(r == 0 || r == q.SizeY - 1)/(r == 0 || r == q.SizeX - 1)/ % game_tests % ^NoGuess\. % a Fair Play corner row found by the width
 game/no_guess.cpp % s/if (repairs == RepairsPerLayout || !Repair()) break;/if (repairs == RepairsPerLayout || Repair()) break;/ % game_tests % ^SmallAndFixed/NoGuessFields\. % a layout that needs a guess drawn again instead of repaired
 app/main_window_keys.cpp % s/if (game.SizeX != CursorFieldX || game.SizeY != CursorFieldY) {/if (game.SizeX != CursorFieldX) {/ % app_tests % ^KeyPlay\. % the cursor left in place when only the height changes
 app/accessibility.cpp % s/return cell->rowIndex() \* Columns() + cell->columnIndex();/return cell->rowIndex() * Rows() + cell->columnIndex();/ % app_tests % ^KeyPlay\. % a board cell's index counted by rows
-app/accessibility.cpp % s/window->CursorRow == Row \&\& window->pbImage->hasFocus()/window->pbImage->hasFocus()/ % app_tests % ^KeyPlay\. % every cell of the cursor's column focused
+app/accessibility.cpp % s/c == Col \&\& r == Row \&\& Table/c == Col \&\& Table/ % app_tests % ^KeyPlay\. % every cell of the cursor's column focused
 render/display_scale.cpp % s/std::floor(scale + 1e-6)/std::floor(scale + 1e-2)/ % render_tests % ScaleChoice\. % 191.99 dpi taken as a scale of 2
 render/display_scale.cpp % s/std::floor(scale + 1e-6)/std::floor(scale)/ % render_tests % ScaleChoice\. % a rounding error just under 2 taken as 1
 render/display_scale.cpp % s/> screen.Available.height()/> screen.Physical.height()/ % render_tests % ScaleChoice\. % the rows a panel keeps counted as room
