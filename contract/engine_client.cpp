@@ -15,58 +15,64 @@ ForwardingSink *SinkOf(EngineEvents *self)
 {
     return reinterpret_cast<ForwardingSink *>(self);
 }
-EngineCallbacks &To(EngineEvents *self)
+// Hands one sink call on; no exception may travel back into the engine.
+template <typename Call> void Forward(EngineEvents *self, Call call)
 {
-    return *SinkOf(self)->Target;
+    try {
+        call(*SinkOf(self)->Target);
+    } catch (...) {
+    }
 }
 
 void HighlightSector(EngineEvents *self, int32_t c, int32_t r)
 {
-    To(self).HighlightSector(c, r);
+    Forward(self, [&](EngineCallbacks &to) { to.HighlightSector(c, r); });
 }
 void DrawClosedSector(EngineEvents *self, int32_t c, int32_t r)
 {
-    To(self).DrawClosedSector(c, r);
+    Forward(self, [&](EngineCallbacks &to) { to.DrawClosedSector(c, r); });
 }
 void ShowStatusIdle(EngineEvents *self)
 {
-    To(self).ShowStatusIdle();
+    Forward(self, [&](EngineCallbacks &to) { to.ShowStatusIdle(); });
 }
 void SetSectorCounts(EngineEvents *self, int32_t closed, int32_t open, int32_t partial)
 {
-    To(self).SetSectorCounts(closed, open, partial);
+    Forward(self, [&](EngineCallbacks &to) { to.SetSectorCounts(closed, open, partial); });
 }
 void AppendSectorCounts(EngineEvents *self, int32_t closed, int32_t open, int32_t partial)
 {
-    To(self).AppendSectorCounts(closed, open, partial);
+    Forward(self, [&](EngineCallbacks &to) { to.AppendSectorCounts(closed, open, partial); });
 }
 void ResetRunCounters(EngineEvents *self)
 {
-    To(self).ResetRunCounters();
+    Forward(self, [&](EngineCallbacks &to) { to.ResetRunCounters(); });
 }
 void SetMaxCombinations(EngineEvents *self, int32_t total, int32_t percent)
 {
-    To(self).SetMaxCombinations(total, percent);
+    Forward(self, [&](EngineCallbacks &to) { to.SetMaxCombinations(total, percent); });
 }
 void ReportProgress(EngineEvents *self, int32_t run, int32_t runs, int32_t successful,
                     int32_t successful2, int32_t combinations, int32_t percent)
 {
-    To(self).ReportProgress(run, runs, successful, successful2, combinations, percent);
+    Forward(self, [&](EngineCallbacks &to) {
+        to.ReportProgress(run, runs, successful, successful2, combinations, percent);
+    });
 }
 void ShowStatusError(EngineEvents *self)
 {
     SinkOf(self)->End = RunEnd::Failed;
-    To(self).ShowStatusError();
+    Forward(self, [&](EngineCallbacks &to) { to.ShowStatusError(); });
 }
 void ShowStatusDone(EngineEvents *self)
 {
     ForwardingSink *sink = SinkOf(self);
     sink->End = sink->Game->HaltRequest != 0 ? RunEnd::Halted : RunEnd::Finished;
-    To(self).ShowStatusDone();
+    Forward(self, [&](EngineCallbacks &to) { to.ShowStatusDone(); });
 }
 void RefreshBoard(EngineEvents *self)
 {
-    To(self).RefreshBoard();
+    Forward(self, [&](EngineCallbacks &to) { to.RefreshBoard(); });
 }
 
 const EngineEventsTable ForwardingTable = {HighlightSector,    DrawClosedSector,   ShowStatusIdle,

@@ -7,14 +7,15 @@
 
 EngineDriver::EngineDriver(TGameState &game, FieldPainter &board, StatsPanel &panel,
                            EngineHost &host, std::function<uint32_t()> clock)
-    : Game(game), Board(board), Panel(panel), Host(host), Clock(std::move(clock)), Events(this)
+    : Game(game), Board(board), Panel(panel), Host(host), Clock(std::move(clock)),
+      Events(game, *this)
 {
 }
 
 void EngineDriver::Attach(ProbabilityEngine *engine)
 {
     Engine = engine;
-    if (Engine != nullptr) Engine->vtbl->Attach(Engine, &Game, &Events.Events);
+    if (Engine != nullptr) Engine->vtbl->Attach(Engine, &Game, Events.Events());
 }
 
 void EngineDriver::MarkRecalcNeeded()
@@ -55,7 +56,7 @@ void EngineDriver::RunEngine(int32_t c, int32_t r)
         for (int32_t y = 0; y < Game.SizeY; ++y)
             if (!KeepProbInRange(KELVANE_SECTOR_INDEX(x, y)) &&
                 Game.State[KELVANE_SECTOR_INDEX(x, y)] == SECTOR_CLOSED)
-                DrawClosedSector(x, y);
+                RedrawClosedSector(x, y);
     if (RunFault) {
         count = 0;
         Game.RecalcNeeded = 1;
@@ -133,7 +134,7 @@ bool EngineDriver::InField(int32_t c, int32_t r) const
     return c >= 0 && r >= 0 && c <= Game.MaxX && r <= Game.MaxY;
 }
 
-void EngineDriver::DrawClosedSector(int32_t c, int32_t r)
+void EngineDriver::RedrawClosedSector(int32_t c, int32_t r)
 {
     Board.DrawClosedSector(c, r, Game.Prob[KELVANE_SECTOR_INDEX(c, r)]);
 }
@@ -155,7 +156,7 @@ bool EngineDriver::KeepProbInRange(int32_t slot)
     return false;
 }
 
-void EngineDriver::SinkHighlightSector(int32_t c, int32_t r)
+void EngineDriver::HighlightSector(int32_t c, int32_t r)
 {
     NoteSinkCall(false);
     if (InField(c, r))
@@ -164,12 +165,12 @@ void EngineDriver::SinkHighlightSector(int32_t c, int32_t r)
         RunFault = true;
 }
 
-void EngineDriver::SinkDrawClosedSector(int32_t c, int32_t r)
+void EngineDriver::DrawClosedSector(int32_t c, int32_t r)
 {
     NoteSinkCall(false);
     if (InField(c, r)) {
         KeepProbInRange(KELVANE_SECTOR_INDEX(c, r));
-        DrawClosedSector(c, r);
+        RedrawClosedSector(c, r);
     } else {
         RunFault = true;
     }

@@ -3,7 +3,7 @@
 // timing, the statistics panel's texts and the option labels' clicks.
 #pragma once
 
-#include "engine_events.h"
+#include "engine_client.h"
 #include "field_painter.h"
 #include "kelvane_engine.h"
 #include "stats_panel.h"
@@ -23,7 +23,7 @@ class EngineHost
     virtual void HandlePendingEvents() = 0;
 };
 
-class EngineDriver : private EngineSinkTarget
+class EngineDriver : private EngineCallbacks
 {
   public:
     EngineDriver(TGameState &game, FieldPainter &board, StatsPanel &panel, EngineHost &host,
@@ -50,8 +50,8 @@ class EngineDriver : private EngineSinkTarget
 
   private:
     // What the engine reports during a run.
-    void SinkHighlightSector(int32_t c, int32_t r) override;
-    void SinkDrawClosedSector(int32_t c, int32_t r) override;
+    void HighlightSector(int32_t c, int32_t r) override;
+    void DrawClosedSector(int32_t c, int32_t r) override;
     void ShowStatusIdle() override;
     void SetSectorCounts(int32_t closed, int32_t open, int32_t partial) override;
     void AppendSectorCounts(int32_t closed, int32_t open, int32_t partial) override;
@@ -68,14 +68,14 @@ class EngineDriver : private EngineSinkTarget
     bool KeepProbInRange(int32_t slot);
     bool InField(int32_t c, int32_t r) const;
     bool OptionClickAllowed() const;
-    void DrawClosedSector(int32_t c, int32_t r);
+    void RedrawClosedSector(int32_t c, int32_t r);
 
     TGameState &Game;
     FieldPainter &Board;
     StatsPanel &Panel;
     EngineHost &Host;
     std::function<uint32_t()> Clock;
-    ProgramEvents Events;
+    ForwardingSink Events;
     ProbabilityEngine *Engine = nullptr;
     bool RunFault = false;       // the running engine broke the contract
     bool RunStatusShown = false; // the running engine has told its status

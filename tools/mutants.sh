@@ -38,8 +38,8 @@ app/main_window_play.cpp % s/game.Mined\[i\] != 0 \&\& game.State\[i\] != SECTOR
 engine/engine_driver.cpp % s/if (!RunStatusShown || count < 0) RunFault = true;/if (count < 0) RunFault = true;/ % engine_tests % ^EngineRun\. % a run without a status left "Working"
 engine/engine_driver.cpp % s/if (std::signbit(p) || (p >= 0.0f \&\& p <= 1.0f)) return true;/if (std::signbit(p) || p >= 0.0f) return true;/ % engine_tests % ^EngineRun\. % a probability above 1 shown
 engine/engine_driver.cpp % s/if (RunStatusShown \&\& !statusCall) RunFault = true;// % engine_tests % ^EngineRun\. % a report after the status taken
-engine/engine_driver.cpp % /SinkHighlightSector/,+6 s/        RunFault = true;/        RunFault = RunFault;/ % engine_tests % ^EngineRun\. % a highlight outside the field not reported
-engine/engine_driver.cpp % /SinkDrawClosedSector/,+8 s/        RunFault = true;/        RunFault = RunFault;/ % engine_tests % ^EngineRun\. % a drawing outside the field not reported
+engine/engine_driver.cpp % /EngineDriver::HighlightSector/,+6 s/        RunFault = true;/        RunFault = RunFault;/ % engine_tests % ^EngineRun\. % a highlight outside the field not reported
+engine/engine_driver.cpp % /EngineDriver::DrawClosedSector/,+8 s/        RunFault = true;/        RunFault = RunFault;/ % engine_tests % ^EngineRun\. % a drawing outside the field not reported
 solver/engine_object.cpp % s/options.Checking = game.CheckingMode == 0 /options.Checking = game.CheckingMode == 4 / % solver_tests % ^EngineAbi\. % CheckingMode 0 read as Optimal
 game/no_guess.cpp % s/request.Mines <= NoGuessCandidateCount(request)/request.Mines < NoGuessCandidateCount(request)/ % game_tests % ^NoGuess\. % every candidate mined taken for impossible
 game/no_guess.cpp % s/(r == 0 || r == q.SizeY - 1)/(r == 0 || r == q.SizeX - 1)/ % game_tests % ^NoGuess\. % a Fair Play corner row found by the width
