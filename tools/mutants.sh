@@ -41,6 +41,8 @@ app/main_window_engine.cpp % s/if (RunStatusShown \&\& !statusCall) RunFault = t
 app/main_window_engine.cpp % /SinkHighlightSector/,+6 s/        RunFault = true;/        RunFault = RunFault;/ % engine_tests % ^EngineRun\. % a highlight outside the field not reported
 app/main_window_engine.cpp % /SinkDrawClosedSector/,+8 s/        RunFault = true;/        RunFault = RunFault;/ % engine_tests % ^EngineRun\. % a drawing outside the field not reported
 solver/engine_object.cpp % s/options.Checking = game.CheckingMode == 0 /options.Checking = game.CheckingMode == 4 / % solver_tests % ^EngineAbi\. % CheckingMode 0 read as Optimal
+solver/sweep.cpp % s/for (size_t i = 0; i < again.Size; ++i)/for (size_t i = 1; i < again.Size; ++i)/ % solver_tests % ^SolverThinnedSweep\. % a layer counted again on the way back keeps its first count unrescaled
+solver/sweep.cpp % s/        work.Claim(static_cast<int64_t>(SpareSize \* sizeof(double)));/        ;/ % solver_tests % ^SolverMemoryLimit\. % the spare block not claimed against the memory limit
 LIST
 )
 
