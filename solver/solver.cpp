@@ -339,7 +339,7 @@ void Runner::MakeSweeps(std::vector<Part> &parts, int32_t remaining)
     for (Part &part : parts) {
         const int32_t sectors =
             std::accumulate(part.Comp.VarSize.begin(), part.Comp.VarSize.end(), 0);
-        part.Solver = MakeSweep(part.Comp, std::min(remaining, sectors));
+        part.Solver = MakeSweep(part.Comp, std::min(remaining, sectors), Opt.KeepEveryLayer);
         if (!part.Solver) throw StopRun{true};
     }
 }

@@ -34,6 +34,9 @@ struct Options {
     int32_t StepDepth = 25; // work budget 2^StepDepth steps in "Advanced"
     // Working memory of one run in bytes: a run that would need more halts as over budget.
     uint64_t MemoryLimit = uint64_t{1} << 30;
+    // For tests only: large sweeps keep every layer's counts too, as small ones do, rather
+    // than count the layers between kept ones again on the way back.
+    bool KeepEveryLayer = false;
 };
 
 enum class Status { Finished, Halted, Error };

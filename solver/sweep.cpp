@@ -37,8 +37,9 @@ const BinomialTable Binomial;
 template <int Words> class SweepOf final : public Sweep
 {
   public:
-    SweepOf(const Component &comp, std::vector<Plan> plans, int32_t maxMines)
-        : Comp(comp), Racing(comp, std::move(plans), maxMines), MaxMines(maxMines)
+    SweepOf(const Component &comp, std::vector<Plan> plans, int32_t maxMines, bool keepEveryLayer)
+        : Comp(comp), Racing(comp, std::move(plans), maxMines), MaxMines(maxMines),
+          MayThin(!keepEveryLayer)
     {
         Order = Racing.First().Order;
         Width = Racing.First().Width;
@@ -103,7 +104,7 @@ template <int Words> class SweepOf final : public Sweep
         size_t states = 0;
         for (const Layer<Words> &layer : Layers)
             states += layer.States();
-        Thinned = states >= ThinnedSweep;
+        Thinned = MayThin && states >= ThinnedSweep;
         // Each state keeps only the mine totals that can still end within fewest .. most.
         // Every layer is windowed before any counts are placed, so the spare block is taken
         // once, as large as the longest run of layers it serves.
@@ -395,6 +396,7 @@ template <int Words> class SweepOf final : public Sweep
     OrderRace<Words> Racing;
     Plan Steps;
     int32_t MaxMines;
+    bool MayThin;
     std::vector<Layer<Words>> Layers;
     size_t At = 0;                 // the layer the counting pass or the pass back is at
     std::vector<double> LiveSteps; // per step: the steps each pass spends there
@@ -415,14 +417,14 @@ namespace
 
 template <int Words>
 std::unique_ptr<Sweep> SweepFor(const Component &component, std::vector<Plan> plans,
-                                int32_t maxMines)
+                                int32_t maxMines, bool keepEveryLayer)
 {
-    return std::make_unique<SweepOf<Words>>(component, std::move(plans), maxMines);
+    return std::make_unique<SweepOf<Words>>(component, std::move(plans), maxMines, keepEveryLayer);
 }
 
 } // namespace
 
-std::unique_ptr<Sweep> MakeSweep(const Component &component, int32_t maxMines)
+std::unique_ptr<Sweep> MakeSweep(const Component &component, int32_t maxMines, bool keepEveryLayer)
 {
     std::vector<Plan> plans = CandidatePlans(component);
     // Wider than any field of 32 x 32 allows: not swept.
@@ -431,10 +433,10 @@ std::unique_ptr<Sweep> MakeSweep(const Component &component, int32_t maxMines)
     int32_t widest = 0;
     for (const Plan &plan : plans)
         widest = std::max(widest, plan.Width);
-    if (widest <= 16) return SweepFor<1>(component, std::move(plans), maxMines);
-    if (widest <= 32) return SweepFor<2>(component, std::move(plans), maxMines);
-    if (widest <= 64) return SweepFor<4>(component, std::move(plans), maxMines);
-    if (widest <= 128) return SweepFor<8>(component, std::move(plans), maxMines);
+    if (widest <= 16) return SweepFor<1>(component, std::move(plans), maxMines, keepEveryLayer);
+    if (widest <= 32) return SweepFor<2>(component, std::move(plans), maxMines, keepEveryLayer);
+    if (widest <= 64) return SweepFor<4>(component, std::move(plans), maxMines, keepEveryLayer);
+    if (widest <= 128) return SweepFor<8>(component, std::move(plans), maxMines, keepEveryLayer);
     return nullptr;
 }
 

@@ -72,6 +72,8 @@ class Sweep
 
 // The sweep for a component holding at most maxMines mines, with the likely orders that
 // Prepare races. Null when the sweep would be wider than any field of 32 x 32 allows.
-std::unique_ptr<Sweep> MakeSweep(const Component &component, int32_t maxMines);
+// keepEveryLayer: a large sweep keeps all its counts (Options::KeepEveryLayer).
+std::unique_ptr<Sweep> MakeSweep(const Component &component, int32_t maxMines,
+                                 bool keepEveryLayer = false);
 
 } // namespace kelvane::solver
