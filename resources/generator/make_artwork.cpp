@@ -30,7 +30,6 @@ namespace
 const QColor Navy(0, 0, 128);
 const QColor Cream(255, 251, 240);
 const QColor KeyCyan(0, 255, 255);
-const QColor Black(0, 0, 0);
 
 // ---------------------------------------------------------------------------------------------
 // Small helpers: colours, seeded noise
