@@ -242,20 +242,6 @@ TEST(SolverExtremeFields, SmallProbabilitiesSurviveHugeCounts)
     EXPECT_NEAR(At(p, r, 0, 0), 179.0 / 791.0, Tolerance);
 }
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KELVANE_TEST_SANITIZED 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define KELVANE_TEST_SANITIZED 1
-#endif
-#ifdef KELVANE_TEST_SANITIZED
-constexpr bool Sanitized = true;
-#else
-constexpr bool Sanitized = false;
-#endif
-
 std::vector<Position> Corpus(const std::string &name)
 {
     std::ifstream in(std::string(KELVANE_CORPUS_DIR) + "/" + name + ".txt");
