@@ -10,13 +10,13 @@ cd "$root"
 
 # What building and playing need.
 play_packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation2 fontconfig pkg-config
-  libxcb1-dev libxcb-randr0-dev)
+  libxcb1-dev libxcb-randr0-dev libqt6sql6-sqlite qt6-charts-dev)
 # What the tests add: the sanitizer and fuzzer tree, the test frameworks, an X server to
 # drive the real program, and the validators of the installed files and the package.
 test_packages=(clang libclang-rt-14-dev libgtest-dev libbenchmark-dev qt6-svg-dev
                xvfb xdotool x11-utils imagemagick
                desktop-file-utils appstream lintian dpkg-dev man-db locales
-               at-spi2-core python3-pyatspi dbus clang-format)
+               at-spi2-core python3-pyatspi dbus clang-format sqlite3)
 
 case "$mode" in
   play) packages=("${play_packages[@]}") ;;
