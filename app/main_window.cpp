@@ -6,6 +6,7 @@
 #include "best_dialog.h"
 #include "file_layout.h"
 #include "help_window.h"
+#include "history_store.h"
 #include "level_table.h"
 #include "settings.h"
 #include "settings_dialog.h"
@@ -14,6 +15,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
@@ -66,6 +68,7 @@ MainWindowOptions DefaultMainWindowOptions()
     options.EngineLibrary = QString::fromStdString(layout.EngineLibrary);
     options.HelpFolder = QString::fromStdString(layout.HelpFolder);
     options.MakeSettingsFolder = !layout.Portable;
+    options.HistoryFile = QString::fromStdString(layout.HistoryFile);
     return options;
 }
 
@@ -103,6 +106,15 @@ TfrmMain::TfrmMain(MainWindowOptions options)
         };
     if (!Options.Clock) Options.Clock = ReadMillisecondClock;
     if (!Options.OpenUrl) Options.OpenUrl = QDesktopServices::openUrl;
+    const QString recordFilter = "Kelvane games (*.kelvane-game);;All files (*)";
+    if (!Options.AskOpenFile)
+        Options.AskOpenFile = [recordFilter](QWidget *parent) {
+            return QFileDialog::getOpenFileName(parent, "Open Game", QString(), recordFilter);
+        };
+    if (!Options.AskSaveFile)
+        Options.AskSaveFile = [recordFilter](QWidget *parent, const QString &suggested) {
+            return QFileDialog::getSaveFileName(parent, "Save Game", suggested, recordFilter);
+        };
 
     setWindowTitle(QString("Kelvane %1 Edition").arg(SponsorName));
     setFixedSize(964, 660);
@@ -125,6 +137,11 @@ TfrmMain::TfrmMain(MainWindowOptions options)
 
     frmSettings = new TfrmSettings(*GameState, MaxScale, this, this);
     frmBest = new TfrmBest(Best, this, this);
+    if (!Options.HistoryFile.isEmpty()) {
+        HistoryDb = std::make_unique<HistoryStore>(Options.HistoryFile);
+        connect(HistoryDb.get(), &HistoryStore::Failed, this, &TfrmMain::TellHistoryFailure);
+    }
+    StatisticsItem->setEnabled(HistoryDb != nullptr);
 }
 
 void TfrmMain::CreateLayout()
@@ -209,6 +226,9 @@ void TfrmMain::CreateLayout()
     NoGuessItem->setCheckable(true);
     NoGuessItem->setEnabled(false); // until the engine is loaded
     connect(NoGuessItem, &QAction::toggled, this, [this](bool on) { NoGuess = on ? 1 : 0; });
+    PopupMenu1->addSeparator();
+    StatisticsItem = PopupMenu1->addAction("Statistics...", this, [this] { ShowStatistics(); });
+    OpenGameItem = PopupMenu1->addAction("Open Game...", this, [this] { OpenGameClick(); });
 
     SetUpKeyboard();
 
@@ -356,6 +376,8 @@ void TfrmMain::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    AbandonGame();
+    EndReplay();
     SaveSettingsNow();
     event->accept();
 }
@@ -406,9 +428,17 @@ void TfrmMain::OpenLink(const QString &address)
 
 void TfrmMain::lblSettingsClick()
 {
-    if (GameState->EngineBusy != 0) return;
-    if (frmSettings->exec() != QDialog::Accepted) return;
-    if (GameState->Active != 0) Rules.StopGame();
+    TGameState &game = *GameState;
+    if (game.EngineBusy != 0) return;
+    // The dialog shows and keeps the player's own Fair Play, not a replayed game's.
+    const int32_t shownFairPlay = game.FairPlay;
+    if (PlayerFairPlay >= 0) game.FairPlay = PlayerFairPlay;
+    if (frmSettings->exec() != QDialog::Accepted) {
+        game.FairPlay = shownFairPlay;
+        return;
+    }
+    PlayerFairPlay = -1;
+    AbandonGame();
     frmSettings->CommitTo(*GameState, MaxScale, EngineLoaded());
     SaveSettingsNow();
     LayoutField();

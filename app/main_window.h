@@ -6,6 +6,7 @@
 #include "best_times.h"
 #include "engine_driver.h"
 #include "engine_loader.h"
+#include "game_record.h"
 #include "kelvane_engine.h"
 #include "random.h"
 #include "render.h"
@@ -25,6 +26,8 @@
 class TfrmSettings;
 class TfrmBest;
 class HelpWindow;
+class HistoryStore;
+class StatisticsWindow;
 
 // A 32-bit millisecond count from an arbitrary origin.
 uint32_t ReadMillisecondClock();
@@ -47,6 +50,11 @@ struct MainWindowOptions {
     std::function<bool(const QUrl &)> OpenUrl;
     // The no-guess search's last guard in seconds; its budget is work, the same everywhere.
     double NoGuessSeconds = 20.0;
+    // The game history's database; none kept when empty.
+    QString HistoryFile;
+    // Asks for a game record file to open or to save to; "" when the player cancels.
+    std::function<QString(QWidget *parent)> AskOpenFile;
+    std::function<QString(QWidget *parent, const QString &suggested)> AskSaveFile;
 };
 
 // The running executable's files: beside it when run from its own folder, else where the
@@ -103,6 +111,16 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
     void lblChModeClick();
     void lblRecalcClick();
 
+    // The game history: the record of the game being played, kept when it ends.
+    const GameRecord &CurrentRecord() const { return Record; }
+    HistoryStore *History() { return HistoryDb.get(); }
+    void ShowStatistics();
+    // Starts the recorded layout again; the player's first press starts it as usual.
+    void PlayAgain(const GameRecord &record);
+    // Asks for a record file and plays it again; false when none was read (the player told).
+    bool OpenGameFile(const QString &file);
+    void OpenGameClick();
+
     // Components, named as the player sees them.
     PaintBox *pbImage = nullptr, *pbxLeft = nullptr, *pbxTime = nullptr, *pbxBar = nullptr;
     ClickLabel *imgNew;
@@ -112,10 +130,12 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
     ClickLabel *lblNewGame, *lblLevel, *lblSettings, *lblBestTimes, *lblHelp;
     std::unique_ptr<StatsPanel> Stats;
     QMenu *PopupMenu1;
-    QAction *NoGuessItem; // the level menu's last entry, "No-Guess Boards"
+    QAction *NoGuessItem; // the level menu's entry "No-Guess Boards"
+    QAction *StatisticsItem, *OpenGameItem;
     QTimer TimerCtl;
     TfrmSettings *frmSettings = nullptr;
     TfrmBest *frmBest = nullptr;
+    StatisticsWindow *frmStatistics = nullptr;
     HelpWindow *frmHelp = nullptr; // made when the desktop cannot open the help
 
     // The keyboard cursor: the sector the board keys act on, shown once a key moves it.
@@ -185,6 +205,15 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
 
     bool InField(int32_t c, int32_t r) const;
 
+    // The record of the game: begun at the first press, each move noted before the rules
+    // act on it, kept in the history when the game is won, lost or abandoned.
+    void BeginRecord();
+    void NoteMove(MoveKind kind, int32_t c, int32_t r);
+    void KeepGame(GameEnd end);
+    void AbandonGame(); // stops a running game that the player leaves
+    void EndReplay();   // forgets a replay and gives the player's options back
+    void TellHistoryFailure(const QString &message);
+
     // BoardReading: what the board's accessible table reads.
     int32_t Columns() const override { return GameState->SizeX; }
     int32_t Rows() const override { return GameState->SizeY; }
@@ -202,6 +231,15 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
     std::unique_ptr<EngineDriver> Driver;
     bool Shown = false;
     bool CloseWhenIdle = false;                 // a close asked for during a run waits for its end
+    std::unique_ptr<HistoryStore> HistoryDb;
+    GameRecord Record;
+    bool Recording = false;   // from the first press until the game is kept
+    uint32_t FirstPressTick = 0;
+    // A known layout to lay at the next first press, and whether this game is one.
+    std::unique_ptr<GameRecord> ReplayNext;
+    bool Replaying = false;
+    bool LaidNoGuess = false;     // the first press laid a proven no-guess board
+    int32_t PlayerFairPlay = -1; // the player's Fair Play while a replay has the record's
     QWidget *FocusFramed = nullptr;             // the control that Tab brought the focus to
     int32_t CursorFieldX = 0, CursorFieldY = 0; // the field size the cursor was placed in
 };

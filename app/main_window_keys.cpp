@@ -95,6 +95,10 @@ bool TfrmMain::BoardKey(QKeyEvent *event)
         close();
         return true;
     }
+    if (modifiers == Qt::ControlModifier && event->key() == Qt::Key_O) {
+        if (!event->isAutoRepeat()) OpenGameClick();
+        return true;
+    }
     if (modifiers != Qt::NoModifier) return false;
     // Held keys repeat only the cursor's moves, never a press.
     const bool repeat = event->isAutoRepeat();
@@ -146,6 +150,9 @@ bool TfrmMain::BoardKey(QKeyEvent *event)
         return true;
     case Qt::Key_F1:
         if (!repeat) lblHelpClick();
+        return true;
+    case Qt::Key_F3:
+        if (!repeat) ShowStatistics();
         return true;
     default:
         return false;

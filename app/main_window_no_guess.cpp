@@ -11,6 +11,18 @@
 void TfrmMain::PlaceFirstMines(int32_t c, int32_t r)
 {
     TGameState &game = *GameState;
+    LaidNoGuess = false;
+    if (ReplayNext) {
+        uint8_t mined[KELVANE_SECTOR_SLOTS] = {};
+        for (int32_t y = 0; y < ReplayNext->Height; ++y)
+            for (int32_t x = 0; x < ReplayNext->Width; ++x)
+                mined[KELVANE_SECTOR_INDEX(x, y)] = ReplayNext->MineAt(x, y) ? 1 : 0;
+        LaidNoGuess = ReplayNext->NoGuess;
+        ReplayNext.reset();
+        Replaying = true;
+        Rules.PlaceGivenMines(mined);
+        return;
+    }
     if (NoGuess == 0 || !EngineLoaded()) {
         Rules.PlaceMines(c, r);
         return;
@@ -59,6 +71,7 @@ void TfrmMain::PlaceFirstMines(int32_t c, int32_t r)
     if (wait.BarShown) DrawProgressBar(0);
     // The search had the engine on a record of its own; the player's runs need it back.
     Driver->Attach(Engine.Engine);
+    LaidNoGuess = board.Found;
     if (board.Found) {
         Rules.PlaceGivenMines(board.Mined.data());
     } else {

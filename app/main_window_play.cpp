@@ -14,7 +14,8 @@ void TfrmMain::NewGame()
 {
     TGameState &game = *GameState;
     if (game.EngineBusy != 0) return;
-    if (game.Active != 0) Rules.StopGame();
+    AbandonGame();
+    EndReplay();
     Rules.ClearBoard();
     DrawMinesLeftCounter(-1);
     DrawTimeCounter(-1.0f);
@@ -30,7 +31,7 @@ void TfrmMain::ChooseLevel(int32_t level)
 {
     TGameState &game = *GameState;
     if (game.EngineBusy != 0 || level < 0 || level > 3) return;
-    if (game.Active != 0) Rules.StopGame();
+    AbandonGame();
     game.Level = level;
     game.SizeX = LevelTable[level].SizeX;
     game.SizeY = LevelTable[level].SizeY;
@@ -90,43 +91,58 @@ void TfrmMain::pbImageMouseDown(Qt::MouseButton button, Qt::MouseButtons othersH
     if (game.Active == 0) {
         if (button != Qt::LeftButton) return;
         PlaceFirstMines(c, r);
+        BeginRecord();
     }
 
     const int32_t state = game.State[KELVANE_SECTOR_INDEX(c, r)];
+    // A chord is kept only when it opened a sector or hit a mine.
     auto chord = [&] {
+        const int32_t safeLeft = game.SafeLeft, minesLeft = game.MinesLeft;
+        NoteMove(MoveKind::Chord, c, r);
         if (Rules.Chord(c, r)) ChordPreview = 1;
+        if (Recording && game.SafeLeft == safeLeft && game.MinesLeft == minesLeft)
+            Record.Moves.pop_back();
     };
     if (button == Qt::LeftButton) {
         if ((othersHeld & Qt::RightButton) && state == SECTOR_OPEN) {
             chord();
         } else if (state == SECTOR_CLOSED) {
+            NoteMove(MoveKind::Open, c, r);
             Rules.OpenArea(c, r, false);
             MarkRecalcNeeded();
             PresentField();
         }
     } else if (button == Qt::RightButton) {
         if (state != SECTOR_OPEN) {
+            if (state == SECTOR_CLOSED) NoteMove(MoveKind::Mark, c, r);
+            if (state == SECTOR_MARKED) NoteMove(MoveKind::Unmark, c, r);
             Rules.ToggleMarker(c, r);
             DrawMinesLeftCounter(game.MinesLeft);
             PresentField();
             if (doubleClick && game.ProbDisplay != 0 &&
-                game.State[KELVANE_SECTOR_INDEX(c, r)] == SECTOR_CLOSED)
+                game.State[KELVANE_SECTOR_INDEX(c, r)] == SECTOR_CLOSED) {
+                NoteMove(MoveKind::Probe, c, r);
                 ShowSectorInfo(c, r);
+            }
         } else if (othersHeld & Qt::LeftButton) {
             chord();
         }
     } else if (button == Qt::MiddleButton) {
         if (state == SECTOR_OPEN)
             chord();
-        else if (state == SECTOR_CLOSED && game.ProbDisplay != 0)
+        else if (state == SECTOR_CLOSED && game.ProbDisplay != 0) {
+            NoteMove(MoveKind::Probe, c, r);
             ShowSectorInfo(c, r);
+        }
     }
     CheckWinAfterPress();
 }
 
 void TfrmMain::CheckWinAfterPress()
 {
-    if (Rules.CheckWin()) GameWon();
+    if (!Rules.CheckWin()) return;
+    KeepGame(GameEnd::Won);
+    GameWon();
 }
 
 void TfrmMain::pbImageMouseUp()
@@ -161,7 +177,8 @@ void TfrmMain::GameWon()
     QString seconds = QString::number(double(ElapsedTime), 'f', 1);
     seconds.replace(QChar('.'), LocaleDecimalPoint());
     sbStatus->Show(QString("Finished in %1 seconds").arg(seconds));
-    if (!Best.IsRecord(game.Level, game.TimedGame, ElapsedTime)) return;
+    // A known board played again is no feat of speed.
+    if (Replaying || !Best.IsRecord(game.Level, game.TimedGame, ElapsedTime)) return;
     const QString prompt = QString("You have the fastest time for the %1 level.\n"
                                    "Please enter your name")
                                .arg(LevelTable[game.Level].Name);
@@ -269,6 +286,7 @@ void TfrmMain::DrawPressedSector(int32_t c, int32_t r)
 
 void TfrmMain::ShowLostBoard(int32_t c, int32_t r)
 {
+    KeepGame(GameEnd::Lost);
     Rules.StopGame();
     const TGameState &game = *GameState;
     for (int32_t x = 0; x <= game.MaxX; ++x)

@@ -10,7 +10,8 @@ cd "$root"
 
 # What building and playing need.
 play_packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation2 fontconfig pkg-config
-  libxcb1-dev libxcb-randr0-dev libqt6sql6-sqlite qt6-charts-dev)
+  libxcb1-dev libxcb-randr0-dev libqt6sql6-sqlite qt6-charts-dev
+  libqt6opengl6-dev)
 # What the tests add: the sanitizer and fuzzer tree, the test frameworks, an X server to
 # drive the real program, and the validators of the installed files and the package.
 test_packages=(clang libclang-rt-14-dev libgtest-dev libbenchmark-dev qt6-svg-dev

@@ -20,6 +20,8 @@ std::unique_ptr<TfrmMain> UltraWindow(int32_t mines)
     options.SettingsFile = Folder->filePath("kelvane.ini");
     options.EngineLibrary = Folder->filePath("none.so");
     options.ShowError = [](const QString &) {};
+    // Every press recorded and every finished game kept, as in play.
+    options.HistoryFile = Folder->filePath("games.sqlite");
     auto window = std::make_unique<TfrmMain>(options);
     window->show();
     TGameState &game = window->Game();

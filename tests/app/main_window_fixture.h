@@ -22,6 +22,7 @@ class MainWindowTest : public ::testing::Test
     QString NameToEnter = "Tester";
     bool CancelName = false;
     uint32_t Now = 1000;
+    QString HistoryFile; // none kept unless a test names one
     std::unique_ptr<TfrmMain> Window;
 
     void SetUp() override { QTestPrivate::qtestMouseButtons = Qt::NoButton; }
@@ -39,6 +40,7 @@ class MainWindowTest : public ::testing::Test
             return true;
         };
         options.Clock = [this] { return Now; };
+        options.HistoryFile = HistoryFile;
         return options;
     }
 

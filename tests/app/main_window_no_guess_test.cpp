@@ -33,7 +33,7 @@ class NoGuessWindow : public MainWindowTest
         ASSERT_TRUE(Window->EngineLoaded());
     }
 
-    QAction *Entry() { return Window->PopupMenu1->actions().last(); }
+    QAction *Entry() { return Window->NoGuessItem; }
 
     // "Level..." and then an entry of its menu, clicked as the player would.
     void ChooseFromLevelMenu(QAction *action)
@@ -87,14 +87,19 @@ class NoGuessWindow : public MainWindowTest
     }
 };
 
-TEST_F(NoGuessWindow, TheOption_IsOffAtFirst_TheLastEntryOfTheLevelMenuBelowASeparator)
+// The history's entries come last, below a separator of their own.
+TEST_F(NoGuessWindow, TheOption_IsOffAtFirst_AnEntryOfTheLevelMenuBelowASeparator)
 {
     OpenWithEngine();
     const QList<QAction *> entries = Window->PopupMenu1->actions();
-    ASSERT_EQ(entries.size(), 6);
+    ASSERT_EQ(entries.size(), 9);
     for (int level = 0; level < 4; ++level)
         EXPECT_EQ(entries[level]->text(), LevelTable[level].Name);
     EXPECT_TRUE(entries[4]->isSeparator());
+    EXPECT_EQ(entries[5], Entry());
+    EXPECT_TRUE(entries[6]->isSeparator());
+    EXPECT_EQ(entries[7]->text(), "Statistics...");
+    EXPECT_EQ(entries[8]->text(), "Open Game...");
     EXPECT_EQ(Entry()->text(), "No-Guess Boards");
     EXPECT_TRUE(Entry()->isCheckable());
     EXPECT_FALSE(Entry()->isChecked());

@@ -9,6 +9,7 @@
 // Stops after N games or S seconds, whichever comes first (by default 5 seconds), and
 // prints the figures. The exit status is 1 at the first broken rule, with what broke.
 #include "best_dialog.h"
+#include "history_store.h"
 #include "main_window.h"
 #include "settings_dialog.h"
 
@@ -45,7 +46,7 @@ long MemoryFigure(const char *key)
 
 struct Figures {
     long long Games = 0, Events = 0, Wins = 0, Losses = 0, Reopens = 0, EngineRuns = 0, Dialogs = 0,
-              Records = 0;
+              Records = 0, Kept = 0;
 };
 
 // What a reopening must bring back.
@@ -91,6 +92,7 @@ class Soak
     void PlaySettingsDialog(QWidget *dialog);
     void AnswerDialog();
     void PlayOneGame();
+    void CheckHistory();
     void OneEvent(bool finishing);
     bool PickSector(int32_t state, int want, int32_t &c, int32_t &r);
     QPoint At(int32_t c, int32_t r);
@@ -157,6 +159,7 @@ void Soak::Open()
         return true;
     };
     options.Clock = [this] { return Now; };
+    options.HistoryFile = Folder.filePath("games.sqlite");
     Window = std::make_unique<TfrmMain>(options);
     Window->show();
     Window->Rng.Seed(Next(1u << 30));
@@ -176,6 +179,7 @@ void Soak::Reopen()
     const Kept before = Keep();
     Window->close();
     Window.reset();
+    CheckHistory();
     Open();
     ++Count.Reopens;
     const Kept after = Keep();
@@ -361,6 +365,22 @@ void Soak::CheckRecord()
     Check(Window->isVisible(), "the window went away");
 }
 
+// Every game kept, each record read back by the reader that checks its moves.
+void Soak::CheckHistory()
+{
+    HistoryStore history(Folder.filePath("games.sqlite"));
+    QList<GameSummary> games;
+    QString error;
+    Check(history.LastGames(nullptr, 1 << 30, games, error), error.toStdString().c_str());
+    Check(games.size() == Count.Kept, ("kept " + std::to_string(games.size()) + " games of " +
+                                       std::to_string(Count.Kept))
+                                          .c_str());
+    for (const GameSummary &game : games) {
+        StoredGame stored;
+        Check(history.Game(game.Id, stored, error), error.toStdString().c_str());
+    }
+}
+
 void Soak::PlayOneGame()
 {
     if (Chance(15))
@@ -378,6 +398,18 @@ void Soak::PlayOneGame()
             ++Count.Wins;
         else
             ++Count.Losses;
+    }
+    // A game with its first press is kept when it ends or is left, and reads back.
+    if (Game().Active != 0 || Game().Live == 0) {
+        ++Count.Kept;
+        GameRecord record = Window->CurrentRecord();
+        if (Game().Active != 0) record.End = GameEnd::Abandoned;
+        GameRecord read;
+        RecordError error;
+        Check(ReadRecord(WriteRecord(record), read, error),
+              ("a record does not read back: line " + std::to_string(error.Line) + ": " +
+               error.Reason)
+                  .c_str());
     }
     // A new game: a double click on a lost board, the face or the label.
     const uint32_t how = Next(3);
@@ -413,6 +445,7 @@ bool Soak::Run(long long games, double seconds)
     }
     Window->close();
     Window.reset();
+    CheckHistory();
     std::printf("games %lld, events %lld, won %lld, lost %lld, records %lld, engine runs %lld, "
                 "settings dialogs %lld, reopenings %lld, %.1f s, resident %ld MB, peak %ld MB\n",
                 Count.Games, Count.Events, Count.Wins, Count.Losses, Count.Records,

@@ -182,6 +182,56 @@ case "$case_name" in
     grep -q '^TimedGame=0' kelvane.ini || fail "the cancelled settings dialog changed the file"
     ;;
 
+  history)
+    # A game won and one lost on a known board opened from a file (all ten mines on the
+    # bottom row: the first press at the top left wins), one left for a new game; the rows
+    # read with the sqlite3 command; then the Statistics window.
+    cp "$bin/kelvane.so" "$work/"
+    command -v sqlite3 >/dev/null || fail "no sqlite3 (package sqlite3)"
+    { printf '%s\n' "kelvane-game 1" "size 10 10 10" \
+        "options fair-play 0 trainer 0 no-guess 0 timed 1" "layout"
+      for _ in $(seq 1 9); do printf '..........\n'; done
+      printf '%s\n' "**********" "moves" "0 open 0 0" "end won 0.5"; } > bottom.kelvane-game
+    ./kelvane &
+    pid=$!
+    id=$(find_window)
+    [ -n "$id" ] || fail "no window"
+    sleep 0.5
+    open_record() { # the file dialog takes the typed path
+      xdotool key ctrl+o
+      sleep 1.5
+      xdotool type --delay 20 "$work/bottom.kelvane-game"
+      xdotool key Return
+      sleep 1
+    }
+    open_record
+    xdotool key Home Home Prior space # show the cursor, to the top left, press
+    sleep 0.5
+    open_record
+    xdotool key Next space # the bottom left: a mine
+    sleep 0.5
+    xdotool key F2 Home Prior space F2 # a game of its own, left for a new one
+    sleep 0.5
+    xdotool key F3
+    sleep 1.5
+    import -window root "$shots/history_statistics.png"
+    xdotool search --onlyvisible --name "^Statistics$" >/dev/null || fail "no Statistics window"
+    xdotool key Escape
+    sleep 0.5
+    "$tools/wm_close" "$id"
+    wait_exit $pid
+    [ "$rc" -eq 0 ] || fail "exit code $rc"
+    rows=$(sqlite3 games.sqlite "SELECT result, replayed, bbbv, width FROM games ORDER BY id")
+    echo "$rows"
+    [ "$(echo "$rows" | head -n 2)" = "$(printf 'won|1|1|10\nlost|1|1|10')" ] ||
+      fail "no won and lost replayed game"
+    [ "$(echo "$rows" | sed -n 3p | cut -d'|' -f1,2)" = "abandoned|0" ] || fail "no abandoned game"
+    [ "$(echo "$rows" | wc -l)" -eq 3 ] || fail "other games kept"
+    # The replays' Fair Play was the record's; the player's own is saved.
+    [ "$(grep -c '=' kelvane.ini)" -eq 23 ] && grep -q $'^FairPlay=1\r$' kelvane.ini ||
+      fail "the settings file is not the designed one"
+    ;;
+
   *)
     fail "unknown case $case_name"
     ;;

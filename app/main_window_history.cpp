@@ -1,0 +1,152 @@
+// The game history in the main window: the record of the game being played, kept when the
+// game ends; the Statistics window; a game played again from the history or from a file.
+#include "main_window.h"
+
+#include "history_store.h"
+#include "level_table.h"
+#include "statistics_window.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cmath>
+
+void TfrmMain::BeginRecord()
+{
+    const TGameState &game = *GameState;
+    Record = GameRecord();
+    Record.Width = game.SizeX;
+    Record.Height = game.SizeY;
+    Record.Mines = game.Mines;
+    Record.FairPlay = game.FairPlay != 0;
+    Record.Trainer = game.TrainerMode != 0;
+    Record.NoGuess = LaidNoGuess;
+    Record.Timed = game.TimedGame != 0;
+    Record.Layout.resize(size_t(game.SizeX) * game.SizeY);
+    for (int32_t y = 0; y < game.SizeY; ++y)
+        for (int32_t x = 0; x < game.SizeX; ++x)
+            Record.Layout[size_t(y) * game.SizeX + x] = game.Mined[KELVANE_SECTOR_INDEX(x, y)];
+    FirstPressTick = Options.Clock();
+    Recording = true;
+}
+
+void TfrmMain::NoteMove(MoveKind kind, int32_t c, int32_t r)
+{
+    if (!Recording) return;
+    Record.Moves.push_back({Options.Clock() - FirstPressTick, kind, c, r});
+}
+
+void TfrmMain::KeepGame(GameEnd end)
+{
+    if (!Recording) return;
+    Recording = false;
+    const TGameState &game = *GameState;
+    Record.End = end;
+    // The record holds the clock as the counter showed it, to a tenth.
+    Record.Seconds = game.TimedGame != 0 ? std::round(double(ElapsedTime) * 10.0) / 10.0 : 0.0;
+    if (!HistoryDb) return;
+    StoredGame stored;
+    stored.Played = QDateTime::currentDateTimeUtc();
+    stored.Level = game.Level;
+    stored.Replayed = Replaying;
+    stored.Record = Record;
+    stored.Figures = FiguresOf(Record);
+    HistoryDb->Keep(stored);
+}
+
+void TfrmMain::AbandonGame()
+{
+    if (GameState->Active == 0) return;
+    KeepGame(GameEnd::Abandoned);
+    Rules.StopGame();
+}
+
+// Told once per start: the games play on without being kept.
+void TfrmMain::TellHistoryFailure(const QString &message)
+{
+    Options.ShowError(message);
+}
+
+void TfrmMain::ShowStatistics()
+{
+    if (GameState->EngineBusy != 0 || !HistoryDb) return;
+    if (frmStatistics == nullptr) {
+        frmStatistics = new StatisticsWindow(*HistoryDb, this);
+        frmStatistics->AskSaveFile = Options.AskSaveFile;
+        frmStatistics->ShowError = Options.ShowError;
+        connect(frmStatistics, &StatisticsWindow::PlayAgain, this,
+                [this](const GameRecord &record) { PlayAgain(record); });
+    }
+    HistoryDb->Flush(); // the game that just ended is in the list
+    frmStatistics->Refresh();
+    frmStatistics->show();
+    frmStatistics->raise();
+    frmStatistics->activateWindow();
+}
+
+void TfrmMain::PlayAgain(const GameRecord &record)
+{
+    TGameState &game = *GameState;
+    if (game.EngineBusy != 0 || record.Moves.empty()) return;
+    AbandonGame();
+    int32_t level = LevelCustom;
+    for (int32_t l = 0; l < 4; ++l)
+        if (LevelTable[l].SizeX == record.Width && LevelTable[l].SizeY == record.Height &&
+            LevelTable[l].Mines == record.Mines)
+            level = l;
+    game.Level = level;
+    game.SizeX = record.Width;
+    game.SizeY = record.Height;
+    game.Mines = record.Mines;
+    game.MaxX = game.SizeX - 1;
+    game.MaxY = game.SizeY - 1;
+    LayoutField();
+    NewGame();
+    ReplayNext = std::make_unique<GameRecord>(record);
+    // The engine must not be told that the corners are safe on a layout laid without that
+    // rule; the player's own choice comes back with the next game.
+    PlayerFairPlay = game.FairPlay;
+    game.FairPlay = record.FairPlay ? 1 : 0;
+    const RecordedMove &first = record.Moves.front();
+    sbStatus->Show(QString("Replay: the first press was on %1, %2; elsewhere may be a mine")
+                       .arg(first.X)
+                       .arg(first.Y));
+}
+
+void TfrmMain::EndReplay()
+{
+    ReplayNext.reset();
+    Replaying = false;
+    if (PlayerFairPlay >= 0) GameState->FairPlay = PlayerFairPlay;
+    PlayerFairPlay = -1;
+}
+
+bool TfrmMain::OpenGameFile(const QString &file)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly)) {
+        Options.ShowError(QString("Cannot open the game file %1: %2.")
+                              .arg(QDir::toNativeSeparators(file), in.errorString()));
+        return false;
+    }
+    // A record of the largest field is a few kilobytes; anything far bigger is not one.
+    const QByteArray text = in.read(1 << 20);
+    GameRecord record;
+    RecordError error;
+    if (!ReadRecord(std::string_view(text.constData(), size_t(text.size())), record, error)) {
+        Options.ShowError(QString("%1 is not a Kelvane game record (line %2: %3).")
+                              .arg(QDir::toNativeSeparators(file))
+                              .arg(error.Line)
+                              .arg(QString::fromStdString(error.Reason)));
+        return false;
+    }
+    PlayAgain(record);
+    return true;
+}
+
+void TfrmMain::OpenGameClick()
+{
+    if (GameState->EngineBusy != 0) return;
+    const QString file = Options.AskOpenFile(this);
+    if (!file.isEmpty()) OpenGameFile(file);
+}
