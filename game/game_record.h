@@ -57,3 +57,7 @@ struct GameFigures {
 
 // Plays the moves again on the layout to find what they opened.
 GameFigures FiguresOf(const GameRecord &record);
+
+// The field after the first `moves` moves of a record that reads back: each sector's state
+// (SECTOR_* of the engine contract), Width x Height, row by row.
+std::vector<int32_t> StatesAfter(const GameRecord &record, size_t moves);
