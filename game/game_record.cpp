@@ -83,6 +83,7 @@ class Replay
     {
         if (Decided()) return "a move after the game was decided";
         const int32_t x = move.X, y = move.Y;
+        if (x < 0 || y < 0 || x >= Game->SizeX || y >= Game->SizeY) return "outside the field";
         const int32_t state = StateAt(x, y);
         switch (move.Kind) {
         case MoveKind::Open:
@@ -118,6 +119,14 @@ class Replay
     GameRules Rules;
     bool WonGame = false;
 };
+
+// A field the replay can hold: a record built in memory is not checked as a read one is.
+bool Playable(const GameRecord &r)
+{
+    return r.Width >= 1 && r.Width <= KELVANE_COLUMN_SLOTS && r.Height >= 1 &&
+           r.Height <= KELVANE_SECTOR_SLOTS / KELVANE_COLUMN_SLOTS &&
+           r.Layout.size() == size_t(r.Width) * r.Height;
+}
 
 // ---- Reading -------------------------------------------------------------------------
 
@@ -367,6 +376,7 @@ bool ReadRecord(std::string_view text, GameRecord &record, RecordError &error)
 
 std::vector<int32_t> StatesAfter(const GameRecord &record, size_t moves)
 {
+    if (!Playable(record)) return {};
     Replay replay(record);
     for (size_t i = 0; i < moves && i < record.Moves.size(); ++i)
         replay.Play(record.Moves[i]);
@@ -386,6 +396,7 @@ bool GameFigures::BbbvPerSecond(double seconds, double &rate) const
 
 GameFigures FiguresOf(const GameRecord &record)
 {
+    if (!Playable(record)) return {};
     const int32_t w = record.Width, h = record.Height;
     const auto at = [w](int32_t x, int32_t y) { return size_t(y) * w + x; };
     // Mines around each safe sector; -1 for a mine.
@@ -443,8 +454,8 @@ GameFigures FiguresOf(const GameRecord &record)
         ++f.Clicks;
         if (m.Kind == MoveKind::Open || m.Kind == MoveKind::Chord)
             ++f.EffectiveClicks;
-        else if (m.Kind == MoveKind::Mark && record.MineAt(m.X, m.Y) &&
-                 markedMines.insert({m.X, m.Y}).second)
+        else if (m.Kind == MoveKind::Mark && m.X >= 0 && m.Y >= 0 && m.X < w && m.Y < h &&
+                 record.MineAt(m.X, m.Y) && markedMines.insert({m.X, m.Y}).second)
             ++f.EffectiveClicks;
     }
     return f;
