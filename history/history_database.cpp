@@ -158,8 +158,7 @@ bool HistoryConnection::Open(HistoryProblem &problem)
             bool made = Run(Db, QStringLiteral("BEGIN IMMEDIATE"), error);
             for (const char *statement : SchemaStatements)
                 made = made && Run(Db, QString::fromLatin1(statement), error);
-            if (made && Db.commit()) return true;
-            if (made) error = Db.lastError();
+            if (made && Run(Db, QStringLiteral("COMMIT"), error)) return true;
             Db.rollback();
         } else if (!Db.isOpen()) {
             error = Db.lastError();

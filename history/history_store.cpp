@@ -65,8 +65,8 @@ bool WriteGame(QSqlDatabase &db, const StoredGame &game, QSqlError &error)
           QVariant(f.BbbvSolved), QVariant(f.Clicks), QVariant(f.EffectiveClicks),
           QVariant(QString::fromStdString(WriteRecord(r)))})
         query.addBindValue(value);
-    if (!query.exec()) return failed(query.lastError());
-    if (!db.commit()) return failed(db.lastError());
+    // COMMIT as a statement: the driver's own commit drops SQLite's code from its error.
+    if (!query.exec() || !query.exec(QStringLiteral("COMMIT"))) return failed(query.lastError());
     return true;
 }
 
@@ -333,16 +333,16 @@ bool HistoryStore::Reset(QString &error)
     Reading reading(Path);
     if (!reading.Open(error, *this, &HistoryStore::Tell)) return false;
     QSqlDatabase &db = reading.Database();
-    QSqlQuery games(db), totals(db);
+    QSqlQuery begin(db), games(db), totals(db), commit(db);
+    begin.prepare(QStringLiteral("BEGIN IMMEDIATE"));
     games.prepare(QStringLiteral("DELETE FROM games"));
     totals.prepare(QStringLiteral("DELETE FROM totals"));
-    if (db.transaction() && reading.Run(games, error, true) && reading.Run(totals, error, true) &&
-        db.commit())
-        return true;
-    if (error.isEmpty()) {
-        bool damaged = false;
-        error = ReadFailedMessage(Path, ReasonOf(db.lastError(), damaged), true);
+    commit.prepare(QStringLiteral("COMMIT"));
+    for (QSqlQuery *step : {&begin, &games, &totals, &commit}) {
+        if (!reading.Run(*step, error, true)) {
+            db.rollback();
+            return false;
+        }
     }
-    db.rollback();
-    return false;
+    return true;
 }

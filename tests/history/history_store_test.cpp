@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
@@ -32,6 +33,116 @@ StoredGame Game(int32_t level, int32_t w, int32_t h, int32_t mines, GameEnd end,
     game.Record.Seconds = seconds;
     game.Figures = {solved + 10, solved, 30, 25};
     return game;
+}
+
+// What the child (see history_child.cpp) saw after keeping games.
+struct ChildOutcome {
+    int Failed = -1;
+    QString Message, Read;
+};
+
+ChildOutcome KeepInChild(const QString &file, int games, const QStringList &options)
+{
+    QProcess child;
+    child.start(QStringLiteral(HISTORY_CHILD),
+                QStringList{"keep", file, QString::number(games)} + options);
+    child.waitForFinished(60000);
+    const QStringList lines = QString::fromLocal8Bit(child.readAllStandardOutput()).split('\n');
+    ChildOutcome outcome;
+    if (child.exitCode() != 0 || lines.size() < 3) return outcome;
+    outcome.Failed = lines[0].section(' ', 1).toInt();
+    outcome.Message = lines[1];
+    outcome.Read = lines[2];
+    return outcome;
+}
+
+QByteArray Contents(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+void Write(const QString &file, const QByteArray &bytes)
+{
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+struct Trouble {
+    const char *what;
+    std::function<void(const QDir &, QStringList &)> make; // the trouble, and the child's options
+    const char *reason;                                    // in the message
+    int games; // read back afterwards by the child; -1: the reading fails too
+};
+
+TEST(History, EachFailureIsToldOnceWhileTheGameGoesOnAndADamagedFileIsMovedAsideNeverLost)
+{
+    const QByteArray noise = [] {
+        QByteArray bytes(8192, 0);
+        QRandomGenerator(27).fillRange(reinterpret_cast<quint32 *>(bytes.data()), 2048);
+        return bytes;
+    }();
+    const Trouble troubles[] = {
+        {"its folder is a file",
+         [](const QDir &dir, QStringList &) { Write(dir.filePath("kelvane"), "x"); },
+         "Not a directory", -1},
+        {"random bytes, with an earlier damaged file beside",
+         [&](const QDir &dir, QStringList &) {
+             dir.mkpath("kelvane");
+             Write(dir.filePath("kelvane/games.sqlite"), noise);
+             Write(dir.filePath("kelvane/games.sqlite.corrupt-1"), "earlier");
+         },
+         "games.sqlite.corrupt-2", 6},
+        {"a full disk: a file size limit just above the file's",
+         [](const QDir &dir, QStringList &options) {
+             {
+                 HistoryStore store(dir.filePath("kelvane/games.sqlite"));
+                 store.Keep(Game(3, 32, 25, 180, GameEnd::Lost, 2.0));
+             }
+             const qint64 size = QFileInfo(dir.filePath("kelvane/games.sqlite")).size();
+             options << "--fsize" << QString::number(qMax<qint64>(size, 32768) + 8192);
+         },
+         "disk", 1},
+        // Root writes anywhere: the child drops to nobody.
+        {"a read-only folder",
+         [](const QDir &dir, QStringList &options) {
+             dir.mkpath("kelvane");
+             QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                   QFile::ExeOwner | QFile::ReadOther |
+                                                   QFile::ExeOther | QFile::ExeGroup);
+             QFile::setPermissions(dir.filePath("kelvane"), QFile::ReadOwner | QFile::ExeOwner |
+                                                                QFile::ReadOther | QFile::ExeOther);
+             options << "--nobody";
+         },
+         "opened or made", -1},
+    };
+    for (const Trouble &t : troubles) {
+        QTemporaryDir temporary;
+        const QDir dir(temporary.path());
+        const QString file = dir.filePath("kelvane/games.sqlite");
+        QStringList options;
+        t.make(dir, options);
+        const ChildOutcome outcome = KeepInChild(file, 6, options);
+        EXPECT_EQ(outcome.Failed, 1) << t.what << ": told once, not once a game";
+        EXPECT_TRUE(outcome.Message.contains(file))
+            << t.what << ": " << outcome.Message.toStdString();
+        EXPECT_TRUE(outcome.Message.contains(t.reason))
+            << t.what << ": " << outcome.Message.toStdString();
+        if (t.games < 0) {
+            EXPECT_TRUE(outcome.Read.startsWith("read-error") && outcome.Read.contains(file))
+                << t.what << ": " << outcome.Read.toStdString();
+        } else {
+            EXPECT_GE(outcome.Read.section(' ', 1).toInt(), t.games)
+                << t.what << ": " << outcome.Read.toStdString();
+        }
+        if (QFile::exists(dir.filePath("kelvane/games.sqlite.corrupt-1"))) {
+            EXPECT_EQ(Contents(dir.filePath("kelvane/games.sqlite.corrupt-1")), "earlier");
+            EXPECT_EQ(Contents(dir.filePath("kelvane/games.sqlite.corrupt-2")), noise);
+        }
+        QFile::setPermissions(dir.filePath("kelvane"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
 }
 
 TEST(History, StatisticsMatchAHandCountedHistoryAndTheListShowsEveryGameNewestFirst)
@@ -116,6 +227,78 @@ TEST(History, StatisticsMatchAHandCountedHistoryAndTheListShowsEveryGameNewestFi
     ASSERT_TRUE(store.Statistics(levels, error));
     EXPECT_EQ(levels.size(), 4);
     EXPECT_EQ(levels[0].Played, 0);
+}
+
+} // namespace
+
+namespace
+{
+
+TEST(History, AGameLockedOutByAnotherWindowIsKeptAndWrittenOnceTheLockGoes)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("games.sqlite");
+    HistoryStore store(file);
+    QSignalSpy failed(&store, &HistoryStore::Failed);
+    store.Keep(Game(0, 10, 10, 10, GameEnd::Won, 5.0));
+    store.Flush();
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other window");
+        other.setDatabaseName(file);
+        ASSERT_TRUE(other.open());
+        QSqlQuery lock(other);
+        ASSERT_TRUE(lock.exec("BEGIN EXCLUSIVE"));
+        store.Keep(Game(0, 10, 10, 10, GameEnd::Lost, 6.0));
+        store.Flush(); // waits out the busy timeout
+        QCoreApplication::processEvents();
+        ASSERT_EQ(failed.count(), 1);
+        EXPECT_TRUE(failed[0][0].toString().contains("locked"))
+            << failed[0][0].toString().toStdString();
+        ASSERT_TRUE(lock.exec("ROLLBACK"));
+    }
+    QSqlDatabase::removeDatabase("other window");
+    store.Keep(Game(0, 10, 10, 10, GameEnd::Won, 7.0));
+    store.Flush();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(failed.count(), 1);
+    QList<GameSummary> games;
+    QString error;
+    ASSERT_TRUE(store.LastGames(nullptr, 10, games, error)) << error.toStdString();
+    ASSERT_EQ(games.size(), 3) << "the locked-out game is written with the next one";
+    EXPECT_EQ(games[1].End, GameEnd::Lost);
+}
+
+TEST(History, AKillDuringWritingLeavesAFileThatOpensWithEveryGameWrittenBefore)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("games.sqlite");
+    QProcess child;
+    child.start(QStringLiteral(HISTORY_CHILD), {"write", file});
+    ASSERT_TRUE(child.waitForStarted());
+    QList<int> written;
+    auto read = [&] {
+        while (child.canReadLine())
+            written.append(child.readLine().trimmed().toInt());
+    };
+    while (written.size() < 40 && child.waitForReadyRead(20000))
+        read();
+    child.kill(); // SIGKILL
+    child.waitForFinished();
+    read();
+    ASSERT_GE(written.size(), 40);
+
+    HistoryStore store(file);
+    QList<GameSummary> games;
+    QString error;
+    ASSERT_TRUE(store.LastGames(nullptr, 100000, games, error)) << error.toStdString();
+    QSet<QDateTime> kept;
+    for (const GameSummary &game : games)
+        kept.insert(game.Played);
+    for (int n : written)
+        EXPECT_TRUE(kept.contains(Start.addSecs(n))) << "game " << n;
+    QList<LevelStatistics> levels;
+    ASSERT_TRUE(store.Statistics(levels, error)) << error.toStdString();
+    EXPECT_EQ(levels[3].Played, games.size());
 }
 
 } // namespace
