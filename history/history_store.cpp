@@ -14,12 +14,10 @@
 namespace
 {
 
-const char *const EndNames[] = {"won", "lost", "abandoned"};
-
 GameEnd EndFromName(const QString &name)
 {
-    for (int end = 0; end < 3; ++end)
-        if (name == QLatin1String(EndNames[end])) return GameEnd(end);
+    for (GameEnd end : {GameEnd::Won, GameEnd::Lost})
+        if (name == QLatin1String(EndName(end))) return end;
     return GameEnd::Abandoned;
 }
 
@@ -61,7 +59,7 @@ bool WriteGame(QSqlDatabase &db, const StoredGame &game, QSqlError &error)
          {QVariant(DateText(game.Played)), QVariant(game.Level), QVariant(r.Width),
           QVariant(r.Height), QVariant(r.Mines), QVariant(r.FairPlay), QVariant(r.Trainer),
           QVariant(r.NoGuess), QVariant(r.Timed), QVariant(game.Replayed),
-          QVariant(QLatin1String(EndNames[int(r.End)])), QVariant(r.Seconds), QVariant(f.Bbbv),
+          QVariant(QLatin1String(EndName(r.End))), QVariant(r.Seconds), QVariant(f.Bbbv),
           QVariant(f.BbbvSolved), QVariant(f.Clicks), QVariant(f.EffectiveClicks),
           QVariant(QString::fromStdString(WriteRecord(r)))})
         query.addBindValue(value);
