@@ -63,7 +63,8 @@ MainWindowOptions DefaultMainWindowOptions()
     MainWindowOptions options;
     const FileLayout layout = LocateFiles(
         QCoreApplication::applicationFilePath().toStdString(), BuiltInstallFolders(),
-        qEnvironmentVariable("XDG_CONFIG_HOME").toStdString(), QDir::homePath().toStdString());
+        qEnvironmentVariable("XDG_CONFIG_HOME").toStdString(),
+        qEnvironmentVariable("XDG_DATA_HOME").toStdString(), QDir::homePath().toStdString());
     options.SettingsFile = QString::fromStdString(layout.SettingsFile);
     options.EngineLibrary = QString::fromStdString(layout.EngineLibrary);
     options.HelpFolder = QString::fromStdString(layout.HelpFolder);

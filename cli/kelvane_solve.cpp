@@ -2,6 +2,7 @@
 // engine library through the same contract the game uses.
 #include "board_text.h"
 #include "engine_client.h"
+#include "figures_command.h"
 #include "generate_command.h"
 
 #include "engine_object.h"
@@ -27,8 +28,11 @@ namespace
 const char Usage[] =
     "usage: kelvane-solve [options] [FILE]\n"
     "       kelvane-solve --generate W H MINES X Y [--fair-play] [--seed N]\n"
+    "       kelvane-solve --figures FILE\n"
     "Reads a position (FILE, or standard input) and prints the mine probability of every\n"
     "closed sector.\n"
+    "  --figures FILE  the result, 3BV, clicks, IOE and 3BV/s of a game record (FILE, or -\n"
+    "                  for standard input)\n"
     "  --fair-play     the four corner sectors are known to be safe\n"
     "  --seed N        with --generate: the seed of the mine placement (default: the clock)\n"
     "  --simple        the \"Simple\" rule instead of exact probabilities\n"
@@ -96,6 +100,7 @@ int main(int argc, char **argv)
     std::string enginePath = EngineNear(OwnFolder(), BuiltToolFolders());
     const char *file = nullptr;
     if (GenerateRequested(argc, argv)) return RunGenerate(argc, argv, enginePath);
+    if (FiguresRequested(argc, argv)) return RunFigures(argc, argv);
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;

@@ -34,14 +34,15 @@ fs::path Sibling(const fs::path &executable, const char *ext)
     return result.replace_extension(ext);
 }
 
-std::string ConfigFolder(const std::string &configHome, const std::string &home)
+// $XDG_CONFIG_HOME or $XDG_DATA_HOME when absolute, else `fallback` under the home folder.
+std::string XdgFolder(const std::string &xdgHome, const std::string &home, const char *fallback)
 {
-    if (!configHome.empty() && configHome.front() == '/') return configHome;
+    if (!xdgHome.empty() && xdgHome.front() == '/') return xdgHome;
     std::string base = home;
     if (base.empty())
         if (const passwd *user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr)
             base = user->pw_dir;
-    return Normal(fs::path(base) / ".config");
+    return Normal(fs::path(base) / fallback);
 }
 } // namespace
 
@@ -56,7 +57,8 @@ InstallFolders BuiltToolFolders()
 }
 
 FileLayout LocateFiles(const std::string &executable, const InstallFolders &installed,
-                       const std::string &configHome, const std::string &home)
+                       const std::string &configHome, const std::string &dataHome,
+                       const std::string &home)
 {
     const fs::path exe(executable);
     const fs::path folder = exe.parent_path();
@@ -70,11 +72,14 @@ FileLayout LocateFiles(const std::string &executable, const InstallFolders &inst
         layout.EngineLibrary = beside.string();
         layout.HelpFolder = (folder / "Help").string();
         layout.SettingsFile = Sibling(exe, ".ini").string();
+        layout.HistoryFile = (folder / "games.sqlite").string();
     } else {
         layout.EngineLibrary = Normal(engineFolder / EngineFile);
         layout.HelpFolder = Normal(helpFolder);
         layout.SettingsFile =
-            Normal(fs::path(ConfigFolder(configHome, home)) / "kelvane" / "kelvane.ini");
+            Normal(fs::path(XdgFolder(configHome, home, ".config")) / "kelvane" / "kelvane.ini");
+        layout.HistoryFile = Normal(fs::path(XdgFolder(dataHome, home, ".local/share")) /
+                                    "kelvane" / "games.sqlite");
     }
     return layout;
 }

@@ -24,14 +24,16 @@ struct FileLayout {
     std::string EngineLibrary; // the engine library, kelvane.so
     std::string HelpFolder;    // the folder holding index.htm
     std::string SettingsFile;  // kelvane.ini
+    std::string HistoryFile;   // games.sqlite
 };
 
 // The layout decides, never whether a folder is writable: an engine beside the executable
 // means portable; otherwise the installed tree (its engine or help folder) around it means
-// installed; a lone executable stays portable. `configHome` is $XDG_CONFIG_HOME (ignored
-// unless absolute) and `home` is $HOME.
+// installed; a lone executable stays portable. `configHome` is $XDG_CONFIG_HOME and
+// `dataHome` $XDG_DATA_HOME (each ignored unless absolute), `home` is $HOME.
 FileLayout LocateFiles(const std::string &executable, const InstallFolders &installed,
-                       const std::string &configHome, const std::string &home);
+                       const std::string &configHome, const std::string &dataHome,
+                       const std::string &home);
 
 // The engine for a tool beside the game: kelvane.so in `folder`, else the installed one.
 std::string EngineNear(const std::string &folder, const InstallFolders &installed);

@@ -55,5 +55,11 @@ struct GameFigures {
     bool BbbvPerSecond(double seconds, double &rate) const;
 };
 
-// Plays the moves again on the layout to find what they opened.
+// Plays the moves again on the layout to find what they opened (moves the game would not take
+// are passed over; a field of no possible size has no figures).
 GameFigures FiguresOf(const GameRecord &record);
+
+// The field after the first `moves` moves of a record that reads back: each sector's state
+// (SECTOR_* of the engine contract), Width x Height, row by row; empty for a field of no
+// possible size.
+std::vector<int32_t> StatesAfter(const GameRecord &record, size_t moves);

@@ -10,19 +10,21 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <memory>
 
 // A finished (or abandoned) game as the history keeps it.
 struct StoredGame {
-    qint64 Id = 0;             // the row; 0 before it is stored
-    QDateTime Played;          // UTC, when the game ended
-    int32_t Level = 0;         // 0 to 3, or 4 for a custom field
-    bool Replayed = false;     // a known board played again
-    GameRecord Record;         // size, options, layout, moves, result and seconds
-    GameFigures Figures;       // of the record
+    qint64 Id = 0;         // the row; 0 before it is stored
+    QDateTime Played;      // UTC, when the game ended
+    int32_t Level = 0;     // 0 to 3, or 4 for a custom field
+    bool Replayed = false; // a known board played again
+    GameRecord Record;     // size, options, layout, moves, result and seconds
+    GameFigures Figures;   // of the record
 };
 
-// The games of one level, or of one custom size (Level 4 with its size and mines).
+// The games of one level, or of one custom size (Level 4 with its size and mines; the four
+// levels leave them 0).
 struct LevelKey {
     int32_t Level = 0;
     int32_t Width = 0, Height = 0, Mines = 0;
@@ -34,9 +36,9 @@ struct LevelKey {
 struct LevelStatistics {
     LevelKey Key;
     int32_t Played = 0, Won = 0, Abandoned = 0;
-    double BestSeconds = 0.0;       // of the won timed games; 0 when none
-    double AverageSeconds = 0.0;    // of the won timed games; 0 when none
-    double BestRate = 0.0;          // the best 3BV/s; 0 when none
+    double BestSeconds = 0.0;    // of the won timed games; 0 when none
+    double AverageSeconds = 0.0; // of the won timed games; 0 when none
+    double BestRate = 0.0;       // the best 3BV/s of the won timed games; 0 when none
     int32_t CurrentStreak = 0, LongestStreak = 0;
     double WinRate() const { return Played > 0 ? double(Won) / Played : 0.0; }
 };
@@ -71,10 +73,10 @@ class HistoryStore : public QObject
 
     // The reading side, on the caller's thread. Each returns false with a reason when the
     // database cannot be read.
+    // The four levels, played or not, then each custom size played, smallest first.
     bool Statistics(QList<LevelStatistics> &levels, QString &error);
     // The newest games first, at most `count`, of one level or (with no key) of all.
-    bool LastGames(const LevelKey *key, int32_t count, QList<GameSummary> &games,
-                   QString &error);
+    bool LastGames(const LevelKey *key, int32_t count, QList<GameSummary> &games, QString &error);
     bool Game(qint64 id, StoredGame &game, QString &error);
     // Deletes every game.
     bool Reset(QString &error);
@@ -85,6 +87,11 @@ class HistoryStore : public QObject
     void Failed(const QString &message);
 
   private:
+    friend class HistoryWriter;
+    // Emits Failed once per store, queued to the store's thread from either thread.
+    void Tell(const QString &message);
+
     QString Path;
+    std::atomic<bool> Told = false;
     std::unique_ptr<HistoryWriter> Writer;
 };

@@ -38,7 +38,7 @@ struct LayoutCase {
     std::vector<const char *> files; // made before looking, relative to the temporary folder
     const char *executable;
     bool portable;
-    const char *engine, *help, *settings; // expected, relative to the folder ("~" is HOME)
+    const char *engine, *help, *settings, *history; // expected, relative ("~" is HOME)
 };
 
 TEST_F(Layout, TheFilesSitWhereTheLayoutAroundTheExecutableSaysNeverWhereTheCurrentFolderIs)
@@ -50,42 +50,48 @@ TEST_F(Layout, TheFilesSitWhereTheLayoutAroundTheExecutableSaysNeverWhereTheCurr
          true,
          "usr/bin/kelvane.so",
          "usr/bin/Help",
-         "usr/bin/kelvane.ini"},
+         "usr/bin/kelvane.ini",
+         "usr/bin/games.sqlite"},
         {"a final extension is replaced",
          {"p/kelvane.bin", "p/kelvane.so"},
          "p/kelvane.bin",
          true,
          "p/kelvane.so",
          "p/Help",
-         "p/kelvane.ini"},
+         "p/kelvane.ini",
+         "p/games.sqlite"},
         {"a dot in a folder name is no extension",
          {"k.d/kelvane", "k.d/kelvane.so"},
          "k.d/kelvane",
          true,
          "k.d/kelvane.so",
          "k.d/Help",
-         "k.d/kelvane.ini"},
+         "k.d/kelvane.ini",
+         "k.d/games.sqlite"},
         {"a lone executable stays portable, its missing engine named beside it",
          {"alone/kelvane"},
          "alone/kelvane",
          true,
          "alone/kelvane.so",
          "alone/Help",
-         "alone/kelvane.ini"},
+         "alone/kelvane.ini",
+         "alone/games.sqlite"},
         {"installed engine: the prefix's folders and the user's configuration",
          {"usr/bin/kelvane", "usr/lib/kelvane/kelvane.so"},
          "usr/bin/kelvane",
          false,
          "usr/lib/kelvane/kelvane.so",
          "usr/share/kelvane/Help",
-         "~/.config/kelvane/kelvane.ini"},
+         "~/.config/kelvane/kelvane.ini",
+         "~/.local/share/kelvane/games.sqlite"},
         {"installed help alone (a broken engine install) still means installed",
          {"usr/bin/kelvane", "usr/share/kelvane/Help/index.htm"},
          "usr/bin/kelvane",
          false,
          "usr/lib/kelvane/kelvane.so",
          "usr/share/kelvane/Help",
-         "~/.config/kelvane/kelvane.ini"},
+         "~/.config/kelvane/kelvane.ini",
+         "~/.local/share/kelvane/games.sqlite"},
     };
     for (const LayoutCase &c : cases) {
         QTemporaryDir fresh;
@@ -93,7 +99,7 @@ TEST_F(Layout, TheFilesSitWhereTheLayoutAroundTheExecutableSaysNeverWhereTheCurr
         for (const char *file : c.files)
             Make(file);
         MakeFolder("home");
-        const FileLayout layout = LocateFiles(At(c.executable), Installed, "", At("home"));
+        const FileLayout layout = LocateFiles(At(c.executable), Installed, "", "", At("home"));
         auto expected = [&](std::string path) {
             return path.rfind("~/", 0) == 0 ? At("home/" + QString::fromStdString(path.substr(2)))
                                             : At(QString::fromStdString(path));
@@ -102,26 +108,31 @@ TEST_F(Layout, TheFilesSitWhereTheLayoutAroundTheExecutableSaysNeverWhereTheCurr
         EXPECT_EQ(layout.EngineLibrary, expected(c.engine)) << c.what;
         EXPECT_EQ(layout.HelpFolder, expected(c.help)) << c.what;
         EXPECT_EQ(layout.SettingsFile, expected(c.settings)) << c.what;
+        EXPECT_EQ(layout.HistoryFile, expected(c.history)) << c.what;
     }
 }
 
-TEST_F(Layout, InstalledSettingsFollowAnAbsoluteXdgConfigHomeAndIgnoreARelativeOne)
+TEST_F(Layout, InstalledFilesFollowAnAbsoluteXdgHomeAndIgnoreARelativeOne)
 {
     Make("usr/bin/kelvane");
     Make("usr/lib/kelvane/kelvane.so");
-    EXPECT_EQ(
-        LocateFiles(At("usr/bin/kelvane"), Installed, "/elsewhere/conf", "/home/u").SettingsFile,
-        "/elsewhere/conf/kelvane/kelvane.ini");
-    EXPECT_EQ(LocateFiles(At("usr/bin/kelvane"), Installed, "conf", "/home/u").SettingsFile,
-              "/home/u/.config/kelvane/kelvane.ini");
+    const FileLayout absolute =
+        LocateFiles(At("usr/bin/kelvane"), Installed, "/elsewhere/conf", "/data", "/home/u");
+    EXPECT_EQ(absolute.SettingsFile, "/elsewhere/conf/kelvane/kelvane.ini");
+    EXPECT_EQ(absolute.HistoryFile, "/data/kelvane/games.sqlite");
+    const FileLayout relative =
+        LocateFiles(At("usr/bin/kelvane"), Installed, "conf", "data", "/home/u");
+    EXPECT_EQ(relative.SettingsFile, "/home/u/.config/kelvane/kelvane.ini");
+    EXPECT_EQ(relative.HistoryFile, "/home/u/.local/share/kelvane/games.sqlite");
 }
 
 TEST_F(Layout, TheGamesFolderFindsTheSameTreeThroughItsOwnRelativePaths)
 {
     Make("usr/games/kelvane");
     Make("usr/lib/kelvane/kelvane.so");
-    const FileLayout layout = LocateFiles(
-        At("usr/games/kelvane"), {"../lib/kelvane", "../share/games/kelvane/Help"}, "", "/home/u");
+    const FileLayout layout =
+        LocateFiles(At("usr/games/kelvane"), {"../lib/kelvane", "../share/games/kelvane/Help"}, "",
+                    "", "/home/u");
     EXPECT_FALSE(layout.Portable);
     EXPECT_EQ(layout.EngineLibrary, At("usr/lib/kelvane/kelvane.so"));
     EXPECT_EQ(layout.HelpFolder, At("usr/share/games/kelvane/Help"));

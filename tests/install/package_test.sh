@@ -35,7 +35,7 @@ diff -u "$work/expected.txt" "$work/files.txt" || fail "the package's files diff
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
+for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6-sqlite; do
   echo "$depends" | grep -q "\b$library\b" || fail "Depends lacks $library: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Section)" = games ] || fail "section is not games"

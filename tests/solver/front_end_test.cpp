@@ -331,5 +331,34 @@ TEST(SolverFrontEnd, GenerateWithBadArguments_ExitsWithTwoAndSaysWhy)
     }
 }
 
+TEST(SolverFrontEnd, FiguresOfAGameRecord_OneLine_OrTheLineAndReasonWithExitTwo)
+{
+    const std::string record = "kelvane-game 1\nsize 8 8 2\n"
+                               "options fair-play 0 trainer 0 no-guess 0 timed 1\nlayout\n"
+                               "........\n........\n..*.....\n........\n"
+                               "........\n.....*..\n........\n........\nmoves\n"
+                               "0 open 1 1\n100 mark 2 2\n200 chord 1 1\nend won 3.5\n";
+    const std::string path =
+        ::testing::TempDir() + "/kelvane_solve_" + std::to_string(getpid()) + "_game.txt";
+    std::ofstream(path) << std::regex_replace(record, std::regex("end won"), "end lost");
+    const struct {
+        std::string Args, Input;
+        int Exit;
+        std::string Out, Err;
+    } cases[] = {
+        {"--figures -", record, 0,
+         "result won seconds 3.5 3bv 1 solved 1 clicks 3 effective 3 ioe 0.333 3bv/s 0.286\n", ""},
+        {"--figures " + path, "", 2, "",
+         "kelvane-solve: " + path + ":17: end lost, but no mine was opened\n"},
+        {"--figures", "", 2, "", "kelvane-solve: --figures takes one record file"},
+    };
+    for (const auto &c : cases) {
+        const Outcome o = RunSolve(c.Args, c.Input);
+        EXPECT_EQ(o.Exit, c.Exit) << c.Args;
+        EXPECT_EQ(o.Out, c.Out) << c.Args;
+        EXPECT_EQ(o.Err.substr(0, c.Err.size()), c.Err) << c.Args;
+    }
+}
+
 } // namespace
 } // namespace kelvane::solver::testing
