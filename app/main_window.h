@@ -230,16 +230,16 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
     EngineLibrary Engine;
     std::unique_ptr<EngineDriver> Driver;
     bool Shown = false;
-    bool CloseWhenIdle = false;                 // a close asked for during a run waits for its end
+    bool CloseWhenIdle = false; // a close asked for during a run waits for its end
     std::unique_ptr<HistoryStore> HistoryDb;
     GameRecord Record;
-    bool Recording = false;   // from the first press until the game is kept
+    bool Recording = false; // from the first press until the game is kept
     uint32_t FirstPressTick = 0;
     // A known layout to lay at the next first press, and whether this game is one.
     std::unique_ptr<GameRecord> ReplayNext;
     bool Replaying = false;
-    bool LaidNoGuess = false;     // the first press laid a proven no-guess board
-    int32_t PlayerFairPlay = -1; // the player's Fair Play while a replay has the record's
-    QWidget *FocusFramed = nullptr;             // the control that Tab brought the focus to
+    bool LaidNoGuess = false;       // the first press laid a proven no-guess board
+    int32_t PlayerFairPlay = -1;    // the player's Fair Play while a replay has the record's
+    QWidget *FocusFramed = nullptr; // the control that Tab brought the focus to
     int32_t CursorFieldX = 0, CursorFieldY = 0; // the field size the cursor was placed in
 };

@@ -22,12 +22,11 @@
 #include <QValueAxis>
 
 #include <algorithm>
-#include <tuple>
 
 namespace
 {
 
-constexpr int LastGameCount = 50;  // the list
+constexpr int LastGameCount = 50;   // the list
 constexpr int ChartGameCount = 100; // the chart
 
 QString Decimal(double value, int decimals)
@@ -172,9 +171,7 @@ StatisticsWindow::StatisticsWindow(HistoryStore &store, QWidget *parent)
     Confirm = [this](const QString &question) {
         return QMessageBox::question(this, "Kelvane", question) == QMessageBox::Yes;
     };
-    ShowError = [this](const QString &message) {
-        QMessageBox::critical(this, "Kelvane", message);
-    };
+    ShowError = [this](const QString &message) { QMessageBox::critical(this, "Kelvane", message); };
 }
 
 void StatisticsWindow::Refresh()
@@ -183,23 +180,6 @@ void StatisticsWindow::Refresh()
     QString error;
     LevelRows.clear();
     if (!Store.Statistics(LevelRows, error)) ShowError(error);
-    // The four levels are always listed, played or not.
-    for (int32_t level = LevelCustom - 1; level >= 0; --level) {
-        const bool listed = std::any_of(LevelRows.begin(), LevelRows.end(),
-                                        [&](const LevelStatistics &row) {
-                                            return row.Key.Level == level;
-                                        });
-        if (listed) continue;
-        LevelStatistics empty;
-        empty.Key = {level, ::LevelTable[level].SizeX, ::LevelTable[level].SizeY,
-                     ::LevelTable[level].Mines};
-        LevelRows.append(empty);
-    }
-    std::sort(LevelRows.begin(), LevelRows.end(),
-              [](const LevelStatistics &a, const LevelStatistics &b) {
-                  return std::tie(a.Key.Level, a.Key.Width, a.Key.Height, a.Key.Mines) <
-                         std::tie(b.Key.Level, b.Key.Width, b.Key.Height, b.Key.Mines);
-              });
     ShowLevels();
     Levels->selectRow(std::min(chosen, int(LevelRows.size()) - 1));
     ShowGames();

@@ -14,12 +14,21 @@ namespace
 class HistoryWindowTest : public MainWindowTest
 {
   protected:
+    // Untimed, so that a win asks for no name.
+    void OpenBeginner()
+    {
+        OpenOnLevel(0);
+        Game().TimedGame = 0;
+        Errors.clear(); // the missing engine's message
+    }
+
     QList<GameSummary> Kept()
     {
         Window->History()->Flush();
         QList<GameSummary> games;
         QString error;
-        EXPECT_TRUE(Window->History()->LastGames(nullptr, 100, games, error)) << error.toStdString();
+        EXPECT_TRUE(Window->History()->LastGames(nullptr, 100, games, error))
+            << error.toStdString();
         return games;
     }
 };
@@ -27,7 +36,7 @@ class HistoryWindowTest : public MainWindowTest
 TEST_F(HistoryWindowTest, EveryGameWithAFirstPress_IsKeptWhenItEnds_WithItsMoves)
 {
     HistoryFile = Folder.filePath("games.sqlite");
-    OpenOnLevel(0);
+    OpenBeginner();
     Click(Qt::LeftButton, 0, 0);
     int32_t c = 0, r = 0, mc = 0, mr = 0;
     ASSERT_TRUE(Find(SECTOR_CLOSED, true, mc, mr));
@@ -63,6 +72,7 @@ TEST_F(HistoryWindowTest, EveryGameWithAFirstPress_IsKeptWhenItEnds_WithItsMoves
     EXPECT_EQ(games[2].Figures.Clicks, 4);
 
     // A game left by closing the window is kept too.
+    Window->NewGame();
     Click(Qt::LeftButton, 0, 0);
     Window->close();
     Window.reset();
@@ -90,7 +100,8 @@ TEST_F(HistoryWindowTest, PlayedAgain_TheRecordedMinesLie_AndNoBestTimeIsSet)
     Window->ChooseLevel(2);
     Window->PlayAgain(won);
     EXPECT_EQ(Game().SizeX, 10);
-    EXPECT_EQ(Window->sbStatus->text(), "Replay: the first press was on 0, 0; elsewhere may be a mine");
+    EXPECT_EQ(Window->sbStatus->text(),
+              "Replay: the first press was on 0, 0; elsewhere may be a mine");
     Window->Rng.Seed(99); // another seed would lay other mines
     Click(Qt::LeftButton, 0, 0);
     for (int32_t c = 0; c < 10; ++c)
@@ -118,7 +129,7 @@ TEST_F(HistoryWindowTest, PlayedAgain_TheRecordedMinesLie_AndNoBestTimeIsSet)
 
 TEST_F(HistoryWindowTest, AGameFile_IsPlayedAgain_OrRefusedWithItsLine)
 {
-    OpenOnLevel(0);
+    OpenBeginner();
     Click(Qt::LeftButton, 0, 0);
     OpenAllSafe();
     const std::string text = WriteRecord(Window->CurrentRecord());
@@ -147,7 +158,7 @@ TEST_F(HistoryWindowTest, AHistoryThatCannotBeWritten_IsToldOnce_AndTheGamesPlay
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     HistoryFile = Folder.filePath("not-a-folder/games.sqlite");
-    OpenOnLevel(0);
+    OpenBeginner();
     for (int game = 0; game < 2; ++game) {
         Click(Qt::LeftButton, 0, 0);
         OpenAllSafe();
@@ -162,7 +173,7 @@ TEST_F(HistoryWindowTest, AHistoryThatCannotBeWritten_IsToldOnce_AndTheGamesPlay
 TEST_F(HistoryWindowTest, F3_OpensTheStatistics_WithTheGamesOfEachLevel)
 {
     HistoryFile = Folder.filePath("games.sqlite");
-    OpenOnLevel(0);
+    OpenBeginner();
     Click(Qt::LeftButton, 0, 0);
     OpenAllSafe();
     QTest::keyClick(Window.get(), Qt::Key_F3);

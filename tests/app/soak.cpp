@@ -372,9 +372,9 @@ void Soak::CheckHistory()
     QList<GameSummary> games;
     QString error;
     Check(history.LastGames(nullptr, 1 << 30, games, error), error.toStdString().c_str());
-    Check(games.size() == Count.Kept, ("kept " + std::to_string(games.size()) + " games of " +
-                                       std::to_string(Count.Kept))
-                                          .c_str());
+    Check(games.size() == Count.Kept,
+          ("kept " + std::to_string(games.size()) + " games of " + std::to_string(Count.Kept))
+              .c_str());
     for (const GameSummary &game : games) {
         StoredGame stored;
         Check(history.Game(game.Id, stored, error), error.toStdString().c_str());
@@ -383,10 +383,14 @@ void Soak::CheckHistory()
 
 void Soak::PlayOneGame()
 {
+    // A double click on a finished board has started a game: a level or settings change
+    // leaves it, and it is kept.
+    const bool carried = Game().Active != 0;
     if (Chance(15))
         ChangeSettings();
     else if (Chance(80))
         Window->ChooseLevel(static_cast<int32_t>(Next(4)));
+    if (carried && Game().Active == 0) ++Count.Kept;
     CheckRecord();
     Window->Rng.Seed(Next(1u << 30));
     for (int k = 0; k < 1500 && Game().Live != 0 && Failure.empty(); ++k) {
@@ -438,11 +442,15 @@ bool Soak::Run(long long games, double seconds)
     while (Count.Games < games && clock.elapsed() < seconds * 1000.0 && Failure.empty()) {
         PlayOneGame();
         ++Count.Games;
-        if (Count.Games % 20 == 0) Reopen();
+        if (Count.Games % 20 == 0) {
+            Count.Kept += Game().Active != 0; // left by the closing
+            Reopen();
+        }
         // Memory that grows with the games shows as a rising line here.
         if (Count.Games % 1000 == 0)
             std::printf("after %lld games: resident %ld MB\n", Count.Games, MemoryFigure("VmRSS"));
     }
+    Count.Kept += Game().Active != 0;
     Window->close();
     Window.reset();
     CheckHistory();
