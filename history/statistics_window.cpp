@@ -64,6 +64,7 @@ QTableWidget *MakeTable(QWidget *parent, const QStringList &columns, const QStri
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->setTabKeyNavigation(false);
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->setAccessibleName(name);
     return table;
 }
@@ -109,7 +110,7 @@ StatisticsWindow::StatisticsWindow(HistoryStore &store, QWidget *parent)
 
     Levels = MakeTable(this,
                        {"Level", "Played", "Won", "Win rate", "Abandoned", "Best time",
-                        "Average time", "Best 3BV/s", "Streak", "Longest streak"},
+                        "Average time", "Best 3BV/s", "Streak", "Longest"},
                        "Statistics per level");
     Levels->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     Games = MakeTable(this, {"Date", "Level", "Result", "Time", "3BV/s", "IOE"}, "Last games");
@@ -260,11 +261,16 @@ void StatisticsWindow::ShowChart(const QList<GameSummary> &games)
     chart->addSeries(won);
     chart->addSeries(lost);
     auto *x = new QValueAxis();
-    x->setRange(1, std::max(2, number));
+    // Whole game numbers, about ten of them, with room for the first and last marks.
+    x->setRange(0.5, std::max(1, number) + 0.5);
     x->setLabelFormat("%d");
+    x->setTickType(QValueAxis::TicksDynamic);
+    x->setTickAnchor(1);
+    x->setTickInterval(std::max(1, (number + 8) / 10));
     x->setTitleText("Game");
     auto *y = new QValueAxis();
     y->setRange(0, top * 1.1);
+    y->applyNiceNumbers();
     y->setTitleText("3BV/s");
     for (QValueAxis *axis : {x, y}) {
         axis->setLabelsColor(Navy);
