@@ -15,31 +15,17 @@ constexpr double SecondsBound = 1e6;
 const char *const KindNames[] = {"open", "mark", "unmark", "chord", "probe"};
 
 // The rules draw nothing here; a mine opened outside Trainer Mode ends the game.
-class SilentView final : public GameView
+class RecordView final : public SilentView
 {
   public:
-    explicit SilentView(TGameState &game) : Game(game) {}
+    explicit RecordView(TGameState &game) : Game(game) {}
     bool Lost = false;
 
-    void DrawOpenSector(int32_t, int32_t) override {}
-    void DrawMarker(int32_t, int32_t) override {}
-    void DrawClosedSector(int32_t, int32_t) override {}
-    void SetFieldFontSmall(bool) override {}
-    void DrawTriggeredSector(int32_t, int32_t) override {}
-    void DrawWrongMarker(int32_t, int32_t) override {}
-    void DrawPressedSector(int32_t, int32_t) override {}
     void ShowLostBoard(int32_t, int32_t) override
     {
         Lost = true;
         Game.Active = Game.Live = 0;
     }
-    void ShowPressedFace() override {}
-    void PresentField() override {}
-    void DrawMinesLeftCounter(int32_t) override {}
-    void StartClock() override {}
-    void StopClock() override {}
-    void MarkRecalcNeeded() override {}
-    void HideEngineTimes() override {}
 
   private:
     TGameState &Game;
@@ -114,7 +100,7 @@ class Replay
 
   private:
     std::unique_ptr<TGameState> Game;
-    SilentView View;
+    RecordView View;
     Random Rng;
     GameRules Rules;
     bool WonGame = false;

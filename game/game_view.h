@@ -32,3 +32,24 @@ class GameView
     // Hides the completion lines of the engine panel (time and rate of the last run).
     virtual void HideEngineTimes() = 0;
 };
+
+// The rules played on a layout nobody sees: nothing is drawn.
+class SilentView : public GameView
+{
+  public:
+    void DrawOpenSector(int32_t, int32_t) override {}
+    void DrawMarker(int32_t, int32_t) override {}
+    void DrawClosedSector(int32_t, int32_t) override {}
+    void SetFieldFontSmall(bool) override {}
+    void DrawTriggeredSector(int32_t, int32_t) override {}
+    void DrawWrongMarker(int32_t, int32_t) override {}
+    void DrawPressedSector(int32_t, int32_t) override {}
+    void ShowLostBoard(int32_t, int32_t) override {}
+    void ShowPressedFace() override {}
+    void PresentField() override {}
+    void DrawMinesLeftCounter(int32_t) override {}
+    void StartClock() override {}
+    void StopClock() override {}
+    void MarkRecalcNeeded() override {}
+    void HideEngineTimes() override {}
+};

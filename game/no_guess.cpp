@@ -30,26 +30,6 @@ bool MayHoldMine(const NoGuessRequest &q, int32_t c, int32_t r)
     return !opening && !(q.FairPlay && corner);
 }
 
-// The rules play the hidden layout; nothing of it is drawn.
-class NoView : public GameView
-{
-    void DrawOpenSector(int32_t, int32_t) override {}
-    void DrawMarker(int32_t, int32_t) override {}
-    void DrawClosedSector(int32_t, int32_t) override {}
-    void SetFieldFontSmall(bool) override {}
-    void DrawTriggeredSector(int32_t, int32_t) override {}
-    void DrawWrongMarker(int32_t, int32_t) override {}
-    void DrawPressedSector(int32_t, int32_t) override {}
-    void ShowLostBoard(int32_t, int32_t) override {}
-    void ShowPressedFace() override {}
-    void PresentField() override {}
-    void DrawMinesLeftCounter(int32_t) override {}
-    void StartClock() override {}
-    void StopClock() override {}
-    void MarkRecalcNeeded() override {}
-    void HideEngineTimes() override {}
-};
-
 class Search : private EngineCallbacks
 {
   public:
@@ -84,7 +64,7 @@ class Search : private EngineCallbacks
         TGameState Game{};
     };
     std::unique_ptr<Hidden> Layout = std::make_unique<Hidden>(); // the rules' record
-    NoView NoDrawing;
+    SilentView NoDrawing;                                        // the rules play the hidden layout
     GameRules Rules;
 
     std::vector<int32_t> Cells;      // slots of the field, column by column
