@@ -286,11 +286,7 @@ void TfrmMain::FormCreate()
 
     // The record starts as the default settings: Intermediate, everything on but Trainer.
     game.Level = 1;
-    game.SizeX = LevelTable[1].SizeX;
-    game.SizeY = LevelTable[1].SizeY;
-    game.MaxX = game.SizeX - 1;
-    game.MaxY = game.SizeY - 1;
-    game.Mines = LevelTable[1].Mines;
+    SetFieldSize(game, LevelTable[1].SizeX, LevelTable[1].SizeY, LevelTable[1].Mines);
     ApplyLoadedSettings();
 }
 

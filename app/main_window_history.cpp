@@ -95,11 +95,7 @@ void TfrmMain::PlayAgain(const GameRecord &record)
             LevelTable[l].Mines == record.Mines)
             level = l;
     game.Level = level;
-    game.SizeX = record.Width;
-    game.SizeY = record.Height;
-    game.Mines = record.Mines;
-    game.MaxX = game.SizeX - 1;
-    game.MaxY = game.SizeY - 1;
+    SetFieldSize(game, record.Width, record.Height, record.Mines);
     LayoutField();
     NewGame();
     ReplayNext = std::make_unique<GameRecord>(record);

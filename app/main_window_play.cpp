@@ -33,11 +33,7 @@ void TfrmMain::ChooseLevel(int32_t level)
     if (game.EngineBusy != 0 || level < 0 || level > 3) return;
     AbandonGame();
     game.Level = level;
-    game.SizeX = LevelTable[level].SizeX;
-    game.SizeY = LevelTable[level].SizeY;
-    game.Mines = LevelTable[level].Mines;
-    game.MaxX = game.SizeX - 1;
-    game.MaxY = game.SizeY - 1;
+    SetFieldSize(game, LevelTable[level].SizeX, LevelTable[level].SizeY, LevelTable[level].Mines);
     LayoutField();
     NewGame();
 }

@@ -40,11 +40,7 @@ class Replay
     {
         TGameState &g = *Game;
         g = TGameState{};
-        g.SizeX = record.Width;
-        g.SizeY = record.Height;
-        g.MaxX = record.Width - 1;
-        g.MaxY = record.Height - 1;
-        g.Mines = record.Mines;
+        SetFieldSize(g, record.Width, record.Height, record.Mines);
         g.FairPlay = record.FairPlay ? 1 : 0;
         g.TrainerMode = record.Trainer ? 1 : 0;
         g.TimedGame = record.Timed ? 1 : 0;

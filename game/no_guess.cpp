@@ -90,11 +90,7 @@ Search::Search(ProbabilityEngine &engine, Random &rng, const NoGuessRequest &req
         TGameState &v = *g;
         v.Active = v.Live = 1;
         v.Level = 4;
-        v.SizeX = Request.SizeX;
-        v.SizeY = Request.SizeY;
-        v.MaxX = Request.SizeX - 1;
-        v.MaxY = Request.SizeY - 1;
-        v.Mines = Request.Mines;
+        SetFieldSize(v, Request.SizeX, Request.SizeY, Request.Mines);
         v.FairPlay = Request.FairPlay ? 1 : 0;
         v.ProbDisplay = 1;
     }

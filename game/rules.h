@@ -7,6 +7,17 @@
 
 #include <cstdint>
 
+// A field of the given size and mines: SizeX, SizeY, MaxX, MaxY and Mines, which always go
+// together.
+inline void SetFieldSize(TGameState &game, int32_t sizeX, int32_t sizeY, int32_t mines)
+{
+    game.SizeX = sizeX;
+    game.SizeY = sizeY;
+    game.MaxX = sizeX - 1;
+    game.MaxY = sizeY - 1;
+    game.Mines = mines;
+}
+
 class GameRules
 {
   public:
