@@ -1,6 +1,6 @@
 #include "game_record.h"
 
-#include "rules.h"
+#include "record_replay.h"
 
 #include <algorithm>
 #include <charconv>
@@ -13,94 +13,6 @@ namespace
 constexpr double SecondsBound = 1e6;
 
 const char *const KindNames[] = {"open", "mark", "unmark", "chord", "probe"};
-
-// The rules draw nothing here; a mine opened outside Trainer Mode ends the game.
-class RecordView final : public SilentView
-{
-  public:
-    explicit RecordView(TGameState &game) : Game(game) {}
-    bool Lost = false;
-
-    void ShowLostBoard(int32_t, int32_t) override
-    {
-        Lost = true;
-        Game.Active = Game.Live = 0;
-    }
-
-  private:
-    TGameState &Game;
-};
-
-// The game of a record played again move by move with the game's own rules.
-class Replay
-{
-  public:
-    explicit Replay(const GameRecord &record)
-        : Game(std::make_unique<TGameState>()), View(*Game), Rules(*Game, View, Rng)
-    {
-        TGameState &g = *Game;
-        g = TGameState{};
-        SetFieldSize(g, record.Width, record.Height, record.Mines);
-        g.FairPlay = record.FairPlay ? 1 : 0;
-        g.TrainerMode = record.Trainer ? 1 : 0;
-        g.TimedGame = record.Timed ? 1 : 0;
-        g.Level = 4;
-        g.Live = 1;
-        Rules.ClearBoard();
-        std::vector<uint8_t> mined(KELVANE_SECTOR_SLOTS, 0);
-        for (int32_t y = 0; y < record.Height; ++y)
-            for (int32_t x = 0; x < record.Width; ++x)
-                mined[KELVANE_SECTOR_INDEX(x, y)] = record.MineAt(x, y) ? 1 : 0;
-        Rules.PlaceGivenMines(mined.data());
-    }
-
-    bool Won() const { return WonGame; }
-    bool Lost() const { return View.Lost; }
-    bool Decided() const { return Won() || Lost(); }
-    int32_t SafeLeft() const { return Game->SafeLeft; }
-    int32_t StateAt(int32_t x, int32_t y) const { return Game->State[KELVANE_SECTOR_INDEX(x, y)]; }
-
-    // Plays the move as the window does; returns why it cannot be played, or null.
-    const char *Play(const RecordedMove &move)
-    {
-        if (Decided()) return "a move after the game was decided";
-        const int32_t x = move.X, y = move.Y;
-        if (x < 0 || y < 0 || x >= Game->SizeX || y >= Game->SizeY) return "outside the field";
-        const int32_t state = StateAt(x, y);
-        switch (move.Kind) {
-        case MoveKind::Open:
-            if (state == SECTOR_MARKED) return "open on a marked sector";
-            if (state != SECTOR_CLOSED) return "open on a sector that is not closed";
-            Rules.OpenArea(x, y, false);
-            break;
-        case MoveKind::Mark:
-            if (state != SECTOR_CLOSED) return "mark on a sector that is not closed";
-            Rules.ToggleMarker(x, y);
-            break;
-        case MoveKind::Unmark:
-            if (state != SECTOR_MARKED) return "unmark on a sector without a marker";
-            Rules.ToggleMarker(x, y);
-            break;
-        case MoveKind::Chord:
-            if (state != SECTOR_OPEN || Game->Number[KELVANE_SECTOR_INDEX(x, y)] == 0)
-                return "chord on a sector that is not an open number";
-            if (Rules.Chord(x, y)) return "chord that the markers around it do not allow";
-            break;
-        case MoveKind::Probe:
-            if (state != SECTOR_CLOSED) return "probe on a sector that is not closed";
-            break;
-        }
-        if (!View.Lost && Rules.CheckWin()) WonGame = true;
-        return nullptr;
-    }
-
-  private:
-    std::unique_ptr<TGameState> Game;
-    RecordView View;
-    Random Rng;
-    GameRules Rules;
-    bool WonGame = false;
-};
 
 // A field the replay can hold: a record built in memory is not checked as a read one is.
 bool Playable(const GameRecord &r)
@@ -223,7 +135,7 @@ class Reader
         if (!Next(line, "expected \"moves\"")) return false;
         if (line != "moves") return Fail("expected \"moves\"");
 
-        Replay replay(r);
+        RecordReplay replay(r);
         r.Moves.clear();
         for (;;) {
             if (!Next(line, "expected a move or \"end\"")) return false;
@@ -310,6 +222,11 @@ class Reader
 
 } // namespace
 
+const char *KindName(MoveKind kind)
+{
+    return KindNames[size_t(kind)];
+}
+
 const char *EndName(GameEnd end)
 {
     switch (end) {
@@ -359,7 +276,7 @@ bool ReadRecord(std::string_view text, GameRecord &record, RecordError &error)
 std::vector<int32_t> StatesAfter(const GameRecord &record, size_t moves)
 {
     if (!Playable(record)) return {};
-    Replay replay(record);
+    RecordReplay replay(record);
     for (size_t i = 0; i < moves && i < record.Moves.size(); ++i)
         replay.Play(record.Moves[i]);
     std::vector<int32_t> states(size_t(record.Width) * record.Height);

@@ -42,6 +42,8 @@ struct RecordError {
 // Reads a record's text; anything else is refused with the line and the reason.
 bool ReadRecord(std::string_view text, GameRecord &record, RecordError &error);
 
+// "open", "mark", "unmark", "chord", "probe".
+const char *KindName(MoveKind kind);
 // "won", "lost", "abandoned".
 const char *EndName(GameEnd end);
 

@@ -45,7 +45,7 @@ struct MoveReview {
 };
 
 struct ReviewFigures {
-    int32_t Guesses = 0;  // needless, best and risky moves
+    int32_t Guesses = 0; // needless, best and risky moves
     int32_t Needless = 0;
     int32_t Risky = 0;
     double Survival = 1.0; // the product of (1 - p) over the guesses

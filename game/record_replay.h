@@ -1,0 +1,51 @@
+// A record's game played again move by move with the game's own rules, for the tools that
+// look at a game as it went: the reader's checks, the figures and the review.
+#pragma once
+
+#include "game_record.h"
+#include "rules.h"
+
+#include <memory>
+
+class RecordReplay
+{
+  public:
+    // The field, options and mines of `record` (whose size the caller has checked), before
+    // its first move.
+    explicit RecordReplay(const GameRecord &record);
+
+    bool Won() const { return WonGame; }
+    bool Lost() const { return View.Lost; }
+    bool Decided() const { return Won() || Lost(); }
+    int32_t SafeLeft() const { return Game->SafeLeft; }
+    int32_t StateAt(int32_t x, int32_t y) const { return Game->State[KELVANE_SECTOR_INDEX(x, y)]; }
+    // The game record as the rules keep it.
+    const TGameState &State() const { return *Game; }
+
+    // Plays the move as the window does; returns why it cannot be played, or null.
+    const char *Play(const RecordedMove &move);
+
+  private:
+    // The rules draw nothing here; a mine opened outside Trainer Mode ends the game.
+    class RecordView final : public SilentView
+    {
+      public:
+        explicit RecordView(TGameState &game) : Game(game) {}
+        bool Lost = false;
+
+        void ShowLostBoard(int32_t, int32_t) override
+        {
+            Lost = true;
+            Game.Active = Game.Live = 0;
+        }
+
+      private:
+        TGameState &Game;
+    };
+
+    std::unique_ptr<TGameState> Game;
+    RecordView View;
+    Random Rng;
+    GameRules Rules;
+    bool WonGame = false;
+};
