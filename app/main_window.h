@@ -28,6 +28,7 @@ class TfrmBest;
 class HelpWindow;
 class HistoryStore;
 class StatisticsWindow;
+class ReviewWindow;
 
 // A 32-bit millisecond count from an arbitrary origin.
 uint32_t ReadMillisecondClock();
@@ -121,6 +122,13 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
     bool OpenGameFile(const QString &file);
     void OpenGameClick();
 
+    // The review of a recorded game: the last game ended in this run, else the newest of
+    // the history; one of the Statistics window's; a record file from the Review window.
+    void ReviewLastGame();
+    // Grades the record with the engine and shows it; false when nothing was shown (the
+    // player told why).
+    bool ReviewRecord(const GameRecord &record);
+
     // Components, named as the player sees them.
     PaintBox *pbImage = nullptr, *pbxLeft = nullptr, *pbxTime = nullptr, *pbxBar = nullptr;
     ClickLabel *imgNew;
@@ -131,11 +139,12 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
     std::unique_ptr<StatsPanel> Stats;
     QMenu *PopupMenu1;
     QAction *NoGuessItem; // the level menu's entry "No-Guess Boards"
-    QAction *StatisticsItem, *OpenGameItem;
+    QAction *StatisticsItem, *OpenGameItem, *ReviewItem;
     QTimer TimerCtl;
     TfrmSettings *frmSettings = nullptr;
     TfrmBest *frmBest = nullptr;
     StatisticsWindow *frmStatistics = nullptr;
+    ReviewWindow *frmReview = nullptr;
     HelpWindow *frmHelp = nullptr; // made when the desktop cannot open the help
 
     // The keyboard cursor: the sector the board keys act on, shown once a key moves it.
@@ -233,7 +242,8 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
     bool CloseWhenIdle = false; // a close asked for during a run waits for its end
     std::unique_ptr<HistoryStore> HistoryDb;
     GameRecord Record;
-    bool Recording = false; // from the first press until the game is kept
+    bool Recording = false;                 // from the first press until the game is kept
+    std::unique_ptr<GameRecord> LastRecord; // the last game kept in this run, to review
     uint32_t FirstPressTick = 0;
     // A known layout to lay at the next first press, and whether this game is one.
     std::unique_ptr<GameRecord> ReplayNext;

@@ -4,10 +4,8 @@
 
 #include "history_store.h"
 #include "level_table.h"
+#include "record_file.h"
 #include "statistics_window.h"
-
-#include <QDir>
-#include <QFile>
 
 #include <cmath>
 
@@ -44,6 +42,7 @@ void TfrmMain::KeepGame(GameEnd end)
     Record.End = end;
     // The record holds the clock as the counter showed it, to a tenth.
     Record.Seconds = game.TimedGame != 0 ? std::round(double(ElapsedTime) * 10.0) / 10.0 : 0.0;
+    LastRecord = std::make_unique<GameRecord>(Record);
     if (!HistoryDb) return;
     StoredGame stored;
     stored.Played = QDateTime::currentDateTimeUtc();
@@ -76,7 +75,10 @@ void TfrmMain::ShowStatistics()
         frmStatistics->ShowError = Options.ShowError;
         connect(frmStatistics, &StatisticsWindow::PlayAgain, this,
                 [this](const GameRecord &record) { PlayAgain(record); });
+        connect(frmStatistics, &StatisticsWindow::Review, this,
+                [this](const GameRecord &record) { ReviewRecord(record); });
     }
+    frmStatistics->SetReviewAvailable(EngineLoaded());
     HistoryDb->Flush(); // the game that just ended is in the list
     frmStatistics->Refresh();
     frmStatistics->show();
@@ -119,21 +121,10 @@ void TfrmMain::EndReplay()
 
 bool TfrmMain::OpenGameFile(const QString &file)
 {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly)) {
-        Options.ShowError(QString("Cannot open the game file %1: %2.")
-                              .arg(QDir::toNativeSeparators(file), in.errorString()));
-        return false;
-    }
-    // A record of the largest field is a few kilobytes; anything far bigger is not one.
-    const QByteArray text = in.read(1 << 20);
     GameRecord record;
-    RecordError error;
-    if (!ReadRecord(std::string_view(text.constData(), size_t(text.size())), record, error)) {
-        Options.ShowError(QString("%1 is not a Kelvane game record (line %2: %3).")
-                              .arg(QDir::toNativeSeparators(file))
-                              .arg(error.Line)
-                              .arg(QString::fromStdString(error.Reason)));
+    QString error;
+    if (!ReadRecordFile(file, record, error)) {
+        Options.ShowError(error);
         return false;
     }
     PlayAgain(record);

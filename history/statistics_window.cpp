@@ -135,10 +135,12 @@ StatisticsWindow::StatisticsWindow(HistoryStore &store, QWidget *parent)
 
     PlayButton = new QPushButton("&Play Again", this);
     SaveButton = new QPushButton("&Save Game...", this);
+    ReviewButton = new QPushButton("Re&view", this);
     auto *resetButton = new QPushButton("&Reset", this);
     auto *closeButton = new QPushButton("Close", this);
     connect(PlayButton, &QPushButton::clicked, this, &StatisticsWindow::PlayAgainClick);
     connect(SaveButton, &QPushButton::clicked, this, &StatisticsWindow::SaveGameClick);
+    connect(ReviewButton, &QPushButton::clicked, this, &StatisticsWindow::ReviewClick);
     connect(resetButton, &QPushButton::clicked, this, &StatisticsWindow::ResetClick);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
     closeButton->setDefault(true);
@@ -146,6 +148,7 @@ StatisticsWindow::StatisticsWindow(HistoryStore &store, QWidget *parent)
     auto *buttons = new QHBoxLayout();
     buttons->addWidget(PlayButton);
     buttons->addWidget(SaveButton);
+    buttons->addWidget(ReviewButton);
     buttons->addStretch();
     buttons->addWidget(resetButton);
     buttons->addWidget(closeButton);
@@ -162,6 +165,7 @@ StatisticsWindow::StatisticsWindow(HistoryStore &store, QWidget *parent)
         const bool chosen = !Games->selectedItems().isEmpty();
         PlayButton->setEnabled(chosen);
         SaveButton->setEnabled(chosen);
+        ReviewButton->setEnabled(chosen && ReviewAvailable);
     });
     connect(Games, &QTableWidget::itemActivated, this, &StatisticsWindow::PlayAgainClick);
 
@@ -225,6 +229,7 @@ void StatisticsWindow::ShowGames()
     }
     PlayButton->setEnabled(false);
     SaveButton->setEnabled(false);
+    ReviewButton->setEnabled(false);
     ShowChart(GameRows);
 }
 
@@ -324,6 +329,19 @@ void StatisticsWindow::SaveGameClick()
         ShowError(QString("Cannot save the game to %1: %2.")
                       .arg(QDir::toNativeSeparators(file), out.errorString()));
     }
+}
+
+// The window stays open under the review: the list is where the player goes on from.
+void StatisticsWindow::ReviewClick()
+{
+    StoredGame game;
+    if (ReviewAvailable && ChosenGame(game)) emit Review(game.Record);
+}
+
+void StatisticsWindow::SetReviewAvailable(bool available)
+{
+    ReviewAvailable = available;
+    ReviewButton->setEnabled(available && !Games->selectedItems().isEmpty());
 }
 
 void StatisticsWindow::ResetClick()
