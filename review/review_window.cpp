@@ -364,7 +364,9 @@ void ReviewWindow::ShowPosition(int32_t move)
     Board.TakeChanged();
     Field->Present(Board.bmpField);
     const RecordedMove &m = Record.Moves[size_t(move)];
-    Field->ShowFrame(Board.Interior(m.X, m.Y).adjusted(-1, -1, 1, 1));
+    // The frame's ring lies on the grid and the neighbours' edges: the move's own
+    // probability stays whole.
+    Field->ShowFrame(Board.Interior(m.X, m.Y).adjusted(-4, -4, 4, 4));
     const QString sentence = MoveSentence(Record, Review, size_t(move));
     Field->setAccessibleName(QString("Field before move %1").arg(move + 1));
     Field->setAccessibleDescription(sentence);

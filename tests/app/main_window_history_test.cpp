@@ -71,7 +71,7 @@ class HistoryWindowTest : public MainWindowTest
 
     QRect FrameAround(int32_t c, int32_t r)
     {
-        return Review()->SectorInterior(c, r).adjusted(-1, -1, 1, 1);
+        return Review()->SectorInterior(c, r).adjusted(-4, -4, 4, 4);
     }
 
     QList<GameSummary> Kept()
