@@ -2,8 +2,8 @@
 // engine library through the same contract the game uses.
 #include "board_text.h"
 #include "engine_client.h"
-#include "figures_command.h"
 #include "generate_command.h"
+#include "record_commands.h"
 
 #include "engine_object.h"
 #include "file_layout.h"
@@ -29,10 +29,13 @@ const char Usage[] =
     "usage: kelvane-solve [options] [FILE]\n"
     "       kelvane-solve --generate W H MINES X Y [--fair-play] [--seed N]\n"
     "       kelvane-solve --figures FILE\n"
+    "       kelvane-solve --review FILE [--engine PATH]\n"
     "Reads a position (FILE, or standard input) and prints the mine probability of every\n"
     "closed sector.\n"
     "  --figures FILE  the result, 3BV, clicks, IOE and 3BV/s of a game record (FILE, or -\n"
     "                  for standard input)\n"
+    "  --review FILE   every move of a game record graded against the exact probabilities,\n"
+    "                  and a summary with the guesses, survival and luck\n"
     "  --fair-play     the four corner sectors are known to be safe\n"
     "  --seed N        with --generate: the seed of the mine placement (default: the clock)\n"
     "  --simple        the \"Simple\" rule instead of exact probabilities\n"
@@ -101,6 +104,7 @@ int main(int argc, char **argv)
     const char *file = nullptr;
     if (GenerateRequested(argc, argv)) return RunGenerate(argc, argv, enginePath);
     if (FiguresRequested(argc, argv)) return RunFigures(argc, argv);
+    if (ReviewRequested(argc, argv)) return RunReview(argc, argv, enginePath);
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;

@@ -242,33 +242,42 @@ TEST(SolverFrontEnd, MissingEngineLibraryIsReported)
     EXPECT_NE(o.Err.find("/no/such/kelvane.so"), std::string::npos);
 }
 
-// The README's example, run as written: the same grid and status line, whatever the time.
-TEST(SolverFrontEnd, ReadmeExamplePrintsWhatTheReadmeShows)
+// The README's examples, run as written: the same output, whatever the time.
+TEST(SolverFrontEnd, ReadmeExamplesPrintWhatTheReadmeShows)
 {
-    std::ifstream readme(std::string(KELVANE_CORPUS_DIR) + "/../README.md");
-    ASSERT_TRUE(readme.good());
-    std::string line, input, expected;
-    enum { Before, Input, Output, Done } part = Before;
-    while (part != Done && std::getline(readme, line)) {
-        const std::string text = line.rfind("    ", 0) == 0 ? line.substr(4) : line;
-        if (text == "$ cat wall.txt")
-            part = Input;
-        else if (text == "$ kelvane-solve wall.txt")
-            part = Output;
-        else if (part == Input)
-            input += text + "\n";
-        else if (part == Output && text.empty())
-            part = Done;
-        else if (part == Output)
-            expected += text + "\n";
+    const struct {
+        std::string Cat, Command, Args;
+    } examples[] = {
+        {"$ cat wall.txt", "$ kelvane-solve wall.txt", ""},
+        {"$ cat game.txt", "$ kelvane-solve --review game.txt", "--review -"},
+    };
+    for (const auto &example : examples) {
+        std::ifstream readme(std::string(KELVANE_CORPUS_DIR) + "/../README.md");
+        ASSERT_TRUE(readme.good());
+        std::string line, input, expected;
+        enum { Before, Input, Output, Done } part = Before;
+        while (part != Done && std::getline(readme, line)) {
+            const std::string text = line.rfind("    ", 0) == 0 ? line.substr(4) : line;
+            if (text == example.Cat)
+                part = Input;
+            else if (text == example.Command)
+                part = Output;
+            else if (part == Input)
+                input += text + "\n";
+            else if (part == Output && text.empty())
+                part = Done;
+            else if (part == Output)
+                expected += text + "\n";
+        }
+        ASSERT_FALSE(input.empty()) << example.Cat;
+        ASSERT_FALSE(expected.empty()) << example.Command;
+        const Outcome o = RunSolve(example.Args, input);
+        ASSERT_EQ(o.Exit, 0) << o.Err;
+        const std::regex seconds("seconds [0-9.]+\n$");
+        EXPECT_EQ(std::regex_replace(o.Out, seconds, "seconds T\n"),
+                  std::regex_replace(expected, seconds, "seconds T\n"))
+            << example.Command;
     }
-    ASSERT_FALSE(input.empty());
-    ASSERT_FALSE(expected.empty());
-    const Outcome o = RunSolve("", input);
-    ASSERT_EQ(o.Exit, 0) << o.Err;
-    const std::regex seconds("seconds [0-9.]+\n$");
-    EXPECT_EQ(std::regex_replace(o.Out, seconds, "seconds T\n"),
-              std::regex_replace(expected, seconds, "seconds T\n"));
 }
 
 TEST(SolverFrontEnd, GeneratePrintsANoGuessLayout_TheSameForTheSameSeed)
@@ -331,7 +340,7 @@ TEST(SolverFrontEnd, GenerateWithBadArguments_ExitsWithTwoAndSaysWhy)
     }
 }
 
-TEST(SolverFrontEnd, FiguresOfAGameRecord_OneLine_OrTheLineAndReasonWithExitTwo)
+TEST(SolverFrontEnd, FiguresAndReviewOfAGameRecord_OrTheLineAndReasonWithExitTwo)
 {
     const std::string record = "kelvane-game 1\nsize 8 8 2\n"
                                "options fair-play 0 trainer 0 no-guess 0 timed 1\nlayout\n"
@@ -351,6 +360,20 @@ TEST(SolverFrontEnd, FiguresOfAGameRecord_OneLine_OrTheLineAndReasonWithExitTwo)
         {"--figures " + path, "", 2, "",
          "kelvane-solve: " + path + ":17: end lost, but no mine was opened\n"},
         {"--figures", "", 2, "", "kelvane-solve: --figures takes one record file"},
+        // The chord opens the seven sectors around the 1 at (1, 1) but the marked one: a mine
+        // among them unless the marker is right, 7 in 8.
+        {"--review -", record, 0,
+         "1 0 open 1 1 first p - min 0.031250\n2 100 mark 2 2 guess p 0.125000 min -\n"
+         "3 200 chord 1 1 risky p 0.875000 min 0.018182\n"
+         "summary result won seconds 3.5 3bv 1 solved 1 clicks 3 effective 3 ioe 0.333 "
+         "3bv/s 0.286 guesses 1 needless 0 risky 1 survival 0.125000 luck 3.000\n",
+         ""},
+        {"--review " + path, "", 2, "",
+         "kelvane-solve: " + path + ":17: end lost, but no mine was opened\n"},
+        {"--review - --engine /nonexistent/kelvane.so", record, 1, "",
+         "kelvane-solve: cannot load the engine /nonexistent/kelvane.so"},
+        {"--review", "", 2, "", "kelvane-solve: --review takes one record file"},
+        {"--review - extra", record, 2, "", "kelvane-solve: --review takes one record file"},
     };
     for (const auto &c : cases) {
         const Outcome o = RunSolve(c.Args, c.Input);
