@@ -4,6 +4,7 @@
 #pragma once
 
 #include "game_record.h"
+#include "game_review.h"
 
 #include <QDateTime>
 #include <QList>
@@ -21,6 +22,10 @@ struct StoredGame {
     bool Replayed = false; // a known board played again
     GameRecord Record;     // size, options, layout, moves, result and seconds
     GameFigures Figures;   // of the record
+    // The review's figures; none when the game could not be reviewed (no engine, or a
+    // history written before reviews).
+    bool Reviewed = false;
+    ReviewFigures Review;
 };
 
 // The games of one level, or of one custom size (Level 4 with its size and mines; the four
@@ -40,7 +45,16 @@ struct LevelStatistics {
     double AverageSeconds = 0.0; // of the won timed games; 0 when none
     double BestRate = 0.0;       // the best 3BV/s of the won timed games; 0 when none
     int32_t CurrentStreak = 0, LongestStreak = 0;
+    // The luck of the reviewed games whose guesses were not certain mines (bits), and the
+    // reviewed losses, of which those lost to a needless or risky guess.
+    int32_t LuckGames = 0;
+    double AverageLuck = 0.0;
+    int32_t ReviewedLosses = 0, AvoidableLosses = 0;
     double WinRate() const { return Played > 0 ? double(Won) / Played : 0.0; }
+    double AvoidableShare() const
+    {
+        return ReviewedLosses > 0 ? double(AvoidableLosses) / ReviewedLosses : 0.0;
+    }
 };
 
 // One game in the list and the chart.
@@ -52,6 +66,8 @@ struct GameSummary {
     bool Replayed = false;
     double Seconds = 0.0;
     GameFigures Figures;
+    bool Reviewed = false;
+    ReviewFigures Review;
 };
 
 class HistoryWriter;
