@@ -60,7 +60,7 @@ QString ResultName(const GameSummary &game)
     const QString end = game.End == GameEnd::Won    ? QString("Won")
                         : game.End == GameEnd::Lost ? QString("Lost")
                                                     : QString("Abandoned");
-    return game.Replayed ? end + " (replayed)" : end;
+    return game.Replayed ? end + " (replayed)" : game.Assisted ? end + " (assisted)" : end;
 }
 
 QTableWidget *MakeTable(QWidget *parent, const QStringList &columns, const QString &name)
