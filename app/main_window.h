@@ -7,6 +7,7 @@
 #include "engine_driver.h"
 #include "engine_loader.h"
 #include "game_record.h"
+#include "game_review.h"
 #include "kelvane_engine.h"
 #include "random.h"
 #include "render.h"
@@ -219,6 +220,9 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
     void BeginRecord();
     void NoteMove(MoveKind kind, int32_t c, int32_t r);
     void KeepGame(GameEnd end);
+    // Grades the record with the engine (attached back to the game afterwards); false
+    // without the engine, while it runs, or when a position could not be finished.
+    bool GradeWithEngine(const GameRecord &record, GameReview &review);
     void AbandonGame(); // stops a running game that the player leaves
     void EndReplay();   // forgets a replay and gives the player's options back
     void TellHistoryFailure(const QString &message);

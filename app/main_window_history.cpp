@@ -50,7 +50,27 @@ void TfrmMain::KeepGame(GameEnd end)
     stored.Replayed = Replaying;
     stored.Record = Record;
     stored.Figures = FiguresOf(Record);
+    GameReview review;
+    stored.Reviewed = GradeWithEngine(Record, review);
+    stored.Review = review.Figures;
     HistoryDb->Keep(stored);
+}
+
+bool TfrmMain::GradeWithEngine(const GameRecord &record, GameReview &review)
+{
+    TGameState &game = *GameState;
+    if (!EngineLoaded() || game.EngineBusy != 0) return false;
+    game.EngineBusy = 1;
+    bool graded = true;
+    try {
+        review = ReviewGame(*Engine.Engine, record);
+    } catch (...) {
+        graded = false; // out of memory
+    }
+    game.EngineBusy = 0;
+    // The review had the engine on a record of its own; the player's runs need it back.
+    Driver->Attach(Engine.Engine);
+    return graded && review.Figures.Unfinished == 0;
 }
 
 void TfrmMain::AbandonGame()

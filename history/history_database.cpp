@@ -14,13 +14,14 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 namespace
 {
 
 // Long enough for another window to finish its game's transaction.
 const int BusyTimeoutMs = 3000;
-const int SchemaVersion = 1;
+const int SchemaVersion = 2;
 
 // SQLite's primary result codes that the reasons tell apart.
 enum : int {
@@ -35,51 +36,81 @@ enum : int {
     SqliteNotADb = 26,
 };
 
-const char *const SchemaStatements[] = {
-    "CREATE TABLE IF NOT EXISTS games ("
-    " id INTEGER PRIMARY KEY, date TEXT NOT NULL, level INTEGER NOT NULL,"
-    " width INTEGER NOT NULL, height INTEGER NOT NULL, mines INTEGER NOT NULL,"
-    " fair_play INTEGER NOT NULL, trainer INTEGER NOT NULL, no_guess INTEGER NOT NULL,"
-    " timed INTEGER NOT NULL, replayed INTEGER NOT NULL, result TEXT NOT NULL,"
-    " seconds REAL NOT NULL, bbbv INTEGER NOT NULL, bbbv_solved INTEGER NOT NULL,"
-    " clicks INTEGER NOT NULL, effective_clicks INTEGER NOT NULL, record TEXT NOT NULL)",
-    // The list and chart of a level, or of a custom size, read its newest games.
-    "CREATE INDEX IF NOT EXISTS games_by_level ON games (level, id)",
-    "CREATE INDEX IF NOT EXISTS games_by_size ON games (level, width, height, mines, id)",
-    // The statistics, kept up to date by every game written in the same transaction, so
-    // that opening them reads a row a level whatever the number of games. The four levels
-    // are one each whatever their size (0 x 0, 0 mines); replayed games do not count.
-    "CREATE TABLE IF NOT EXISTS totals ("
-    " level INTEGER NOT NULL, width INTEGER NOT NULL, height INTEGER NOT NULL,"
-    " mines INTEGER NOT NULL, played INTEGER NOT NULL DEFAULT 0, won INTEGER NOT NULL DEFAULT 0,"
-    " abandoned INTEGER NOT NULL DEFAULT 0, timed_won INTEGER NOT NULL DEFAULT 0,"
-    " won_seconds REAL NOT NULL DEFAULT 0, best_seconds REAL, best_rate REAL,"
-    " current_streak INTEGER NOT NULL DEFAULT 0, longest_streak INTEGER NOT NULL DEFAULT 0,"
-    " PRIMARY KEY (level, width, height, mines))",
-    // SET reads the row as it was: the streaks use the old current streak.
-    "CREATE TRIGGER IF NOT EXISTS games_totals AFTER INSERT ON games WHEN NOT NEW.replayed"
-    " BEGIN"
-    "  INSERT OR IGNORE INTO totals (level, width, height, mines) VALUES (NEW.level,"
-    "   IIF(NEW.level = 4, NEW.width, 0), IIF(NEW.level = 4, NEW.height, 0),"
-    "   IIF(NEW.level = 4, NEW.mines, 0));"
-    "  UPDATE totals SET played = played + 1, won = won + (NEW.result = 'won'),"
-    "   abandoned = abandoned + (NEW.result = 'abandoned'),"
-    "   timed_won = timed_won + (NEW.result = 'won' AND NEW.timed AND NEW.seconds > 0),"
-    "   won_seconds = won_seconds +"
-    "    IIF(NEW.result = 'won' AND NEW.timed AND NEW.seconds > 0, NEW.seconds, 0),"
-    "   best_seconds = IIF(NEW.result = 'won' AND NEW.timed AND NEW.seconds > 0,"
-    "    MIN(COALESCE(best_seconds, NEW.seconds), NEW.seconds), best_seconds),"
-    "   best_rate = IIF(NEW.result = 'won' AND NEW.timed AND NEW.seconds > 0,"
-    "    MAX(COALESCE(best_rate, 0), NEW.bbbv_solved / NEW.seconds), best_rate),"
-    "   current_streak = CASE NEW.result WHEN 'won' THEN current_streak + 1"
-    "    WHEN 'lost' THEN 0 ELSE current_streak END,"
-    "   longest_streak = MAX(longest_streak, IIF(NEW.result = 'won', current_streak + 1, 0))"
-    "  WHERE level = NEW.level AND width = IIF(NEW.level = 4, NEW.width, 0)"
-    "   AND height = IIF(NEW.level = 4, NEW.height, 0)"
-    "   AND mines = IIF(NEW.level = 4, NEW.mines, 0);"
-    " END",
-    "PRAGMA user_version = 1",
-};
+// The schema, one step a version: a file of an older version takes the steps after it.
+const std::vector<const char *> SchemaSteps[] = {
+    {
+        "CREATE TABLE IF NOT EXISTS games ("
+        " id INTEGER PRIMARY KEY, date TEXT NOT NULL, level INTEGER NOT NULL,"
+        " width INTEGER NOT NULL, height INTEGER NOT NULL, mines INTEGER NOT NULL,"
+        " fair_play INTEGER NOT NULL, trainer INTEGER NOT NULL, no_guess INTEGER NOT NULL,"
+        " timed INTEGER NOT NULL, replayed INTEGER NOT NULL, result TEXT NOT NULL,"
+        " seconds REAL NOT NULL, bbbv INTEGER NOT NULL, bbbv_solved INTEGER NOT NULL,"
+        " clicks INTEGER NOT NULL, effective_clicks INTEGER NOT NULL, record TEXT NOT NULL)",
+        // The list and chart of a level, or of a custom size, read its newest games.
+        "CREATE INDEX IF NOT EXISTS games_by_level ON games (level, id)",
+        "CREATE INDEX IF NOT EXISTS games_by_size ON games (level, width, height, mines, id)",
+        // The statistics, kept up to date by every game written in the same transaction, so
+        // that opening them reads a row a level whatever the number of games. The four levels
+        // are one each whatever their size (0 x 0, 0 mines); replayed games do not count.
+        "CREATE TABLE IF NOT EXISTS totals ("
+        " level INTEGER NOT NULL, width INTEGER NOT NULL, height INTEGER NOT NULL,"
+        " mines INTEGER NOT NULL, played INTEGER NOT NULL DEFAULT 0,"
+        " won INTEGER NOT NULL DEFAULT 0,"
+        " abandoned INTEGER NOT NULL DEFAULT 0, timed_won INTEGER NOT NULL DEFAULT 0,"
+        " won_seconds REAL NOT NULL DEFAULT 0, best_seconds REAL, best_rate REAL,"
+        " current_streak INTEGER NOT NULL DEFAULT 0, longest_streak INTEGER NOT NULL DEFAULT 0,"
+        " PRIMARY KEY (level, width, height, mines))",
+        "PRAGMA user_version = 1",
+    },
+    {
+        // The review's figures of each game; NULL for a game not reviewed (no engine, or kept
+        // before reviews). Luck is NULL too when a guess was a certain mine (survival 0).
+        "ALTER TABLE games ADD COLUMN guesses INTEGER",
+        "ALTER TABLE games ADD COLUMN needless INTEGER",
+        "ALTER TABLE games ADD COLUMN risky INTEGER",
+        "ALTER TABLE games ADD COLUMN survival REAL",
+        "ALTER TABLE games ADD COLUMN luck REAL",
+        // The grade of the move that lost the game: needless, risky, best (or another grade).
+        "ALTER TABLE games ADD COLUMN cause TEXT",
+        // A game in which a hint was asked for: listed, but not counted, as a replayed one.
+        "ALTER TABLE games ADD COLUMN assisted INTEGER NOT NULL DEFAULT 0",
+        "ALTER TABLE totals ADD COLUMN luck_games INTEGER NOT NULL DEFAULT 0",
+        "ALTER TABLE totals ADD COLUMN luck_sum REAL NOT NULL DEFAULT 0",
+        "ALTER TABLE totals ADD COLUMN reviewed_lost INTEGER NOT NULL DEFAULT 0",
+        "ALTER TABLE totals ADD COLUMN avoidable_lost INTEGER NOT NULL DEFAULT 0",
+        // The totals, kept by one trigger (a file of the first version has it without the
+        // review's figures). SET reads the row as it was: the streaks use the old current
+        // streak.
+        "DROP TRIGGER IF EXISTS games_totals",
+        "CREATE TRIGGER games_totals AFTER INSERT ON games"
+        " WHEN NOT NEW.replayed AND NOT NEW.assisted"
+        " BEGIN"
+        "  INSERT OR IGNORE INTO totals (level, width, height, mines) VALUES (NEW.level,"
+        "   IIF(NEW.level = 4, NEW.width, 0), IIF(NEW.level = 4, NEW.height, 0),"
+        "   IIF(NEW.level = 4, NEW.mines, 0));"
+        "  UPDATE totals SET played = played + 1, won = won + (NEW.result = 'won'),"
+        "   abandoned = abandoned + (NEW.result = 'abandoned'),"
+        "   timed_won = timed_won + (NEW.result = 'won' AND NEW.timed AND NEW.seconds > 0),"
+        "   won_seconds = won_seconds +"
+        "    IIF(NEW.result = 'won' AND NEW.timed AND NEW.seconds > 0, NEW.seconds, 0),"
+        "   best_seconds = IIF(NEW.result = 'won' AND NEW.timed AND NEW.seconds > 0,"
+        "    MIN(COALESCE(best_seconds, NEW.seconds), NEW.seconds), best_seconds),"
+        "   best_rate = IIF(NEW.result = 'won' AND NEW.timed AND NEW.seconds > 0,"
+        "    MAX(COALESCE(best_rate, 0), NEW.bbbv_solved / NEW.seconds), best_rate),"
+        "   current_streak = CASE NEW.result WHEN 'won' THEN current_streak + 1"
+        "    WHEN 'lost' THEN 0 ELSE current_streak END,"
+        "   longest_streak = MAX(longest_streak, IIF(NEW.result = 'won', current_streak + 1, 0)),"
+        "   luck_games = luck_games + (NEW.luck IS NOT NULL),"
+        "   luck_sum = luck_sum + COALESCE(NEW.luck, 0),"
+        "   reviewed_lost = reviewed_lost + (NEW.result = 'lost' AND NEW.cause IS NOT NULL),"
+        "   avoidable_lost = avoidable_lost +"
+        "    (NEW.result = 'lost' AND COALESCE(NEW.cause, '') IN ('needless', 'risky'))"
+        "  WHERE level = NEW.level AND width = IIF(NEW.level = 4, NEW.width, 0)"
+        "   AND height = IIF(NEW.level = 4, NEW.height, 0)"
+        "   AND mines = IIF(NEW.level = 4, NEW.mines, 0);"
+        " END",
+        "PRAGMA user_version = 2",
+    }};
 
 // Two connections of this process never open, check or move the file at the same time.
 QMutex Opening;
@@ -152,12 +183,15 @@ bool HistoryConnection::Open(HistoryProblem &problem)
                 return false;
             }
             if (version.toInt() == SchemaVersion) return true;
-            // New: written ahead, so that a reader never waits for a writer; the schema in a
-            // transaction of its own, in case another window makes it at the same moment.
+            // New or older: written ahead, so that a reader never waits for a writer; the
+            // schema in a transaction of its own, from the version found inside it, in case
+            // another window makes it at the same moment.
             Run(Db, QStringLiteral("PRAGMA journal_mode = WAL"), error);
-            bool made = Run(Db, QStringLiteral("BEGIN IMMEDIATE"), error);
-            for (const char *statement : SchemaStatements)
-                made = made && Run(Db, QString::fromLatin1(statement), error);
+            bool made = Run(Db, QStringLiteral("BEGIN IMMEDIATE"), error) &&
+                        Run(Db, QStringLiteral("PRAGMA user_version"), error, &version);
+            for (int step = version.toInt(); made && step < SchemaVersion; ++step)
+                for (const char *statement : SchemaSteps[step])
+                    made = made && Run(Db, QString::fromLatin1(statement), error);
             if (made && Run(Db, QStringLiteral("COMMIT"), error)) return true;
             Db.rollback();
         } else if (!Db.isOpen()) {

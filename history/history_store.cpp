@@ -7,6 +7,8 @@
 #include <QThread>
 #include <QVariant>
 
+#include <cmath>
+
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -51,17 +53,41 @@ bool WriteGame(QSqlDatabase &db, const StoredGame &game, QSqlError &error)
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) return failed(query.lastError());
     query.prepare(QStringLiteral(
         "INSERT INTO games (date, level, width, height, mines, fair_play, trainer, no_guess,"
-        " timed, replayed, result, seconds, bbbv, bbbv_solved, clicks, effective_clicks, record)"
-        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        " timed, replayed, result, seconds, bbbv, bbbv_solved, clicks, effective_clicks, record,"
+        " guesses, needless, risky, survival, luck, cause, assisted)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     const GameRecord &r = game.Record;
     const GameFigures &f = game.Figures;
-    for (const QVariant &value :
-         {QVariant(DateText(game.Played)), QVariant(game.Level), QVariant(r.Width),
-          QVariant(r.Height), QVariant(r.Mines), QVariant(r.FairPlay), QVariant(r.Trainer),
-          QVariant(r.NoGuess), QVariant(r.Timed), QVariant(game.Replayed),
-          QVariant(QLatin1String(EndName(r.End))), QVariant(r.Seconds), QVariant(f.Bbbv),
-          QVariant(f.BbbvSolved), QVariant(f.Clicks), QVariant(f.EffectiveClicks),
-          QVariant(QString::fromStdString(WriteRecord(r)))})
+    const ReviewFigures &v = game.Review;
+    const QVariant none;
+    const auto reviewed = [&](const QVariant &value) { return game.Reviewed ? value : none; };
+    const double luck = v.Luck();
+    for (const QVariant &value : {QVariant(DateText(game.Played)),
+                                  QVariant(game.Level),
+                                  QVariant(r.Width),
+                                  QVariant(r.Height),
+                                  QVariant(r.Mines),
+                                  QVariant(r.FairPlay),
+                                  QVariant(r.Trainer),
+                                  QVariant(r.NoGuess),
+                                  QVariant(r.Timed),
+                                  QVariant(game.Replayed),
+                                  QVariant(QLatin1String(EndName(r.End))),
+                                  QVariant(r.Seconds),
+                                  QVariant(f.Bbbv),
+                                  QVariant(f.BbbvSolved),
+                                  QVariant(f.Clicks),
+                                  QVariant(f.EffectiveClicks),
+                                  QVariant(QString::fromStdString(WriteRecord(r))),
+                                  reviewed(v.Guesses),
+                                  reviewed(v.Needless),
+                                  reviewed(v.Risky),
+                                  reviewed(v.Survival),
+                                  std::isfinite(luck) ? reviewed(luck) : none,
+                                  r.End == GameEnd::Lost && v.Cause != MoveGrade::None
+                                      ? reviewed(QLatin1String(GradeName(v.Cause)))
+                                      : none,
+                                  QVariant(game.Assisted)})
         query.addBindValue(value);
     // COMMIT as a statement: the driver's own commit drops SQLite's code from its error.
     if (!query.exec() || !query.exec(QStringLiteral("COMMIT"))) return failed(query.lastError());
@@ -109,11 +135,25 @@ GameSummary SummaryOf(const QSqlQuery &q)
     game.Seconds = q.value(8).toDouble();
     game.Figures = {q.value(9).toInt(), q.value(10).toInt(), q.value(11).toInt(),
                     q.value(12).toInt()};
+    game.Assisted = q.value(18).toBool();
+    game.Reviewed = !q.value(13).isNull();
+    if (game.Reviewed) {
+        game.Review.Guesses = q.value(13).toInt();
+        game.Review.Needless = q.value(14).toInt();
+        game.Review.Risky = q.value(15).toInt();
+        game.Review.Survival = q.value(16).toDouble();
+        const QString cause = q.value(17).toString();
+        for (int g = 0; g <= int(MoveGrade::Guess); ++g)
+            if (cause == QLatin1String(GradeName(MoveGrade(g)))) game.Review.Cause = MoveGrade(g);
+    }
     return game;
 }
 
 const char SummaryColumns[] = "id, date, level, width, height, mines, result, replayed, seconds,"
-                              " bbbv, bbbv_solved, clicks, effective_clicks";
+                              " bbbv, bbbv_solved, clicks, effective_clicks, guesses, needless,"
+                              " risky, survival, cause, assisted";
+// The record's column after them.
+const int RecordColumn = 19;
 
 } // namespace
 
@@ -241,7 +281,9 @@ bool HistoryStore::Statistics(QList<LevelStatistics> &levels, QString &error)
     totals.prepare(
         QStringLiteral("SELECT level, width, height, mines, played, won, abandoned, best_seconds,"
                        " IIF(timed_won > 0, won_seconds / timed_won, 0), best_rate, current_streak,"
-                       " longest_streak FROM totals ORDER BY level, width, height, mines"));
+                       " longest_streak, luck_games, IIF(luck_games > 0, luck_sum / luck_games, 0),"
+                       " reviewed_lost, avoidable_lost"
+                       " FROM totals ORDER BY level, width, height, mines"));
     if (!reading.Run(totals, error)) return false;
     while (totals.next()) {
         const LevelKey key = KeyOf(totals.value(0).toInt(), totals.value(1).toInt(),
@@ -257,6 +299,10 @@ bool HistoryStore::Statistics(QList<LevelStatistics> &levels, QString &error)
         s.BestRate = totals.value(9).toDouble();
         s.CurrentStreak = totals.value(10).toInt();
         s.LongestStreak = totals.value(11).toInt();
+        s.LuckGames = totals.value(12).toInt();
+        s.AverageLuck = totals.value(13).toDouble();
+        s.ReviewedLosses = totals.value(14).toInt();
+        s.AvoidableLosses = totals.value(15).toInt();
     }
     levels = found;
     return true;
@@ -309,7 +355,7 @@ bool HistoryStore::Game(qint64 id, StoredGame &game, QString &error)
     const GameSummary summary = SummaryOf(query);
     StoredGame read;
     RecordError bad;
-    const QByteArray text = query.value(13).toString().toUtf8();
+    const QByteArray text = query.value(RecordColumn).toString().toUtf8();
     if (!ReadRecord(std::string_view(text.constData(), size_t(text.size())), read.Record, bad)) {
         error = ReadFailedMessage(Path, QStringLiteral("game %1's record, line %2: %3")
                                             .arg(id)
@@ -321,7 +367,10 @@ bool HistoryStore::Game(qint64 id, StoredGame &game, QString &error)
     read.Played = summary.Played;
     read.Level = query.value(2).toInt();
     read.Replayed = summary.Replayed;
+    read.Assisted = summary.Assisted;
     read.Figures = summary.Figures;
+    read.Reviewed = summary.Reviewed;
+    read.Review = summary.Review;
     game = std::move(read);
     return true;
 }

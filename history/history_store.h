@@ -4,6 +4,7 @@
 #pragma once
 
 #include "game_record.h"
+#include "game_review.h"
 
 #include <QDateTime>
 #include <QList>
@@ -19,8 +20,13 @@ struct StoredGame {
     QDateTime Played;      // UTC, when the game ended
     int32_t Level = 0;     // 0 to 3, or 4 for a custom field
     bool Replayed = false; // a known board played again
+    bool Assisted = false; // a hint was asked for
     GameRecord Record;     // size, options, layout, moves, result and seconds
     GameFigures Figures;   // of the record
+    // The review's figures; none when the game could not be reviewed (no engine, or a
+    // history written before reviews).
+    bool Reviewed = false;
+    ReviewFigures Review;
 };
 
 // The games of one level, or of one custom size (Level 4 with its size and mines; the four
@@ -31,8 +37,8 @@ struct LevelKey {
     bool operator==(const LevelKey &) const = default;
 };
 
-// Replayed games are listed but not counted here. Streaks count won games in a row: a loss
-// ends one, an abandoned game neither adds to nor ends it.
+// Replayed and assisted games are listed but not counted here. Streaks count won games in a row: a
+// loss ends one, an abandoned game neither adds to nor ends it.
 struct LevelStatistics {
     LevelKey Key;
     int32_t Played = 0, Won = 0, Abandoned = 0;
@@ -40,7 +46,16 @@ struct LevelStatistics {
     double AverageSeconds = 0.0; // of the won timed games; 0 when none
     double BestRate = 0.0;       // the best 3BV/s of the won timed games; 0 when none
     int32_t CurrentStreak = 0, LongestStreak = 0;
+    // The luck of the reviewed games whose guesses were not certain mines (bits), and the
+    // reviewed losses, of which those lost to a needless or risky guess.
+    int32_t LuckGames = 0;
+    double AverageLuck = 0.0;
+    int32_t ReviewedLosses = 0, AvoidableLosses = 0;
     double WinRate() const { return Played > 0 ? double(Won) / Played : 0.0; }
+    double AvoidableShare() const
+    {
+        return ReviewedLosses > 0 ? double(AvoidableLosses) / ReviewedLosses : 0.0;
+    }
 };
 
 // One game in the list and the chart.
@@ -49,9 +64,11 @@ struct GameSummary {
     QDateTime Played;
     LevelKey Key;
     GameEnd End = GameEnd::Abandoned;
-    bool Replayed = false;
+    bool Replayed = false, Assisted = false;
     double Seconds = 0.0;
     GameFigures Figures;
+    bool Reviewed = false;
+    ReviewFigures Review;
 };
 
 class HistoryWriter;

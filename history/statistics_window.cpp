@@ -22,6 +22,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 namespace
 {
@@ -46,12 +47,20 @@ QString Rate(const GameSummary &game)
     return game.Figures.BbbvPerSecond(game.Seconds, rate) ? Decimal(rate, 2) : QString("-");
 }
 
+// In bits; "-" for a game not reviewed, infinite for one whose guess was a certain mine.
+QString Luck(const GameSummary &game)
+{
+    if (!game.Reviewed) return "-";
+    const double luck = game.Review.Luck();
+    return std::isfinite(luck) ? Decimal(luck, 2) : QString::fromUtf8("\u221e");
+}
+
 QString ResultName(const GameSummary &game)
 {
     const QString end = game.End == GameEnd::Won    ? QString("Won")
                         : game.End == GameEnd::Lost ? QString("Lost")
                                                     : QString("Abandoned");
-    return game.Replayed ? end + " (replayed)" : end;
+    return game.Replayed ? end + " (replayed)" : game.Assisted ? end + " (assisted)" : end;
 }
 
 QTableWidget *MakeTable(QWidget *parent, const QStringList &columns, const QString &name)
@@ -106,14 +115,16 @@ StatisticsWindow::StatisticsWindow(HistoryStore &store, QWidget *parent)
     setPalette(colours);
     setAutoFillBackground(true);
     setFont(DialogLabelFont(false));
-    resize(760, 600);
+    resize(900, 600);
 
-    Levels = MakeTable(this,
-                       {"Level", "Played", "Won", "Win rate", "Abandoned", "Best time",
-                        "Average time", "Best 3BV/s", "Streak", "Longest"},
-                       "Statistics per level");
+    Levels =
+        MakeTable(this,
+                  {"Level", "Played", "Won", "Win rate", "Abandoned", "Best time", "Average time",
+                   "Best 3BV/s", "Streak", "Longest", "Average luck", "Avoidable losses"},
+                  "Statistics per level");
     Levels->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    Games = MakeTable(this, {"Date", "Level", "Result", "Time", "3BV/s", "IOE"}, "Last games");
+    Games =
+        MakeTable(this, {"Date", "Level", "Result", "Time", "3BV/s", "IOE", "Luck"}, "Last games");
     Games->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     Games->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     Games->setAlternatingRowColors(true);
@@ -196,12 +207,15 @@ void StatisticsWindow::ShowLevels()
     Levels->setRowCount(int(LevelRows.size()));
     for (int row = 0; row < LevelRows.size(); ++row) {
         const LevelStatistics &s = LevelRows[row];
-        SetRow(Levels, row,
-               {LevelName(s.Key), QString::number(s.Played), QString::number(s.Won),
-                s.Played > 0 ? Decimal(100.0 * s.WinRate(), 1) + " %" : QString("-"),
-                QString::number(s.Abandoned), Seconds(s.BestSeconds), Seconds(s.AverageSeconds),
-                s.BestRate > 0.0 ? Decimal(s.BestRate, 2) : QString("-"),
-                QString::number(s.CurrentStreak), QString::number(s.LongestStreak)});
+        SetRow(
+            Levels, row,
+            {LevelName(s.Key), QString::number(s.Played), QString::number(s.Won),
+             s.Played > 0 ? Decimal(100.0 * s.WinRate(), 1) + " %" : QString("-"),
+             QString::number(s.Abandoned), Seconds(s.BestSeconds), Seconds(s.AverageSeconds),
+             s.BestRate > 0.0 ? Decimal(s.BestRate, 2) : QString("-"),
+             QString::number(s.CurrentStreak), QString::number(s.LongestStreak),
+             s.LuckGames > 0 ? Decimal(s.AverageLuck, 2) + " bits" : QString("-"),
+             s.ReviewedLosses > 0 ? Decimal(100.0 * s.AvoidableShare(), 0) + " %" : QString("-")});
     }
 }
 
@@ -224,8 +238,8 @@ void StatisticsWindow::ShowGames()
         const GameSummary &game = GameRows[row];
         SetRow(Games, row,
                {game.Played.toLocalTime().toString("yyyy-MM-dd HH:mm"), LevelName(game.Key),
-                ResultName(game), Seconds(game.Seconds), Rate(game),
-                Decimal(game.Figures.Ioe(), 2)});
+                ResultName(game), Seconds(game.Seconds), Rate(game), Decimal(game.Figures.Ioe(), 2),
+                Luck(game)});
     }
     PlayButton->setEnabled(false);
     SaveButton->setEnabled(false);

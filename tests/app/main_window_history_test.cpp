@@ -122,6 +122,7 @@ TEST_F(HistoryWindowTest, EveryGameWithAFirstPress_IsKeptWhenItEnds_WithItsMoves
     EXPECT_EQ(games[2].End, GameEnd::Lost);
     EXPECT_EQ(games[0].Figures.BbbvSolved, games[0].Figures.Bbbv);
     EXPECT_EQ(games[2].Figures.Clicks, 4);
+    EXPECT_FALSE(games[2].Reviewed) << "no engine, no review";
 
     // A game left by closing the window is kept too.
     Window->NewGame();

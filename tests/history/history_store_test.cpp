@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 namespace
@@ -169,9 +170,23 @@ TEST(History, StatisticsMatchAHandCountedHistoryAndTheListShowsEveryGameNewestFi
         Game(0, 10, 10, 10, W, 4.0, 20, true), // b7: replayed: neither 4.0 s nor 5.0/s count
         Game(0, 10, 10, 10, W, 9.5, 19),       // b8: 2.0/s; the current streak b5, b8: 2
     };
+    // Reviewed games, by their place above: survival (luck is -log2 of it) and the cause of
+    // a loss. e3's guess was a certain mine: no finite luck, but an avoidable loss.
+    const struct {
+        size_t Game;
+        double Survival;
+        MoveGrade Cause;
+    } reviews[] = {{0, 0.5, MoveGrade::None},     {1, 0.25, MoveGrade::Risky},
+                   {5, 1.0, MoveGrade::None},     {6, 0.5, MoveGrade::Best},
+                   {9, 0.0, MoveGrade::Needless}, {11, 0.125, MoveGrade::None}};
     for (size_t i = 0; i < std::size(games); ++i) {
         StoredGame game = games[i];
         game.Played = Start.addSecs(60 * qint64(i));
+        for (const auto &r : reviews)
+            if (r.Game == i) {
+                game.Reviewed = true;
+                game.Review = {3, 1, 2, r.Survival, r.Cause};
+            }
         store.Keep(game);
     }
     store.Flush();
@@ -199,6 +214,17 @@ TEST(History, StatisticsMatchAHandCountedHistoryAndTheListShowsEveryGameNewestFi
         EXPECT_EQ(got.CurrentStreak, want.CurrentStreak) << i;
         EXPECT_EQ(got.LongestStreak, want.LongestStreak) << i;
     }
+    // Beginner: b1 and b4 with a bit each, b4 lost unluckily. Expert: e1 with 2 bits and e2
+    // with none; both reviewed losses avoidable.
+    EXPECT_EQ(levels[0].LuckGames, 2);
+    EXPECT_DOUBLE_EQ(levels[0].AverageLuck, 1.0);
+    EXPECT_EQ(levels[0].ReviewedLosses, 1);
+    EXPECT_DOUBLE_EQ(levels[0].AvoidableShare(), 0.0);
+    EXPECT_EQ(levels[2].LuckGames, 2);
+    EXPECT_DOUBLE_EQ(levels[2].AverageLuck, 1.0);
+    EXPECT_EQ(levels[2].ReviewedLosses, 2);
+    EXPECT_DOUBLE_EQ(levels[2].AvoidableShare(), 1.0);
+    EXPECT_EQ(levels[4].LuckGames, 0);
 
     QList<GameSummary> last;
     ASSERT_TRUE(store.LastGames(nullptr, 3, last, error)) << error.toStdString();
@@ -221,6 +247,13 @@ TEST(History, StatisticsMatchAHandCountedHistoryAndTheListShowsEveryGameNewestFi
     EXPECT_EQ(read.Figures.BbbvSolved, 150);
     EXPECT_EQ(read.Played, Start.addSecs(60 * 5));
     EXPECT_EQ(read.Level, 2);
+    EXPECT_TRUE(read.Reviewed);
+    EXPECT_EQ(read.Review.Guesses, 3);
+    EXPECT_EQ(read.Review.Risky, 2);
+    EXPECT_DOUBLE_EQ(read.Review.Survival, 1.0);
+    EXPECT_EQ(last[3].Review.Cause, MoveGrade::Needless) << "e3";
+    EXPECT_TRUE(std::isinf(last[3].Review.Luck())) << "e3";
+    EXPECT_FALSE(last[2].Reviewed) << "b6";
     EXPECT_FALSE(store.Game(999, read, error));
 
     ASSERT_TRUE(store.Reset(error)) << error.toStdString();
@@ -233,6 +266,38 @@ TEST(History, StatisticsMatchAHandCountedHistoryAndTheListShowsEveryGameNewestFi
 
 namespace
 {
+
+// A file of the first version, as it wrote it: its games and totals stay, and it gains the
+// review's figures and the assisted games.
+TEST(History, AFileOfTheFirstVersionKeepsItsGamesAndGainsTheReview)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("games.sqlite");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(HISTORY_V1_FILE), file));
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    HistoryStore store(file);
+    StoredGame game = Game(3, 32, 25, 180, GameEnd::Lost, 5.0);
+    game.Reviewed = true;
+    game.Review = {1, 0, 1, 0.75, MoveGrade::Risky};
+    store.Keep(game);
+    game.Assisted = true; // listed, not counted
+    store.Keep(game);
+    store.Flush();
+    QList<LevelStatistics> levels;
+    QList<GameSummary> last;
+    QString error;
+    ASSERT_TRUE(store.Statistics(levels, error)) << error.toStdString();
+    EXPECT_EQ(levels[3].Played, 4);
+    EXPECT_EQ(levels[3].LuckGames, 1);
+    EXPECT_EQ(levels[3].AvoidableLosses, 1);
+    ASSERT_TRUE(store.LastGames(nullptr, 10, last, error)) << error.toStdString();
+    ASSERT_EQ(last.size(), 5);
+    EXPECT_TRUE(last[0].Assisted);
+    EXPECT_FALSE(last[1].Assisted);
+    EXPECT_TRUE(last[1].Reviewed);
+    EXPECT_DOUBLE_EQ(last[1].Review.Survival, 0.75);
+    EXPECT_FALSE(last[4].Reviewed);
+}
 
 TEST(History, AGameLockedOutByAnotherWindowIsKeptAndWrittenOnceTheLockGoes)
 {
