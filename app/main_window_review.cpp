@@ -35,26 +35,16 @@ void TfrmMain::ReviewLastGame()
 
 bool TfrmMain::ReviewRecord(const GameRecord &record)
 {
-    TGameState &game = *GameState;
-    if (game.EngineBusy != 0) return false;
+    if (GameState->EngineBusy != 0) return false;
     if (!EngineLoaded()) {
         Options.ShowError("A game is reviewed with the probability engine, which is not loaded.");
         return false;
     }
     GameReview review;
-    bool reviewed = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    game.EngineBusy = 1;
-    try {
-        review = ReviewGame(*Engine.Engine, record);
-    } catch (...) {
-        reviewed = false; // out of memory
-    }
-    game.EngineBusy = 0;
+    GradeWithEngine(record, review); // a position left unfinished only leaves moves ungraded
     QApplication::restoreOverrideCursor();
-    // The review had the engine on a record of its own; the player's runs need it back.
-    Driver->Attach(Engine.Engine);
-    if (!reviewed) {
+    if (review.Moves.size() != record.Moves.size()) {
         Options.ShowError("The game could not be reviewed: not enough memory.");
         return false;
     }

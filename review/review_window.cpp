@@ -291,7 +291,7 @@ void ReviewWindow::ShowSummary()
         {"Needless guesses", QString::number(luck.Needless)},
         {"Risky guesses", QString::number(luck.Risky)},
         {"Survival", Percent(luck.Survival)},
-        {"Luck", std::isfinite(bits) ? Decimal(bits, 2) + " bits" : QString("infinite")}};
+        {"Luck", (std::isfinite(bits) ? Decimal(bits, 2) : QString::fromUtf8("\u221e")) + " bits"}};
     if (Record.End == GameEnd::Lost)
         rows.append({"Cause of the loss",
                      luck.Cause == MoveGrade::None
