@@ -305,7 +305,8 @@ void ReviewWindow::ShowSummary()
     for (int i = 0; i < rows.size(); i += 2) {
         html += "<tr>";
         for (int j = i; j < std::min(i + 2, int(rows.size())); ++j)
-            html += QString("<td>%1:</td><td style=\"padding-right:16px\"><b>%2</b></td>")
+            html += QString("<td style=\"padding-right:6px\">%1:</td>"
+                            "<td style=\"padding-right:16px\"><b>%2</b></td>")
                         .arg(rows[j].first.toHtmlEscaped(), rows[j].second.toHtmlEscaped());
         html += "</tr>";
     }
