@@ -384,6 +384,7 @@ void TfrmMain::closeEvent(QCloseEvent *event)
 
 TfrmMain::~TfrmMain()
 {
+    KeepGradedGames();
     TimerCtl.stop();
     UnloadEngineLibrary(Engine);
 }

@@ -8,6 +8,7 @@
 #include "engine_loader.h"
 #include "game_record.h"
 #include "game_review.h"
+#include "history_store.h"
 #include "kelvane_engine.h"
 #include "random.h"
 #include "render.h"
@@ -23,6 +24,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class TfrmSettings;
 class TfrmBest;
@@ -115,7 +117,12 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
 
     // The game history: the record of the game being played, kept when it ends.
     const GameRecord &CurrentRecord() const { return Record; }
-    HistoryStore *History() { return HistoryDb.get(); }
+    // The history with every ended game in it, those still waiting to be graded included.
+    HistoryStore *History()
+    {
+        KeepGradedGames();
+        return HistoryDb.get();
+    }
     void ShowStatistics();
     // Starts the recorded layout again; the player's first press starts it as usual.
     void PlayAgain(const GameRecord &record);
@@ -129,6 +136,9 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
     // Grades the record with the engine and shows it; false when nothing was shown (the
     // player told why).
     bool ReviewRecord(const GameRecord &record);
+    // Grades a record for the Review window, saying why not when it cannot.
+    bool GradeForReview(const GameRecord &record, GameReview &review);
+    void ShowReview(const GameRecord &record, const GameReview &review);
 
     // Components, named as the player sees them.
     PaintBox *pbImage = nullptr, *pbxLeft = nullptr, *pbxTime = nullptr, *pbxBar = nullptr;
@@ -223,6 +233,8 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
     // Grades the record with the engine (attached back to the game afterwards); false
     // without the engine, while it runs, or when a position could not be finished.
     bool GradeWithEngine(const GameRecord &record, GameReview &review);
+    // Grades the ended games waiting for it and keeps them in the history.
+    void KeepGradedGames();
     void AbandonGame(); // stops a running game that the player leaves
     void EndReplay();   // forgets a replay and gives the player's options back
     void TellHistoryFailure(const QString &message);
@@ -248,6 +260,9 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
     GameRecord Record;
     bool Recording = false;                 // from the first press until the game is kept
     std::unique_ptr<GameRecord> LastRecord; // the last game kept in this run, to review
+    std::unique_ptr<GameReview> LastReview; // its review, once graded
+    // Ended games kept once the engine has graded them, after the end is shown.
+    std::vector<StoredGame> Ungraded;
     uint32_t FirstPressTick = 0;
     // A known layout to lay at the next first press, and whether this game is one.
     std::unique_ptr<GameRecord> ReplayNext;

@@ -43,6 +43,7 @@ void TfrmMain::KeepGame(GameEnd end)
     // The record holds the clock as the counter showed it, to a tenth.
     Record.Seconds = game.TimedGame != 0 ? std::round(double(ElapsedTime) * 10.0) / 10.0 : 0.0;
     LastRecord = std::make_unique<GameRecord>(Record);
+    LastReview.reset();
     if (!HistoryDb) return;
     StoredGame stored;
     stored.Played = QDateTime::currentDateTimeUtc();
@@ -50,10 +51,27 @@ void TfrmMain::KeepGame(GameEnd end)
     stored.Replayed = Replaying;
     stored.Record = Record;
     stored.Figures = FiguresOf(Record);
-    GameReview review;
-    stored.Reviewed = GradeWithEngine(Record, review);
-    stored.Review = review.Figures;
-    HistoryDb->Keep(stored);
+    // The engine grades the game once its end is shown: a long game takes it a moment.
+    Ungraded.push_back(std::move(stored));
+    if (Ungraded.size() == 1) QTimer::singleShot(0, this, &TfrmMain::KeepGradedGames);
+}
+
+void TfrmMain::KeepGradedGames()
+{
+    if (GameState->EngineBusy != 0 && !Ungraded.empty()) {
+        QTimer::singleShot(100, this, &TfrmMain::KeepGradedGames); // after the run
+        return;
+    }
+    std::vector<StoredGame> games;
+    games.swap(Ungraded);
+    for (StoredGame &game : games) {
+        GameReview review;
+        game.Reviewed = GradeWithEngine(game.Record, review);
+        game.Review = review.Figures;
+        if (game.Reviewed && LastRecord && *LastRecord == game.Record)
+            LastReview = std::make_unique<GameReview>(std::move(review));
+        HistoryDb->Keep(game);
+    }
 }
 
 bool TfrmMain::GradeWithEngine(const GameRecord &record, GameReview &review)
@@ -89,6 +107,7 @@ void TfrmMain::TellHistoryFailure(const QString &message)
 void TfrmMain::ShowStatistics()
 {
     if (GameState->EngineBusy != 0 || !HistoryDb) return;
+    KeepGradedGames();
     if (frmStatistics == nullptr) {
         frmStatistics = new StatisticsWindow(*HistoryDb, this);
         frmStatistics->AskSaveFile = Options.AskSaveFile;

@@ -11,8 +11,15 @@
 void TfrmMain::ReviewLastGame()
 {
     if (GameState->EngineBusy != 0) return;
+    KeepGradedGames();
     if (LastRecord) {
-        ReviewRecord(*LastRecord);
+        // Without a history the game was not graded at its end: once now.
+        if (!LastReview) {
+            GameReview review;
+            if (!GradeForReview(*LastRecord, review)) return;
+            LastReview = std::make_unique<GameReview>(std::move(review));
+        }
+        ShowReview(*LastRecord, *LastReview);
         return;
     }
     StoredGame newest;
@@ -33,14 +40,13 @@ void TfrmMain::ReviewLastGame()
     Options.ShowError("There is no game to review yet: finish a game first.");
 }
 
-bool TfrmMain::ReviewRecord(const GameRecord &record)
+bool TfrmMain::GradeForReview(const GameRecord &record, GameReview &review)
 {
     if (GameState->EngineBusy != 0) return false;
     if (!EngineLoaded()) {
         Options.ShowError("A game is reviewed with the probability engine, which is not loaded.");
         return false;
     }
-    GameReview review;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     GradeWithEngine(record, review); // a position left unfinished only leaves moves ungraded
     QApplication::restoreOverrideCursor();
@@ -48,6 +54,19 @@ bool TfrmMain::ReviewRecord(const GameRecord &record)
         Options.ShowError("The game could not be reviewed: not enough memory.");
         return false;
     }
+    return true;
+}
+
+bool TfrmMain::ReviewRecord(const GameRecord &record)
+{
+    GameReview review;
+    if (!GradeForReview(record, review)) return false;
+    ShowReview(record, review);
+    return true;
+}
+
+void TfrmMain::ShowReview(const GameRecord &record, const GameReview &review)
+{
     if (frmReview == nullptr) {
         frmReview = new ReviewWindow(Board.Scale(), this);
         frmReview->AskOpenFile = Options.AskOpenFile;
@@ -59,5 +78,4 @@ bool TfrmMain::ReviewRecord(const GameRecord &record)
     frmReview->show();
     frmReview->raise();
     frmReview->activateWindow();
-    return true;
 }

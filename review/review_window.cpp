@@ -55,23 +55,6 @@ QString Seconds(uint32_t ms)
     return Decimal(ms / 1000.0, 1);
 }
 
-const char *ActionName(MoveKind kind)
-{
-    switch (kind) {
-    case MoveKind::Open:
-        return "open";
-    case MoveKind::Mark:
-        return "mark";
-    case MoveKind::Unmark:
-        return "unmark";
-    case MoveKind::Chord:
-        return "chord";
-    case MoveKind::Probe:
-        return "probe";
-    }
-    return "";
-}
-
 QString GradeWords(MoveGrade grade)
 {
     switch (grade) {
@@ -117,7 +100,7 @@ QString MoveSentence(const GameRecord &record, const GameReview &review, size_t 
     const MoveReview &r = review.Moves[move];
     QString text = QString("Move %1 at %2 s: %3 %4, %5")
                        .arg(move + 1)
-                       .arg(Seconds(m.Ms), ActionName(m.Kind))
+                       .arg(Seconds(m.Ms), KindName(m.Kind))
                        .arg(m.X)
                        .arg(m.Y);
     const bool marker = m.Kind == MoveKind::Mark || m.Kind == MoveKind::Unmark;
@@ -247,7 +230,7 @@ void ReviewWindow::ShowMoves()
         const bool some = r.P >= 0.0 && r.Smallest >= 0.0;
         const QStringList cells = {QString::number(row + 1),
                                    Seconds(m.Ms),
-                                   ActionName(m.Kind),
+                                   KindName(m.Kind),
                                    QString::number(m.X),
                                    QString::number(m.Y),
                                    GradeName(r.Grade),

@@ -287,6 +287,11 @@ TEST_F(HistoryWindowTest, F4_ReviewsTheLastGame_MoveByMove_ByKeys_AndReadAloud)
     // The losing move reads its grade and odds as the row shows them.
     const QString grade = moves->item(3, 5)->text();
     ASSERT_TRUE(grade == "needless" || grade == "best" || grade == "risky") << grade.toStdString();
+    // The history keeps the game graded once its end was shown, as the review grades it.
+    const QList<GameSummary> kept = Kept();
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(kept[0].Reviewed);
+    EXPECT_EQ(GradeName(kept[0].Review.Cause), grade.toStdString());
     EXPECT_TRUE(Sentence(3).startsWith(Local("Move 4 at 4.5 s: open %1, %2, %3 guess, %4 mine")
                                            .arg(mc)
                                            .arg(mr)
