@@ -122,7 +122,9 @@ StatisticsWindow::StatisticsWindow(HistoryStore &store, QWidget *parent)
                   {"Level", "Played", "Won", "Win rate", "Abandoned", "Best time", "Average time",
                    "Best 3BV/s", "Streak", "Longest", "Average luck", "Avoidable losses"},
                   "Statistics per level");
-    Levels->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    // The name and the review's two columns take their widths; the others share the rest.
+    for (const int column : {0, 10, 11})
+        Levels->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     Games =
         MakeTable(this, {"Date", "Level", "Result", "Time", "3BV/s", "IOE", "Luck"}, "Last games");
     Games->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
