@@ -30,21 +30,15 @@ namespace
 constexpr int LastGameCount = 50;   // the list
 constexpr int ChartGameCount = 100; // the chart
 
-QString Decimal(double value, int decimals)
-{
-    QString text = QString::number(value, 'f', decimals);
-    return text.replace(QChar('.'), LocaleDecimalPoint());
-}
-
 QString Seconds(double seconds)
 {
-    return seconds > 0.0 ? Decimal(seconds, 1) : QString("-");
+    return seconds > 0.0 ? LocaleFixed(seconds, 1) : QString("-");
 }
 
 QString Rate(const GameSummary &game)
 {
     double rate = 0.0;
-    return game.Figures.BbbvPerSecond(game.Seconds, rate) ? Decimal(rate, 2) : QString("-");
+    return game.Figures.BbbvPerSecond(game.Seconds, rate) ? LocaleFixed(rate, 2) : QString("-");
 }
 
 // In bits; "-" for a game not reviewed, infinite for one whose guess was a certain mine.
@@ -52,7 +46,7 @@ QString Luck(const GameSummary &game)
 {
     if (!game.Reviewed) return "-";
     const double luck = game.Review.Luck();
-    return std::isfinite(luck) ? Decimal(luck, 2) : QString::fromUtf8("\u221e");
+    return std::isfinite(luck) ? LocaleFixed(luck, 2) : QString::fromUtf8("\u221e");
 }
 
 QString ResultName(const GameSummary &game)
@@ -102,19 +96,7 @@ StatisticsWindow::StatisticsWindow(HistoryStore &store, QWidget *parent)
     setWindowTitle("Statistics");
     // The history does not change under an open window: no game is played meanwhile.
     setWindowModality(Qt::ApplicationModal);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, Cream);
-    colours.setColor(QPalette::WindowText, Navy);
-    colours.setColor(QPalette::Text, Navy);
-    colours.setColor(QPalette::ButtonText, Navy);
-    colours.setColor(QPalette::Base, Qt::white);
-    colours.setColor(QPalette::AlternateBase, Cream);
-    colours.setColor(QPalette::Button, Cream);
-    colours.setColor(QPalette::Highlight, Navy);
-    colours.setColor(QPalette::HighlightedText, Cream);
-    setPalette(colours);
-    setAutoFillBackground(true);
-    setFont(DialogLabelFont(false));
+    UseProgramLook(this);
     resize(900, 600);
 
     Levels =
@@ -209,15 +191,15 @@ void StatisticsWindow::ShowLevels()
     Levels->setRowCount(int(LevelRows.size()));
     for (int row = 0; row < LevelRows.size(); ++row) {
         const LevelStatistics &s = LevelRows[row];
-        SetRow(
-            Levels, row,
-            {LevelName(s.Key), QString::number(s.Played), QString::number(s.Won),
-             s.Played > 0 ? Decimal(100.0 * s.WinRate(), 1) + " %" : QString("-"),
-             QString::number(s.Abandoned), Seconds(s.BestSeconds), Seconds(s.AverageSeconds),
-             s.BestRate > 0.0 ? Decimal(s.BestRate, 2) : QString("-"),
-             QString::number(s.CurrentStreak), QString::number(s.LongestStreak),
-             s.LuckGames > 0 ? Decimal(s.AverageLuck, 2) + " bits" : QString("-"),
-             s.ReviewedLosses > 0 ? Decimal(100.0 * s.AvoidableShare(), 0) + " %" : QString("-")});
+        SetRow(Levels, row,
+               {LevelName(s.Key), QString::number(s.Played), QString::number(s.Won),
+                s.Played > 0 ? LocaleFixed(100.0 * s.WinRate(), 1) + " %" : QString("-"),
+                QString::number(s.Abandoned), Seconds(s.BestSeconds), Seconds(s.AverageSeconds),
+                s.BestRate > 0.0 ? LocaleFixed(s.BestRate, 2) : QString("-"),
+                QString::number(s.CurrentStreak), QString::number(s.LongestStreak),
+                s.LuckGames > 0 ? LocaleFixed(s.AverageLuck, 2) + " bits" : QString("-"),
+                s.ReviewedLosses > 0 ? LocaleFixed(100.0 * s.AvoidableShare(), 0) + " %"
+                                     : QString("-")});
     }
 }
 
@@ -240,8 +222,8 @@ void StatisticsWindow::ShowGames()
         const GameSummary &game = GameRows[row];
         SetRow(Games, row,
                {game.Played.toLocalTime().toString("yyyy-MM-dd HH:mm"), LevelName(game.Key),
-                ResultName(game), Seconds(game.Seconds), Rate(game), Decimal(game.Figures.Ioe(), 2),
-                Luck(game)});
+                ResultName(game), Seconds(game.Seconds), Rate(game),
+                LocaleFixed(game.Figures.Ioe(), 2), Luck(game)});
     }
     PlayButton->setEnabled(false);
     SaveButton->setEnabled(false);

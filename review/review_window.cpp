@@ -39,20 +39,14 @@ const QPoint BoardOrigin(4, 32);
 const QColor SafeRow(218, 240, 212);
 const QColor WrongRow(250, 212, 204);
 
-QString Decimal(double value, int decimals)
-{
-    QString text = QString::number(value, 'f', decimals);
-    return text.replace(QChar('.'), LocaleDecimalPoint());
-}
-
 QString Percent(double p)
 {
-    return Decimal(100.0 * p, 1) + " %";
+    return LocaleFixed(100.0 * p, 1) + " %";
 }
 
 QString Seconds(uint32_t ms)
 {
-    return Decimal(ms / 1000.0, 1);
+    return LocaleFixed(ms / 1000.0, 1);
 }
 
 QString GradeWords(MoveGrade grade)
@@ -118,18 +112,7 @@ ReviewWindow::ReviewWindow(int32_t scale, QWidget *parent) : QDialog(parent), Bo
     setWindowTitle("Review");
     // The game shown stays the one the player asked for: nothing is played meanwhile.
     setWindowModality(Qt::ApplicationModal);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, Cream);
-    colours.setColor(QPalette::WindowText, Navy);
-    colours.setColor(QPalette::Text, Navy);
-    colours.setColor(QPalette::ButtonText, Navy);
-    colours.setColor(QPalette::Base, Qt::white);
-    colours.setColor(QPalette::Button, Cream);
-    colours.setColor(QPalette::Highlight, Navy);
-    colours.setColor(QPalette::HighlightedText, Cream);
-    setPalette(colours);
-    setAutoFillBackground(true);
-    setFont(DialogLabelFont(false));
+    UseProgramLook(this);
 
     Background = AtScale(LoadArtwork(u"MAINBKGND"), Board.Scale(), true);
     if (Background.isNull()) { // the sectors still show on the plain colour
@@ -263,18 +246,19 @@ void ReviewWindow::ShowSummary()
     QList<std::pair<QString, QString>> rows = {
         {"Level", LevelName(KeyOf(Record))},
         {"Result", EndWord(Record.End)},
-        {"Time", Record.Seconds > 0.0 ? Decimal(Record.Seconds, 1) + " s" : QString("-")},
+        {"Time", Record.Seconds > 0.0 ? LocaleFixed(Record.Seconds, 1) + " s" : QString("-")},
         {"3BV", QString::number(figures.Bbbv)},
         {"3BV solved", QString::number(figures.BbbvSolved)},
-        {"3BV/s", timed ? Decimal(rate, 2) : QString("-")},
+        {"3BV/s", timed ? LocaleFixed(rate, 2) : QString("-")},
         {"Clicks", QString::number(figures.Clicks)},
         {"Effective clicks", QString::number(figures.EffectiveClicks)},
-        {"IOE", Decimal(figures.Ioe(), 2)},
+        {"IOE", LocaleFixed(figures.Ioe(), 2)},
         {"Guesses", QString::number(luck.Guesses)},
         {"Needless guesses", QString::number(luck.Needless)},
         {"Risky guesses", QString::number(luck.Risky)},
         {"Survival", Percent(luck.Survival)},
-        {"Luck", (std::isfinite(bits) ? Decimal(bits, 2) : QString::fromUtf8("\u221e")) + " bits"}};
+        {"Luck",
+         (std::isfinite(bits) ? LocaleFixed(bits, 2) : QString::fromUtf8("\u221e")) + " bits"}};
     if (Record.End == GameEnd::Lost)
         rows.append({"Cause of the loss",
                      luck.Cause == MoveGrade::None
