@@ -293,23 +293,31 @@ bool GameFigures::BbbvPerSecond(double seconds, double &rate) const
     return true;
 }
 
+std::vector<int32_t> MinesAround(const GameRecord &record)
+{
+    if (!Playable(record)) return {};
+    const int32_t w = record.Width, h = record.Height;
+    std::vector<int32_t> number(size_t(w) * h, 0);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) {
+            int32_t &n = number[size_t(y) * w + x];
+            if (record.MineAt(x, y)) {
+                n = -1;
+                continue;
+            }
+            for (int32_t j = std::max(y - 1, 0); j <= std::min(y + 1, h - 1); ++j)
+                for (int32_t i = std::max(x - 1, 0); i <= std::min(x + 1, w - 1); ++i)
+                    n += record.MineAt(i, j) ? 1 : 0;
+        }
+    return number;
+}
+
 GameFigures FiguresOf(const GameRecord &record)
 {
     if (!Playable(record)) return {};
     const int32_t w = record.Width, h = record.Height;
     const auto at = [w](int32_t x, int32_t y) { return size_t(y) * w + x; };
-    // Mines around each safe sector; -1 for a mine.
-    std::vector<int32_t> number(size_t(w) * h, 0);
-    for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x) {
-            if (record.MineAt(x, y)) {
-                number[at(x, y)] = -1;
-                continue;
-            }
-            for (int32_t j = std::max(y - 1, 0); j <= std::min(y + 1, h - 1); ++j)
-                for (int32_t i = std::max(x - 1, 0); i <= std::min(x + 1, w - 1); ++i)
-                    number[at(x, y)] += record.MineAt(i, j) ? 1 : 0;
-        }
+    const std::vector<int32_t> number = MinesAround(record);
 
     const std::vector<int32_t> states = StatesAfter(record, record.Moves.size());
     GameFigures f;

@@ -57,6 +57,10 @@ struct GameFigures {
     bool BbbvPerSecond(double seconds, double &rate) const;
 };
 
+// The mines in each sector's 3 x 3 block, Width x Height, row by row; -1 on a mine. Empty for
+// a field of no possible size.
+std::vector<int32_t> MinesAround(const GameRecord &record);
+
 // Plays the moves again on the layout to find what they opened (moves the game would not take
 // are passed over; a field of no possible size has no figures).
 GameFigures FiguresOf(const GameRecord &record);

@@ -41,35 +41,16 @@ QString Rate(const GameSummary &game)
     return game.Figures.BbbvPerSecond(game.Seconds, rate) ? LocaleFixed(rate, 2) : QString("-");
 }
 
-// In bits; "-" for a game not reviewed, infinite for one whose guess was a certain mine.
+// In bits; "-" for a game not reviewed.
 QString Luck(const GameSummary &game)
 {
-    if (!game.Reviewed) return "-";
-    const double luck = game.Review.Luck();
-    return std::isfinite(luck) ? LocaleFixed(luck, 2) : QString::fromUtf8("\u221e");
+    return game.Reviewed ? LuckText(game.Review.Luck()) : QString("-");
 }
 
 QString ResultName(const GameSummary &game)
 {
-    const QString end = game.End == GameEnd::Won    ? QString("Won")
-                        : game.End == GameEnd::Lost ? QString("Lost")
-                                                    : QString("Abandoned");
+    const QString end = EndCaption(game.End);
     return game.Replayed ? end + " (replayed)" : game.Assisted ? end + " (assisted)" : end;
-}
-
-QTableWidget *MakeTable(QWidget *parent, const QStringList &columns, const QString &name)
-{
-    auto *table = new QTableWidget(0, int(columns.size()), parent);
-    table->setHorizontalHeaderLabels(columns);
-    table->verticalHeader()->hide();
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->setTabKeyNavigation(false);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
-    table->setAccessibleName(name);
-    return table;
 }
 
 void SetRow(QTableWidget *table, int row, const QStringList &cells)
@@ -99,16 +80,16 @@ StatisticsWindow::StatisticsWindow(HistoryStore &store, QWidget *parent)
     UseProgramLook(this);
     resize(900, 600);
 
-    Levels =
-        MakeTable(this,
-                  {"Level", "Played", "Won", "Win rate", "Abandoned", "Best time", "Average time",
-                   "Best 3BV/s", "Streak", "Longest", "Average luck", "Avoidable losses"},
-                  "Statistics per level");
+    Levels = MakeListTable(this,
+                           {"Level", "Played", "Won", "Win rate", "Abandoned", "Best time",
+                            "Average time", "Best 3BV/s", "Streak", "Longest", "Average luck",
+                            "Avoidable losses"},
+                           "Statistics per level");
     // The name and the review's two columns take their widths; the others share the rest.
     for (const int column : {0, 10, 11})
         Levels->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
-    Games =
-        MakeTable(this, {"Date", "Level", "Result", "Time", "3BV/s", "IOE", "Luck"}, "Last games");
+    Games = MakeListTable(this, {"Date", "Level", "Result", "Time", "3BV/s", "IOE", "Luck"},
+                          "Last games");
     Games->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     Games->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     Games->setAlternatingRowColors(true);
@@ -348,4 +329,14 @@ void StatisticsWindow::ResetClick()
     QString error;
     if (!Store.Reset(error)) ShowError(error);
     Refresh();
+}
+
+QString EndCaption(GameEnd end)
+{
+    return end == GameEnd::Won ? "Won" : end == GameEnd::Lost ? "Lost" : "Abandoned";
+}
+
+QString LuckText(double bits)
+{
+    return std::isfinite(bits) ? LocaleFixed(bits, 2) : QString::fromUtf8("\u221e");
 }

@@ -62,3 +62,7 @@ class StatisticsWindow : public QDialog
 
 // "Beginner" ... "Ultra", or "Custom 30 x 20, 150 mines".
 QString LevelName(const LevelKey &key);
+// "Won", "Lost", "Abandoned".
+QString EndCaption(GameEnd end);
+// Bits of luck with two decimals; infinite when a guess was a certain mine.
+QString LuckText(double bits);

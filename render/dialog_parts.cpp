@@ -5,8 +5,10 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTableWidget>
 
 QPoint ModalDialogPosition(const QRect &mainFrame, const QSize &dialogFrame)
 {
@@ -184,4 +186,19 @@ void UseProgramLook(QWidget *window)
     window->setPalette(colours);
     window->setAutoFillBackground(true);
     window->setFont(DialogLabelFont(false));
+}
+
+QTableWidget *MakeListTable(QWidget *parent, const QStringList &columns, const QString &name)
+{
+    auto *table = new QTableWidget(0, int(columns.size()), parent);
+    table->setHorizontalHeaderLabels(columns);
+    table->verticalHeader()->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setTabKeyNavigation(false);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    table->setAccessibleName(name);
+    return table;
 }

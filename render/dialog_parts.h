@@ -9,7 +9,10 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
+
+class QTableWidget;
 #include <functional>
 
 inline const QColor Navy(0, 0, 128);
@@ -99,3 +102,6 @@ QFont DialogLabelFont(bool bold);
 // The look of the program's own windows built from Qt's widgets: cream and navy, the
 // dialog font.
 void UseProgramLook(QWidget *window);
+// A read-only table of whole rows, one chosen at a time, that Tab leaves: its columns share
+// the width; `name` is what a screen reader calls it.
+QTableWidget *MakeListTable(QWidget *parent, const QStringList &columns, const QString &name);

@@ -72,11 +72,6 @@ QString GradeWords(MoveGrade grade)
     return "not graded";
 }
 
-QString EndWord(GameEnd end)
-{
-    return end == GameEnd::Won ? "Won" : end == GameEnd::Lost ? "Lost" : "Abandoned";
-}
-
 LevelKey KeyOf(const GameRecord &record)
 {
     for (int32_t level = 0; level < LevelCustom; ++level)
@@ -125,19 +120,11 @@ ReviewWindow::ReviewWindow(int32_t scale, QWidget *parent) : QDialog(parent), Bo
     Field->setFixedSize(FieldWidth, FieldHeight);
     Field->setAccessibleName("Field");
 
-    Moves = new QTableWidget(0, 9, this);
-    Moves->setHorizontalHeaderLabels(
-        {"Move", "Time", "Action", "X", "Y", "Grade", "p", "Smallest", "Delta"});
-    Moves->verticalHeader()->hide();
-    Moves->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Moves->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Moves->setSelectionMode(QAbstractItemView::SingleSelection);
-    Moves->setTabKeyNavigation(false);
+    Moves = MakeListTable(
+        this, {"Move", "Time", "Action", "X", "Y", "Grade", "p", "Smallest", "Delta"}, "Moves");
     Moves->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     Moves->horizontalHeader()->setStretchLastSection(true);
-    Moves->verticalHeader()->setDefaultSectionSize(Moves->fontMetrics().height() + 6);
     Moves->setMinimumWidth(380);
-    Moves->setAccessibleName("Moves");
     Moves->installEventFilter(this);
     connect(Moves, &QTableWidget::currentCellChanged, this, [this](int row) { ShowPosition(row); });
 
@@ -188,12 +175,7 @@ void ReviewWindow::ShowGame(const GameRecord &record, const GameReview &review)
     Record = record;
     Review = review;
     const int32_t w = Record.Width, h = Record.Height;
-    Numbers.assign(size_t(w) * h, 0);
-    for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x)
-            for (int32_t j = std::max(y - 1, 0); j <= std::min(y + 1, h - 1); ++j)
-                for (int32_t i = std::max(x - 1, 0); i <= std::min(x + 1, w - 1); ++i)
-                    Numbers[size_t(y) * w + x] += Record.MineAt(i, j) ? 1 : 0;
+    Numbers = MinesAround(Record);
     Board.LayoutField(LayoutGeometry(w, h, FieldMaxScale, FieldWidth, FieldHeight, FieldGeometry()),
                       Background, BoardOrigin);
     ShowMoves();
@@ -245,7 +227,7 @@ void ReviewWindow::ShowSummary()
     const double bits = luck.Luck();
     QList<std::pair<QString, QString>> rows = {
         {"Level", LevelName(KeyOf(Record))},
-        {"Result", EndWord(Record.End)},
+        {"Result", EndCaption(Record.End)},
         {"Time", Record.Seconds > 0.0 ? LocaleFixed(Record.Seconds, 1) + " s" : QString("-")},
         {"3BV", QString::number(figures.Bbbv)},
         {"3BV solved", QString::number(figures.BbbvSolved)},
@@ -257,8 +239,7 @@ void ReviewWindow::ShowSummary()
         {"Needless guesses", QString::number(luck.Needless)},
         {"Risky guesses", QString::number(luck.Risky)},
         {"Survival", Percent(luck.Survival)},
-        {"Luck",
-         (std::isfinite(bits) ? LocaleFixed(bits, 2) : QString::fromUtf8("\u221e")) + " bits"}};
+        {"Luck", LuckText(bits) + " bits"}};
     if (Record.End == GameEnd::Lost)
         rows.append({"Cause of the loss",
                      luck.Cause == MoveGrade::None
