@@ -1,0 +1,12 @@
+// kelvane-solve --autoplay: seeded games played to their end by the move policy, and the
+// share won.
+#pragma once
+
+#include <string>
+
+// True when the command line asks for automatic play.
+bool AutoplayRequested(int argc, char **argv);
+
+// Runs the whole command: plays the games and prints the summary. Exit code 0, 2 for bad
+// arguments, 1 without an engine.
+int RunAutoplay(int argc, char **argv, const std::string &defaultEngine);
