@@ -12,8 +12,8 @@ namespace
 {
 
 // Guesses within this much of the safest are weighed by what they lead to.
-constexpr double CandidateWindow = 0.08;
-constexpr size_t MostCandidates = 8;
+constexpr double CandidateWindow = 0.12;
+constexpr size_t MostCandidates = 12;
 // A candidate with at most this many uncertain neighbours gets the exact chance of each of
 // its numbers (one run per set of them taken as mines); above it, an estimate.
 constexpr int32_t ExactNeighbours = 4;
