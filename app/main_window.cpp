@@ -230,6 +230,8 @@ void TfrmMain::CreateLayout()
     PopupMenu1->addSeparator();
     StatisticsItem = PopupMenu1->addAction("Statistics...", this, [this] { ShowStatistics(); });
     OpenGameItem = PopupMenu1->addAction("Open Game...", this, [this] { OpenGameClick(); });
+    ReviewItem = PopupMenu1->addAction("Review Last Game...", this, [this] { ReviewLastGame(); });
+    ReviewItem->setEnabled(false); // until the engine is loaded
 
     SetUpKeyboard();
 
@@ -330,6 +332,7 @@ void TfrmMain::FormShow()
         NoGuessItem->setChecked(false);
     }
     NoGuessItem->setEnabled(EngineLoaded());
+    ReviewItem->setEnabled(EngineLoaded());
     frmSettings->SetEngineLoaded(EngineLoaded());
     LayoutField();
     NewGame();
@@ -381,6 +384,7 @@ void TfrmMain::closeEvent(QCloseEvent *event)
 
 TfrmMain::~TfrmMain()
 {
+    KeepGradedGames();
     TimerCtl.stop();
     UnloadEngineLibrary(Engine);
 }

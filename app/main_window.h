@@ -8,6 +8,7 @@
 #include "engine_loader.h"
 #include "game_record.h"
 #include "game_review.h"
+#include "history_store.h"
 #include "kelvane_engine.h"
 #include "random.h"
 #include "render.h"
@@ -23,12 +24,14 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class TfrmSettings;
 class TfrmBest;
 class HelpWindow;
 class HistoryStore;
 class StatisticsWindow;
+class ReviewWindow;
 
 // A 32-bit millisecond count from an arbitrary origin.
 uint32_t ReadMillisecondClock();
@@ -114,13 +117,28 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
 
     // The game history: the record of the game being played, kept when it ends.
     const GameRecord &CurrentRecord() const { return Record; }
-    HistoryStore *History() { return HistoryDb.get(); }
+    // The history with every ended game in it, those still waiting to be graded included.
+    HistoryStore *History()
+    {
+        KeepGradedGames();
+        return HistoryDb.get();
+    }
     void ShowStatistics();
     // Starts the recorded layout again; the player's first press starts it as usual.
     void PlayAgain(const GameRecord &record);
     // Asks for a record file and plays it again; false when none was read (the player told).
     bool OpenGameFile(const QString &file);
     void OpenGameClick();
+
+    // The review of a recorded game: the last game ended in this run, else the newest of
+    // the history; one of the Statistics window's; a record file from the Review window.
+    void ReviewLastGame();
+    // Grades the record with the engine and shows it; false when nothing was shown (the
+    // player told why).
+    bool ReviewRecord(const GameRecord &record);
+    // Grades a record for the Review window, saying why not when it cannot.
+    bool GradeForReview(const GameRecord &record, GameReview &review);
+    void ShowReview(const GameRecord &record, const GameReview &review);
 
     // Components, named as the player sees them.
     PaintBox *pbImage = nullptr, *pbxLeft = nullptr, *pbxTime = nullptr, *pbxBar = nullptr;
@@ -132,11 +150,12 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
     std::unique_ptr<StatsPanel> Stats;
     QMenu *PopupMenu1;
     QAction *NoGuessItem; // the level menu's entry "No-Guess Boards"
-    QAction *StatisticsItem, *OpenGameItem;
+    QAction *StatisticsItem, *OpenGameItem, *ReviewItem;
     QTimer TimerCtl;
     TfrmSettings *frmSettings = nullptr;
     TfrmBest *frmBest = nullptr;
     StatisticsWindow *frmStatistics = nullptr;
+    ReviewWindow *frmReview = nullptr;
     HelpWindow *frmHelp = nullptr; // made when the desktop cannot open the help
 
     // The keyboard cursor: the sector the board keys act on, shown once a key moves it.
@@ -214,6 +233,8 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
     // Grades the record with the engine (attached back to the game afterwards); false
     // without the engine, while it runs, or when a position could not be finished.
     bool GradeWithEngine(const GameRecord &record, GameReview &review);
+    // Grades the ended games waiting for it and keeps them in the history.
+    void KeepGradedGames();
     void AbandonGame(); // stops a running game that the player leaves
     void EndReplay();   // forgets a replay and gives the player's options back
     void TellHistoryFailure(const QString &message);
@@ -237,7 +258,11 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
     bool CloseWhenIdle = false; // a close asked for during a run waits for its end
     std::unique_ptr<HistoryStore> HistoryDb;
     GameRecord Record;
-    bool Recording = false; // from the first press until the game is kept
+    bool Recording = false;                 // from the first press until the game is kept
+    std::unique_ptr<GameRecord> LastRecord; // the last game kept in this run, to review
+    std::unique_ptr<GameReview> LastReview; // its review, once graded
+    // Ended games kept once the engine has graded them, after the end is shown.
+    std::vector<StoredGame> Ungraded;
     uint32_t FirstPressTick = 0;
     // A known layout to lay at the next first press, and whether this game is one.
     std::unique_ptr<GameRecord> ReplayNext;

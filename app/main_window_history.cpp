@@ -4,10 +4,8 @@
 
 #include "history_store.h"
 #include "level_table.h"
+#include "record_file.h"
 #include "statistics_window.h"
-
-#include <QDir>
-#include <QFile>
 
 #include <cmath>
 
@@ -44,6 +42,8 @@ void TfrmMain::KeepGame(GameEnd end)
     Record.End = end;
     // The record holds the clock as the counter showed it, to a tenth.
     Record.Seconds = game.TimedGame != 0 ? std::round(double(ElapsedTime) * 10.0) / 10.0 : 0.0;
+    LastRecord = std::make_unique<GameRecord>(Record);
+    LastReview.reset();
     if (!HistoryDb) return;
     StoredGame stored;
     stored.Played = QDateTime::currentDateTimeUtc();
@@ -51,10 +51,27 @@ void TfrmMain::KeepGame(GameEnd end)
     stored.Replayed = Replaying;
     stored.Record = Record;
     stored.Figures = FiguresOf(Record);
-    GameReview review;
-    stored.Reviewed = GradeWithEngine(Record, review);
-    stored.Review = review.Figures;
-    HistoryDb->Keep(stored);
+    // The engine grades the game once its end is shown: a long game takes it a moment.
+    Ungraded.push_back(std::move(stored));
+    if (Ungraded.size() == 1) QTimer::singleShot(0, this, &TfrmMain::KeepGradedGames);
+}
+
+void TfrmMain::KeepGradedGames()
+{
+    if (GameState->EngineBusy != 0 && !Ungraded.empty()) {
+        QTimer::singleShot(100, this, &TfrmMain::KeepGradedGames); // after the run
+        return;
+    }
+    std::vector<StoredGame> games;
+    games.swap(Ungraded);
+    for (StoredGame &game : games) {
+        GameReview review;
+        game.Reviewed = GradeWithEngine(game.Record, review);
+        game.Review = review.Figures;
+        if (game.Reviewed && LastRecord && *LastRecord == game.Record)
+            LastReview = std::make_unique<GameReview>(std::move(review));
+        HistoryDb->Keep(game);
+    }
 }
 
 bool TfrmMain::GradeWithEngine(const GameRecord &record, GameReview &review)
@@ -90,13 +107,17 @@ void TfrmMain::TellHistoryFailure(const QString &message)
 void TfrmMain::ShowStatistics()
 {
     if (GameState->EngineBusy != 0 || !HistoryDb) return;
+    KeepGradedGames();
     if (frmStatistics == nullptr) {
         frmStatistics = new StatisticsWindow(*HistoryDb, this);
         frmStatistics->AskSaveFile = Options.AskSaveFile;
         frmStatistics->ShowError = Options.ShowError;
         connect(frmStatistics, &StatisticsWindow::PlayAgain, this,
                 [this](const GameRecord &record) { PlayAgain(record); });
+        connect(frmStatistics, &StatisticsWindow::Review, this,
+                [this](const GameRecord &record) { ReviewRecord(record); });
     }
+    frmStatistics->SetReviewAvailable(EngineLoaded());
     HistoryDb->Flush(); // the game that just ended is in the list
     frmStatistics->Refresh();
     frmStatistics->show();
@@ -139,21 +160,10 @@ void TfrmMain::EndReplay()
 
 bool TfrmMain::OpenGameFile(const QString &file)
 {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly)) {
-        Options.ShowError(QString("Cannot open the game file %1: %2.")
-                              .arg(QDir::toNativeSeparators(file), in.errorString()));
-        return false;
-    }
-    // A record of the largest field is a few kilobytes; anything far bigger is not one.
-    const QByteArray text = in.read(1 << 20);
     GameRecord record;
-    RecordError error;
-    if (!ReadRecord(std::string_view(text.constData(), size_t(text.size())), record, error)) {
-        Options.ShowError(QString("%1 is not a Kelvane game record (line %2: %3).")
-                              .arg(QDir::toNativeSeparators(file))
-                              .arg(error.Line)
-                              .arg(QString::fromStdString(error.Reason)));
+    QString error;
+    if (!ReadRecordFile(file, record, error)) {
+        Options.ShowError(error);
         return false;
     }
     PlayAgain(record);

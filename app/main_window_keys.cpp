@@ -154,6 +154,9 @@ bool TfrmMain::BoardKey(QKeyEvent *event)
     case Qt::Key_F3:
         if (!repeat) ShowStatistics();
         return true;
+    case Qt::Key_F4:
+        if (!repeat) ReviewLastGame();
+        return true;
     default:
         return false;
     }

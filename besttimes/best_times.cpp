@@ -80,3 +80,8 @@ QChar LocaleDecimalPoint(const QLocale &locale)
     const QString point = locale.decimalPoint();
     return point.isEmpty() ? QChar('.') : point.front();
 }
+
+QString LocaleFixed(double value, int decimals)
+{
+    return QString::number(value, 'f', decimals).replace(QChar('.'), LocaleDecimalPoint());
+}

@@ -31,3 +31,5 @@ QString FormatBestTime(float seconds, QChar decimalPoint = QChar('.'));
 // The separator that times are written with: the locale's own, or a point when the locale
 // names none.
 QChar LocaleDecimalPoint(const QLocale &locale = QLocale::system());
+// A number with `decimals` decimals and the locale's separator.
+QString LocaleFixed(double value, int decimals);

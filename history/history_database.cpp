@@ -72,6 +72,8 @@ const std::vector<const char *> SchemaSteps[] = {
         "ALTER TABLE games ADD COLUMN luck REAL",
         // The grade of the move that lost the game: needless, risky, best (or another grade).
         "ALTER TABLE games ADD COLUMN cause TEXT",
+        // A game in which a hint was asked for: listed, but not counted, as a replayed one.
+        "ALTER TABLE games ADD COLUMN assisted INTEGER NOT NULL DEFAULT 0",
         "ALTER TABLE totals ADD COLUMN luck_games INTEGER NOT NULL DEFAULT 0",
         "ALTER TABLE totals ADD COLUMN luck_sum REAL NOT NULL DEFAULT 0",
         "ALTER TABLE totals ADD COLUMN reviewed_lost INTEGER NOT NULL DEFAULT 0",
@@ -80,7 +82,8 @@ const std::vector<const char *> SchemaSteps[] = {
         // review's figures). SET reads the row as it was: the streaks use the old current
         // streak.
         "DROP TRIGGER IF EXISTS games_totals",
-        "CREATE TRIGGER games_totals AFTER INSERT ON games WHEN NOT NEW.replayed"
+        "CREATE TRIGGER games_totals AFTER INSERT ON games"
+        " WHEN NOT NEW.replayed AND NOT NEW.assisted"
         " BEGIN"
         "  INSERT OR IGNORE INTO totals (level, width, height, mines) VALUES (NEW.level,"
         "   IIF(NEW.level = 4, NEW.width, 0), IIF(NEW.level = 4, NEW.height, 0),"

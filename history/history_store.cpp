@@ -54,8 +54,8 @@ bool WriteGame(QSqlDatabase &db, const StoredGame &game, QSqlError &error)
     query.prepare(QStringLiteral(
         "INSERT INTO games (date, level, width, height, mines, fair_play, trainer, no_guess,"
         " timed, replayed, result, seconds, bbbv, bbbv_solved, clicks, effective_clicks, record,"
-        " guesses, needless, risky, survival, luck, cause)"
-        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        " guesses, needless, risky, survival, luck, cause, assisted)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     const GameRecord &r = game.Record;
     const GameFigures &f = game.Figures;
     const ReviewFigures &v = game.Review;
@@ -86,7 +86,8 @@ bool WriteGame(QSqlDatabase &db, const StoredGame &game, QSqlError &error)
                                   std::isfinite(luck) ? reviewed(luck) : none,
                                   r.End == GameEnd::Lost && v.Cause != MoveGrade::None
                                       ? reviewed(QLatin1String(GradeName(v.Cause)))
-                                      : none})
+                                      : none,
+                                  QVariant(game.Assisted)})
         query.addBindValue(value);
     // COMMIT as a statement: the driver's own commit drops SQLite's code from its error.
     if (!query.exec() || !query.exec(QStringLiteral("COMMIT"))) return failed(query.lastError());
@@ -134,6 +135,7 @@ GameSummary SummaryOf(const QSqlQuery &q)
     game.Seconds = q.value(8).toDouble();
     game.Figures = {q.value(9).toInt(), q.value(10).toInt(), q.value(11).toInt(),
                     q.value(12).toInt()};
+    game.Assisted = q.value(18).toBool();
     game.Reviewed = !q.value(13).isNull();
     if (game.Reviewed) {
         game.Review.Guesses = q.value(13).toInt();
@@ -149,9 +151,9 @@ GameSummary SummaryOf(const QSqlQuery &q)
 
 const char SummaryColumns[] = "id, date, level, width, height, mines, result, replayed, seconds,"
                               " bbbv, bbbv_solved, clicks, effective_clicks, guesses, needless,"
-                              " risky, survival, cause";
+                              " risky, survival, cause, assisted";
 // The record's column after them.
-const int RecordColumn = 18;
+const int RecordColumn = 19;
 
 } // namespace
 
@@ -365,6 +367,7 @@ bool HistoryStore::Game(qint64 id, StoredGame &game, QString &error)
     read.Played = summary.Played;
     read.Level = query.value(2).toInt();
     read.Replayed = summary.Replayed;
+    read.Assisted = summary.Assisted;
     read.Figures = summary.Figures;
     read.Reviewed = summary.Reviewed;
     read.Review = summary.Review;

@@ -20,6 +20,7 @@ struct StoredGame {
     QDateTime Played;      // UTC, when the game ended
     int32_t Level = 0;     // 0 to 3, or 4 for a custom field
     bool Replayed = false; // a known board played again
+    bool Assisted = false; // a hint was asked for
     GameRecord Record;     // size, options, layout, moves, result and seconds
     GameFigures Figures;   // of the record
     // The review's figures; none when the game could not be reviewed (no engine, or a
@@ -36,8 +37,8 @@ struct LevelKey {
     bool operator==(const LevelKey &) const = default;
 };
 
-// Replayed games are listed but not counted here. Streaks count won games in a row: a loss
-// ends one, an abandoned game neither adds to nor ends it.
+// Replayed and assisted games are listed but not counted here. Streaks count won games in a row: a
+// loss ends one, an abandoned game neither adds to nor ends it.
 struct LevelStatistics {
     LevelKey Key;
     int32_t Played = 0, Won = 0, Abandoned = 0;
@@ -63,7 +64,7 @@ struct GameSummary {
     QDateTime Played;
     LevelKey Key;
     GameEnd End = GameEnd::Abandoned;
-    bool Replayed = false;
+    bool Replayed = false, Assisted = false;
     double Seconds = 0.0;
     GameFigures Figures;
     bool Reviewed = false;

@@ -30,21 +30,15 @@ namespace
 constexpr int LastGameCount = 50;   // the list
 constexpr int ChartGameCount = 100; // the chart
 
-QString Decimal(double value, int decimals)
-{
-    QString text = QString::number(value, 'f', decimals);
-    return text.replace(QChar('.'), LocaleDecimalPoint());
-}
-
 QString Seconds(double seconds)
 {
-    return seconds > 0.0 ? Decimal(seconds, 1) : QString("-");
+    return seconds > 0.0 ? LocaleFixed(seconds, 1) : QString("-");
 }
 
 QString Rate(const GameSummary &game)
 {
     double rate = 0.0;
-    return game.Figures.BbbvPerSecond(game.Seconds, rate) ? Decimal(rate, 2) : QString("-");
+    return game.Figures.BbbvPerSecond(game.Seconds, rate) ? LocaleFixed(rate, 2) : QString("-");
 }
 
 // In bits; "-" for a game not reviewed, infinite for one whose guess was a certain mine.
@@ -52,7 +46,7 @@ QString Luck(const GameSummary &game)
 {
     if (!game.Reviewed) return "-";
     const double luck = game.Review.Luck();
-    return std::isfinite(luck) ? Decimal(luck, 2) : QString::fromUtf8("\u221e");
+    return std::isfinite(luck) ? LocaleFixed(luck, 2) : QString::fromUtf8("\u221e");
 }
 
 QString ResultName(const GameSummary &game)
@@ -60,7 +54,7 @@ QString ResultName(const GameSummary &game)
     const QString end = game.End == GameEnd::Won    ? QString("Won")
                         : game.End == GameEnd::Lost ? QString("Lost")
                                                     : QString("Abandoned");
-    return game.Replayed ? end + " (replayed)" : end;
+    return game.Replayed ? end + " (replayed)" : game.Assisted ? end + " (assisted)" : end;
 }
 
 QTableWidget *MakeTable(QWidget *parent, const QStringList &columns, const QString &name)
@@ -102,19 +96,7 @@ StatisticsWindow::StatisticsWindow(HistoryStore &store, QWidget *parent)
     setWindowTitle("Statistics");
     // The history does not change under an open window: no game is played meanwhile.
     setWindowModality(Qt::ApplicationModal);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, Cream);
-    colours.setColor(QPalette::WindowText, Navy);
-    colours.setColor(QPalette::Text, Navy);
-    colours.setColor(QPalette::ButtonText, Navy);
-    colours.setColor(QPalette::Base, Qt::white);
-    colours.setColor(QPalette::AlternateBase, Cream);
-    colours.setColor(QPalette::Button, Cream);
-    colours.setColor(QPalette::Highlight, Navy);
-    colours.setColor(QPalette::HighlightedText, Cream);
-    setPalette(colours);
-    setAutoFillBackground(true);
-    setFont(DialogLabelFont(false));
+    UseProgramLook(this);
     resize(900, 600);
 
     Levels =
@@ -122,7 +104,9 @@ StatisticsWindow::StatisticsWindow(HistoryStore &store, QWidget *parent)
                   {"Level", "Played", "Won", "Win rate", "Abandoned", "Best time", "Average time",
                    "Best 3BV/s", "Streak", "Longest", "Average luck", "Avoidable losses"},
                   "Statistics per level");
-    Levels->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    // The name and the review's two columns take their widths; the others share the rest.
+    for (const int column : {0, 10, 11})
+        Levels->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     Games =
         MakeTable(this, {"Date", "Level", "Result", "Time", "3BV/s", "IOE", "Luck"}, "Last games");
     Games->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
@@ -146,10 +130,12 @@ StatisticsWindow::StatisticsWindow(HistoryStore &store, QWidget *parent)
 
     PlayButton = new QPushButton("&Play Again", this);
     SaveButton = new QPushButton("&Save Game...", this);
+    ReviewButton = new QPushButton("Re&view", this);
     auto *resetButton = new QPushButton("&Reset", this);
     auto *closeButton = new QPushButton("Close", this);
     connect(PlayButton, &QPushButton::clicked, this, &StatisticsWindow::PlayAgainClick);
     connect(SaveButton, &QPushButton::clicked, this, &StatisticsWindow::SaveGameClick);
+    connect(ReviewButton, &QPushButton::clicked, this, &StatisticsWindow::ReviewClick);
     connect(resetButton, &QPushButton::clicked, this, &StatisticsWindow::ResetClick);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
     closeButton->setDefault(true);
@@ -157,6 +143,7 @@ StatisticsWindow::StatisticsWindow(HistoryStore &store, QWidget *parent)
     auto *buttons = new QHBoxLayout();
     buttons->addWidget(PlayButton);
     buttons->addWidget(SaveButton);
+    buttons->addWidget(ReviewButton);
     buttons->addStretch();
     buttons->addWidget(resetButton);
     buttons->addWidget(closeButton);
@@ -173,6 +160,7 @@ StatisticsWindow::StatisticsWindow(HistoryStore &store, QWidget *parent)
         const bool chosen = !Games->selectedItems().isEmpty();
         PlayButton->setEnabled(chosen);
         SaveButton->setEnabled(chosen);
+        ReviewButton->setEnabled(chosen && ReviewAvailable);
     });
     connect(Games, &QTableWidget::itemActivated, this, &StatisticsWindow::PlayAgainClick);
 
@@ -203,15 +191,15 @@ void StatisticsWindow::ShowLevels()
     Levels->setRowCount(int(LevelRows.size()));
     for (int row = 0; row < LevelRows.size(); ++row) {
         const LevelStatistics &s = LevelRows[row];
-        SetRow(
-            Levels, row,
-            {LevelName(s.Key), QString::number(s.Played), QString::number(s.Won),
-             s.Played > 0 ? Decimal(100.0 * s.WinRate(), 1) + " %" : QString("-"),
-             QString::number(s.Abandoned), Seconds(s.BestSeconds), Seconds(s.AverageSeconds),
-             s.BestRate > 0.0 ? Decimal(s.BestRate, 2) : QString("-"),
-             QString::number(s.CurrentStreak), QString::number(s.LongestStreak),
-             s.LuckGames > 0 ? Decimal(s.AverageLuck, 2) + " bits" : QString("-"),
-             s.ReviewedLosses > 0 ? Decimal(100.0 * s.AvoidableShare(), 0) + " %" : QString("-")});
+        SetRow(Levels, row,
+               {LevelName(s.Key), QString::number(s.Played), QString::number(s.Won),
+                s.Played > 0 ? LocaleFixed(100.0 * s.WinRate(), 1) + " %" : QString("-"),
+                QString::number(s.Abandoned), Seconds(s.BestSeconds), Seconds(s.AverageSeconds),
+                s.BestRate > 0.0 ? LocaleFixed(s.BestRate, 2) : QString("-"),
+                QString::number(s.CurrentStreak), QString::number(s.LongestStreak),
+                s.LuckGames > 0 ? LocaleFixed(s.AverageLuck, 2) + " bits" : QString("-"),
+                s.ReviewedLosses > 0 ? LocaleFixed(100.0 * s.AvoidableShare(), 0) + " %"
+                                     : QString("-")});
     }
 }
 
@@ -234,11 +222,12 @@ void StatisticsWindow::ShowGames()
         const GameSummary &game = GameRows[row];
         SetRow(Games, row,
                {game.Played.toLocalTime().toString("yyyy-MM-dd HH:mm"), LevelName(game.Key),
-                ResultName(game), Seconds(game.Seconds), Rate(game), Decimal(game.Figures.Ioe(), 2),
-                Luck(game)});
+                ResultName(game), Seconds(game.Seconds), Rate(game),
+                LocaleFixed(game.Figures.Ioe(), 2), Luck(game)});
     }
     PlayButton->setEnabled(false);
     SaveButton->setEnabled(false);
+    ReviewButton->setEnabled(false);
     ShowChart(GameRows);
 }
 
@@ -338,6 +327,19 @@ void StatisticsWindow::SaveGameClick()
         ShowError(QString("Cannot save the game to %1: %2.")
                       .arg(QDir::toNativeSeparators(file), out.errorString()));
     }
+}
+
+// The window stays open under the review: the list is where the player goes on from.
+void StatisticsWindow::ReviewClick()
+{
+    StoredGame game;
+    if (ReviewAvailable && ChosenGame(game)) emit Review(game.Record);
+}
+
+void StatisticsWindow::SetReviewAvailable(bool available)
+{
+    ReviewAvailable = available;
+    ReviewButton->setEnabled(available && !Games->selectedItems().isEmpty());
 }
 
 void StatisticsWindow::ResetClick()

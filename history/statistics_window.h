@@ -1,6 +1,6 @@
 // The Statistics window: per level (and per custom size) the games played and won, times,
 // speed and streaks; the level's last games, a chart of their speed, and a chosen game saved
-// to a file or played again.
+// to a file, played again or reviewed.
 #pragma once
 
 #include "history_store.h"
@@ -36,9 +36,13 @@ class StatisticsWindow : public QDialog
     void PlayAgainClick();
     void SaveGameClick();
     void ResetClick();
+    void ReviewClick();
+    // Whether a chosen game can be reviewed (the review needs the engine).
+    void SetReviewAvailable(bool available);
 
   signals:
     void PlayAgain(const GameRecord &record);
+    void Review(const GameRecord &record);
 
   private:
     void ShowLevels();
@@ -52,7 +56,8 @@ class StatisticsWindow : public QDialog
     QTableWidget *Levels = nullptr, *Games = nullptr;
     QChartView *ChartView = nullptr;
     QLabel *GamesCaption = nullptr;
-    QPushButton *PlayButton = nullptr, *SaveButton = nullptr;
+    QPushButton *PlayButton = nullptr, *SaveButton = nullptr, *ReviewButton = nullptr;
+    bool ReviewAvailable = false;
 };
 
 // "Beginner" ... "Ultra", or "Custom 30 x 20, 150 mines".

@@ -168,3 +168,20 @@ QFont DialogLabelFont(bool bold)
     font.setBold(bold);
     return font;
 }
+
+void UseProgramLook(QWidget *window)
+{
+    QPalette colours = window->palette();
+    colours.setColor(QPalette::Window, Cream);
+    colours.setColor(QPalette::WindowText, Navy);
+    colours.setColor(QPalette::Text, Navy);
+    colours.setColor(QPalette::ButtonText, Navy);
+    colours.setColor(QPalette::Base, Qt::white);
+    colours.setColor(QPalette::AlternateBase, Cream);
+    colours.setColor(QPalette::Button, Cream);
+    colours.setColor(QPalette::Highlight, Navy);
+    colours.setColor(QPalette::HighlightedText, Cream);
+    window->setPalette(colours);
+    window->setAutoFillBackground(true);
+    window->setFont(DialogLabelFont(false));
+}

@@ -96,3 +96,6 @@ void DrawImageButton(TImage *image, const QString &caption);
 
 // The dialogs' label face: a narrow sans-serif face, 11 pixels high.
 QFont DialogLabelFont(bool bold);
+// The look of the program's own windows built from Qt's widgets: cream and navy, the
+// dialog font.
+void UseProgramLook(QWidget *window);

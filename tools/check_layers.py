@@ -14,7 +14,7 @@ import sys
 
 # Bottom first.
 LAYERS = ["contract", "solver", "game", "resources", "render", "besttimes", "config",
-          "history", "engine", "settingsdlg", "app", "cli"]
+          "history", "review", "engine", "settingsdlg", "app", "cli"]
 SKIP = {"tests", ".git", "build", "build-asan"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.MULTILINE)
 

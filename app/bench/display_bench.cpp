@@ -4,12 +4,15 @@
 // percentile and largest time per level, in milliseconds of wall time and of this thread's
 // processor time:
 //   kelvane-display-bench [--scale S] [--corpus DIR] [--engine PATH] [benchmark options]
-// The window is drawn at scale S (default 1) on the offscreen platform.
+// The window is drawn at scale S (default 1) on the offscreen platform. ReviewOpens/<level>
+// times the Review window of a whole game from the request to the window shown.
 #include "bench_figures.h"
 #include "board_text.h"
 #include "display_scale.h"
 #include "engine_object.h"
+#include "level_table.h"
 #include "main_window.h"
+#include "random.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -50,10 +53,11 @@ std::vector<Position> Load(const std::string &name)
 }
 
 // This thread's processor time: other work on the machine cannot swell it.
-std::unique_ptr<TfrmMain> EngineWindow()
+std::unique_ptr<TfrmMain> EngineWindow(bool history = false)
 {
     MainWindowOptions options;
     options.SettingsFile = Folder->filePath("kelvane.ini");
+    if (history) options.HistoryFile = Folder->filePath("games.sqlite");
     options.EngineLibrary = EnginePath;
     options.ShowError = [](const QString &) {};
     auto window = std::make_unique<TfrmMain>(options);
@@ -110,13 +114,13 @@ QPoint PressPoint(const TfrmMain &window, const Position &position)
             g.FieldTop + r * g.CellSize + g.CellSize / 2};
 }
 
-void MiddlePress(QWidget *board, QPoint at)
+void Click(QWidget *board, QPoint at, Qt::MouseButton button)
 {
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), board->mapToGlobal(QPointF(at)),
-                      Qt::MiddleButton, Qt::MiddleButton, Qt::NoModifier);
+                      button, button, Qt::NoModifier);
     QApplication::sendEvent(board, &press);
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), board->mapToGlobal(QPointF(at)),
-                        Qt::MiddleButton, Qt::NoButton, Qt::NoModifier);
+                        button, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(board, &release);
 }
 
@@ -136,7 +140,7 @@ void RunLevel(benchmark::State &state, const std::string &name)
             QCoreApplication::processEvents();
             const double w0 = ThreadWorkMs();
             const auto t0 = std::chrono::steady_clock::now();
-            MiddlePress(window->pbImage, at);
+            Click(window->pbImage, at, Qt::MiddleButton);
             const auto t1 = std::chrono::steady_clock::now();
             bestWork[i] = std::min(bestWork[i], ThreadWorkMs() - w0);
             best[i] = std::min(best[i], std::chrono::duration<double, std::milli>(t1 - t0).count());
@@ -152,8 +156,75 @@ void RunLevel(benchmark::State &state, const std::string &name)
     state.counters["cpu_max_ms"] = Percentile(bestWork, 1.0);
 }
 
+// A whole game on a level, played in Trainer Mode by presses in a seeded random order until
+// every safe sector is open (every press a new position), then the time from asking for its
+// review until the Review window shows it: the last game (F4, graded when it ended) or a game
+// graded on asking (from the Statistics window or a record file).
+void ReviewOpens(benchmark::State &state, int32_t level, bool lastGame)
+{
+    auto window = EngineWindow(true);
+    if (!window->EngineLoaded()) {
+        state.SkipWithError("no engine library");
+        return;
+    }
+    window->ChooseLevel(level);
+    window->Rng.Seed(uint32_t(11 + level));
+    TGameState &game = window->Game();
+    game.TrainerMode = 1;
+    game.TimedGame = 0;
+    std::vector<int32_t> order(size_t(game.SizeX * game.SizeY));
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int32_t(i);
+    Random shuffle;
+    shuffle.Seed(uint32_t(level + 1));
+    for (size_t i = order.size() - 1; i > 0; --i)
+        std::swap(order[i], order[shuffle.Below(uint32_t(i + 1))]);
+    const FieldGeometry &g = window->Board.Geometry;
+    int32_t moves = 0;
+    for (const int32_t at : order) {
+        const int32_t c = at % game.SizeX, r = at / game.SizeX;
+        if (game.State[KELVANE_SECTOR_INDEX(c, r)] != SECTOR_CLOSED) continue;
+        if (moves > 0 && game.Live == 0) break;
+        const QPoint point(g.FieldLeft + c * g.CellSize + g.CellSize / 2,
+                           g.FieldTop + r * g.CellSize + g.CellSize / 2);
+        Click(window->pbImage, point, Qt::LeftButton);
+        ++moves;
+    }
+    QCoreApplication::processEvents(); // the game graded and kept, as after its end
+    const GameRecord record = window->CurrentRecord();
+    std::vector<double> wall;
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        if (lastGame)
+            window->ReviewLastGame(); // what F4 does
+        else
+            window->ReviewRecord(record);
+        QWidget *review = window->findChild<QWidget *>("frmReview");
+        while (review == nullptr || !review->isVisible()) {
+            QCoreApplication::processEvents();
+            review = window->findChild<QWidget *>("frmReview");
+        }
+        wall.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+                .count());
+        review->close();
+    }
+    state.counters["moves"] = moves;
+    state.counters["median_ms"] = Percentile(wall, 0.5);
+    state.counters["max_ms"] = Percentile(wall, 1.0);
+}
+
 void Register()
 {
+    for (int32_t level = 0; level < 4; ++level)
+        for (const bool last : {true, false})
+            benchmark::RegisterBenchmark(
+                ("ReviewOpens/" + std::string(LevelTable[level].Name) +
+                 (last ? "/last" : "/graded"))
+                    .c_str(),
+                [level, last](benchmark::State &s) { ReviewOpens(s, level, last); })
+                ->Iterations(5)
+                ->Unit(benchmark::kMillisecond);
     for (const char *name : {"beginner", "intermediate", "expert", "ultra"}) {
         std::string title = name;
         title[0] = static_cast<char>(title[0] - 'a' + 'A');

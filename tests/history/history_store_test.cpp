@@ -268,7 +268,7 @@ namespace
 {
 
 // A file of the first version, as it wrote it: its games and totals stay, and it gains the
-// review's figures.
+// review's figures and the assisted games.
 TEST(History, AFileOfTheFirstVersionKeepsItsGamesAndGainsTheReview)
 {
     QTemporaryDir dir;
@@ -280,6 +280,8 @@ TEST(History, AFileOfTheFirstVersionKeepsItsGamesAndGainsTheReview)
     game.Reviewed = true;
     game.Review = {1, 0, 1, 0.75, MoveGrade::Risky};
     store.Keep(game);
+    game.Assisted = true; // listed, not counted
+    store.Keep(game);
     store.Flush();
     QList<LevelStatistics> levels;
     QList<GameSummary> last;
@@ -289,10 +291,12 @@ TEST(History, AFileOfTheFirstVersionKeepsItsGamesAndGainsTheReview)
     EXPECT_EQ(levels[3].LuckGames, 1);
     EXPECT_EQ(levels[3].AvoidableLosses, 1);
     ASSERT_TRUE(store.LastGames(nullptr, 10, last, error)) << error.toStdString();
-    ASSERT_EQ(last.size(), 4);
-    EXPECT_TRUE(last[0].Reviewed);
-    EXPECT_DOUBLE_EQ(last[0].Review.Survival, 0.75);
-    EXPECT_FALSE(last[3].Reviewed);
+    ASSERT_EQ(last.size(), 5);
+    EXPECT_TRUE(last[0].Assisted);
+    EXPECT_FALSE(last[1].Assisted);
+    EXPECT_TRUE(last[1].Reviewed);
+    EXPECT_DOUBLE_EQ(last[1].Review.Survival, 0.75);
+    EXPECT_FALSE(last[4].Reviewed);
 }
 
 TEST(History, AGameLockedOutByAnotherWindowIsKeptAndWrittenOnceTheLockGoes)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "board_text.h"
+#include "sanitized.h"
 #include "simulated_play.h"
 #include "solver.h"
 
@@ -64,19 +65,3 @@ inline Position SmallPlayPosition(uint32_t seed, int32_t limit)
 }
 
 } // namespace kelvane::solver::testing
-
-// Built under AddressSanitizer (clang or gcc): its shadow memory rules out runs that take
-// much memory or a small address space.
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KELVANE_TEST_SANITIZED 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define KELVANE_TEST_SANITIZED 1
-#endif
-#ifdef KELVANE_TEST_SANITIZED
-inline constexpr bool Sanitized = true;
-#else
-inline constexpr bool Sanitized = false;
-#endif
