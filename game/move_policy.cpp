@@ -1,8 +1,10 @@
 #include "move_policy.h"
 
 #include "endgame.h"
+#include "random.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <map>
@@ -82,9 +84,11 @@ class Analyst final : private EngineCallbacks
     std::vector<int32_t> Neighbours(int32_t slot) const;
     Hint Answer(HintKind kind, int32_t slot, double safe) const;
 
+    double Risk(int32_t slot) const;
     Hint ChooseSafe(const std::vector<int32_t> &safe) const;
     bool FindCoinToss(const std::vector<int32_t> &uncertain, Hint &hint);
     bool SearchEndgame(const std::vector<int32_t> &uncertain, Hint &hint);
+    void WeighLayouts(EndgameLayouts &layouts) const;
     Hint LookAhead(const std::vector<int32_t> &uncertain);
     std::vector<int32_t> Candidates(const std::vector<int32_t> &uncertain) const;
     bool Weigh(int32_t slot, std::vector<Outcome> &outcomes);
@@ -102,6 +106,7 @@ class Analyst final : private EngineCallbacks
     std::vector<uint8_t> Mine;                  // known mines: triggered or probability 1
     std::vector<int32_t> BaseState, BaseNumber; // what the player sees, markers taken off
     int32_t BaseMinesLeft = 0;
+    std::vector<int32_t> Laying, LayingIndex; // the laying order, and each slot's place in it
 };
 
 void Analyst::Reset()
@@ -162,6 +167,78 @@ Hint Analyst::Answer(HintKind kind, int32_t slot, double safe) const
     return hint;
 }
 
+// How mines cluster in the laying order: for a lag d of 1 to 3, the chance that a sector holds
+// a mine when the sector d before it does, measured by laying mines with the game's rule on a
+// ring of `cells` sectors (one per field shape and mine count, kept per thread).
+const std::array<double, 4> &Clustering(int32_t cells, int32_t mines)
+{
+    thread_local std::map<std::pair<int32_t, int32_t>, std::array<double, 4>> known;
+    auto [at, added] = known.try_emplace({cells, mines});
+    if (!added) return at->second;
+    std::array<double, 4> &after = at->second;
+    after.fill(0.0);
+    Random rng;
+    rng.Seed(1);
+    std::vector<uint8_t> taken(static_cast<size_t>(cells));
+    std::array<double, 4> both{};
+    double laid = 0.0;
+    const int32_t rounds = std::max(20, 400000 / std::max(1, cells));
+    for (int32_t round = 0; round < rounds; ++round) {
+        std::fill(taken.begin(), taken.end(), 0);
+        for (int32_t m = 0; m < mines; ++m) {
+            auto k = rng.Below(static_cast<uint32_t>(cells));
+            while (taken[k] != 0)
+                k = k + 1 == static_cast<uint32_t>(cells) ? 0 : k + 1;
+            taken[k] = 1;
+        }
+        for (int32_t i = 0; i < cells; ++i) {
+            if (taken[static_cast<size_t>(i)] == 0) continue;
+            laid += 1.0;
+            for (int32_t d = 1; d <= 3; ++d)
+                both[static_cast<size_t>(d)] += taken[static_cast<size_t>((i + d) % cells)];
+        }
+    }
+    for (size_t d = 1; d <= 3; ++d)
+        after[d] = laid > 0.0 ? both[d] / laid : 0.0;
+    return after;
+}
+
+// The chance that `slot` holds a mine, the engine's chance corrected for how mines are laid:
+// a draw that finds its sector taken steps on to the next, so a sector that follows mines in
+// the laying order is likelier a mine than one that follows safe sectors. The sectors up to
+// three before and after it in that order are weighed as independent evidence, each with the
+// engine's chance.
+double Analyst::Risk(int32_t slot) const
+{
+    const double p = P[static_cast<size_t>(slot)];
+    if (p <= 0.0 || p >= 1.0) return p;
+    const auto cells = static_cast<int32_t>(Laying.size());
+    const int32_t place = LayingIndex[static_cast<size_t>(slot)];
+    const double a = cells > 0 ? static_cast<double>(Game.Mines) / cells : 0.0;
+    if (cells == 0 || place < 0 || a <= 0.0 || a >= 1.0) return p;
+    const auto &after = Clustering(cells, Game.Mines);
+    const auto chance = [&](int32_t n) {
+        const auto i = static_cast<size_t>(n);
+        if (n == slot || BaseState[i] == SECTOR_OPEN) return 0.0;
+        if (Mine[i] != 0) return 1.0;
+        return std::clamp(static_cast<double>(P[i]), 0.0, 1.0);
+    };
+    double mineGiven = 1.0, safeGiven = 1.0;
+    for (int32_t step : {-1, 1}) {
+        for (int32_t d = 1; d <= 3; ++d) {
+            const int32_t at =
+                Laying[static_cast<size_t>(((place + step * d) % cells + cells) % cells)];
+            const double r1 = std::clamp(after[static_cast<size_t>(d)], 0.0, 1.0);
+            const double r0 = std::clamp((a - a * r1) / (1.0 - a), 0.0, 1.0); // after a safe one
+            const double q = chance(at);
+            mineGiven *= q * r1 / a + (1.0 - q) * (1.0 - r1) / (1.0 - a);
+            safeGiven *= q * r0 / a + (1.0 - q) * (1.0 - r0) / (1.0 - a);
+        }
+    }
+    const double mine = p * mineGiven, safe = (1.0 - p) * safeGiven;
+    return mine / (mine + safe);
+}
+
 Hint Analyst::Choose()
 {
     if (Game.Live == 0) return {};
@@ -192,6 +269,12 @@ Hint Analyst::Choose()
                 --BaseMinesLeft;
             }
         }
+    if (Options.LayingOrder != nullptr)
+        for (int32_t slot : *Options.LayingOrder)
+            if (slot >= 0 && slot < KELVANE_SECTOR_SLOTS) Laying.push_back(slot);
+    LayingIndex.assign(KELVANE_SECTOR_SLOTS, -1);
+    for (size_t i = 0; i < Laying.size(); ++i)
+        LayingIndex[static_cast<size_t>(Laying[i])] = static_cast<int32_t>(i);
     Session.Attach();
     Reset();
     if (Run() != RunEnd::Finished) {
@@ -275,10 +358,45 @@ bool Analyst::FindCoinToss(const std::vector<int32_t> &uncertain, Hint &hint)
         const RunEnd end = Run();
         if (Halted) return false;
         if (end != RunEnd::Finished || Scratch.Prob[b] != 0.0f) continue;
-        hint = Answer(HintKind::FiftyFifty, a, 0.5);
+        // The rules' laying order may still favour one of the two.
+        hint = Answer(HintKind::FiftyFifty, Risk(b) < Risk(a) ? b : a, 0.5);
         return true;
     }
     return false;
+}
+
+// Each layout's likelihood under the laying order, taken as a chain: each sector's chance of a
+// mine depends on whether the one before it holds one.
+void Analyst::WeighLayouts(EndgameLayouts &layouts) const
+{
+    const auto cells = static_cast<int32_t>(Laying.size());
+    const double a = cells > 0 ? static_cast<double>(Game.Mines) / cells : 0.0;
+    if (a <= 0.0 || a >= 1.0) return;
+    const double r1 = std::clamp(Clustering(cells, Game.Mines)[1], 0.0, 1.0);
+    const double r0 = std::clamp((a - a * r1) / (1.0 - a), 0.0, 1.0);
+    const double step[2][2] = {{1.0 - r0, r0}, {1.0 - r1, r1}}; // [before][this]
+    std::vector<int32_t> bit(KELVANE_SECTOR_SLOTS, -1);
+    for (size_t k = 0; k < layouts.Slots.size(); ++k)
+        bit[static_cast<size_t>(layouts.Slots[k])] = static_cast<int32_t>(k);
+    // Only the links touching an unknown sector differ between layouts.
+    std::vector<int32_t> links;
+    for (int32_t i = 0; i < cells; ++i)
+        if (bit[static_cast<size_t>(Laying[static_cast<size_t>(i)])] >= 0 ||
+            bit[static_cast<size_t>(Laying[static_cast<size_t>((i + 1) % cells)])] >= 0)
+            links.push_back(i);
+    layouts.Weight.assign(layouts.Mines.size(), 1.0);
+    for (size_t l = 0; l < layouts.Mines.size(); ++l) {
+        const auto mined = [&](int32_t slot) {
+            const int32_t k = bit[static_cast<size_t>(slot)];
+            return k >= 0 ? static_cast<int32_t>(layouts.Mines[l] >> k & 1)
+                          : static_cast<int32_t>(Mine[static_cast<size_t>(slot)] != 0);
+        };
+        double w = 1.0;
+        for (int32_t i : links)
+            w *= step[mined(Laying[static_cast<size_t>(i)])]
+                     [mined(Laying[static_cast<size_t>((i + 1) % cells)])];
+        layouts.Weight[l] = w;
+    }
 }
 
 bool Analyst::SearchEndgame(const std::vector<int32_t> &uncertain, Hint &hint)
@@ -292,6 +410,7 @@ bool Analyst::SearchEndgame(const std::vector<int32_t> &uncertain, Hint &hint)
     Reset();
     EndgameLayouts layouts;
     if (!ListLayouts(seen, uncertain, Mine, mines, EndgameLayoutCount, layouts)) return false;
+    WeighLayouts(layouts);
     const EndgameMove move = SolveEndgame(layouts, EndgameWork);
     if (!move.Solved) return false;
     hint = Answer(HintKind::BestGuess, move.Slot, move.SafeChance);
@@ -308,7 +427,7 @@ std::vector<int32_t> Analyst::Candidates(const std::vector<int32_t> &uncertain) 
         size_t closed = 0;
         for (int32_t n : Neighbours(slot))
             closed += BaseState[static_cast<size_t>(n)] == SECTOR_CLOSED;
-        ranked.push_back({{P[static_cast<size_t>(slot)], closed}, slot});
+        ranked.push_back({{static_cast<float>(Risk(slot)), closed}, slot});
     }
     std::sort(ranked.begin(), ranked.end());
     const float least = ranked.front().first.first;
@@ -456,7 +575,7 @@ Hint Analyst::LookAhead(const std::vector<int32_t> &uncertain)
             none.Halted = true;
             return none;
         }
-        const double safe = 1.0 - P[static_cast<size_t>(slot)];
+        const double safe = 1.0 - Risk(slot);
         double survive = 0.0, progress = 0.0;
         int32_t possible = 0;
         for (const Outcome &o : outcomes) {
@@ -477,7 +596,7 @@ Hint Analyst::LookAhead(const std::vector<int32_t> &uncertain)
               (s.Safe > best->Safe - 1e-9 && s.Progress > best->Progress))))
             best = &s;
     }
-    return Answer(HintKind::BestGuess, best->Slot, best->Safe);
+    return Answer(HintKind::BestGuess, best->Slot, 1.0 - P[static_cast<size_t>(best->Slot)]);
 }
 
 } // namespace
