@@ -215,8 +215,10 @@ double Analyst::Risk(int32_t slot) const
     const auto cells = static_cast<int32_t>(Laying.size());
     const int32_t place = LayingIndex[static_cast<size_t>(slot)];
     const double a = cells > 0 ? static_cast<double>(Game.Mines) / cells : 0.0;
-    if (cells == 0 || place < 0 || a <= 0.0 || a >= 1.0) return p;
+    if (cells < 2 || place < 0 || a <= 0.0 || a >= 1.0) return p;
     const auto &after = Clustering(cells, Game.Mines);
+    // The engine already counts that a mine laid leaves one fewer for the rest.
+    const double u1 = (Game.Mines - 1.0) / (cells - 1.0), u0 = Game.Mines / (cells - 1.0);
     const auto chance = [&](int32_t n) {
         const auto i = static_cast<size_t>(n);
         if (n == slot || BaseState[i] == SECTOR_OPEN) return 0.0;
@@ -231,8 +233,8 @@ double Analyst::Risk(int32_t slot) const
             const double r1 = std::clamp(after[static_cast<size_t>(d)], 0.0, 1.0);
             const double r0 = std::clamp((a - a * r1) / (1.0 - a), 0.0, 1.0); // after a safe one
             const double q = chance(at);
-            mineGiven *= q * r1 / a + (1.0 - q) * (1.0 - r1) / (1.0 - a);
-            safeGiven *= q * r0 / a + (1.0 - q) * (1.0 - r0) / (1.0 - a);
+            mineGiven *= q * r1 / u1 + (1.0 - q) * (1.0 - r1) / (1.0 - u1);
+            safeGiven *= q * r0 / u0 + (1.0 - q) * (1.0 - r0) / (1.0 - u0);
         }
     }
     const double mine = p * mineGiven, safe = (1.0 - p) * safeGiven;
@@ -371,10 +373,13 @@ void Analyst::WeighLayouts(EndgameLayouts &layouts) const
 {
     const auto cells = static_cast<int32_t>(Laying.size());
     const double a = cells > 0 ? static_cast<double>(Game.Mines) / cells : 0.0;
-    if (a <= 0.0 || a >= 1.0) return;
+    if (cells < 2 || a <= 0.0 || a >= 1.0) return;
     const double r1 = std::clamp(Clustering(cells, Game.Mines)[1], 0.0, 1.0);
     const double r0 = std::clamp((a - a * r1) / (1.0 - a), 0.0, 1.0);
-    const double step[2][2] = {{1.0 - r0, r0}, {1.0 - r1, r1}}; // [before][this]
+    // Against the same chain for mines laid evenly, which every layout fits equally well.
+    const double u1 = (Game.Mines - 1.0) / (cells - 1.0), u0 = Game.Mines / (cells - 1.0);
+    const double step[2][2] = {{(1.0 - r0) / (1.0 - u0), r0 / u0},
+                               {(1.0 - r1) / (1.0 - u1), r1 / u1}}; // [before][this]
     std::vector<int32_t> bit(KELVANE_SECTOR_SLOTS, -1);
     for (size_t k = 0; k < layouts.Slots.size(); ++k)
         bit[static_cast<size_t>(layouts.Slots[k])] = static_cast<int32_t>(k);
