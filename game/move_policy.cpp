@@ -1,10 +1,8 @@
 #include "move_policy.h"
 
 #include "endgame.h"
-#include "random.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cmath>
 #include <map>
@@ -167,77 +165,50 @@ Hint Analyst::Answer(HintKind kind, int32_t slot, double safe) const
     return hint;
 }
 
-// How mines cluster in the laying order: for a lag d of 1 to 3, the chance that a sector holds
-// a mine when the sector d before it does, measured by laying mines with the game's rule on a
-// ring of `cells` sectors (one per field shape and mine count, kept per thread).
-const std::array<double, 4> &Clustering(int32_t cells, int32_t mines)
+// How much likelier the rules lay a run of k mines (followed by a free sector) than mines laid
+// evenly would, as a logarithm: draws step on past taken sectors, and the orders of k draws
+// that fill such a run number (k + 1)^(k - 1), so a whole layout weighs the product over its
+// runs of (k + 1)^(k - 1) / k!, whatever the order of the runs' draws.
+double LogRunWeight(int32_t k)
 {
-    thread_local std::map<std::pair<int32_t, int32_t>, std::array<double, 4>> known;
-    auto [at, added] = known.try_emplace({cells, mines});
-    if (!added) return at->second;
-    std::array<double, 4> &after = at->second;
-    after.fill(0.0);
-    Random rng;
-    rng.Seed(1);
-    std::vector<uint8_t> taken(static_cast<size_t>(cells));
-    std::array<double, 4> both{};
-    double laid = 0.0;
-    const int32_t rounds = std::max(20, 400000 / std::max(1, cells));
-    for (int32_t round = 0; round < rounds; ++round) {
-        std::fill(taken.begin(), taken.end(), 0);
-        for (int32_t m = 0; m < mines; ++m) {
-            auto k = rng.Below(static_cast<uint32_t>(cells));
-            while (taken[k] != 0)
-                k = k + 1 == static_cast<uint32_t>(cells) ? 0 : k + 1;
-            taken[k] = 1;
-        }
-        for (int32_t i = 0; i < cells; ++i) {
-            if (taken[static_cast<size_t>(i)] == 0) continue;
-            laid += 1.0;
-            for (int32_t d = 1; d <= 3; ++d)
-                both[static_cast<size_t>(d)] += taken[static_cast<size_t>((i + d) % cells)];
-        }
-    }
-    for (size_t d = 1; d <= 3; ++d)
-        after[d] = laid > 0.0 ? both[d] / laid : 0.0;
-    return after;
+    return k <= 0 ? 0.0 : (k - 1) * std::log(k + 1.0) - std::lgamma(k + 1.0);
 }
 
-// The chance that `slot` holds a mine, the engine's chance corrected for how mines are laid:
-// a draw that finds its sector taken steps on to the next, so a sector that follows mines in
-// the laying order is likelier a mine than one that follows safe sectors. The sectors up to
-// three before and after it in that order are weighed as independent evidence, each with the
-// engine's chance.
+// The chance that `slot` holds a mine, the engine's chance corrected for how mines are laid: a
+// mine there joins the runs of mines just before and after it in the laying order. The sectors
+// of those runs are weighed as independent, each with the engine's chance.
 double Analyst::Risk(int32_t slot) const
 {
     const double p = P[static_cast<size_t>(slot)];
     if (p <= 0.0 || p >= 1.0) return p;
     const auto cells = static_cast<int32_t>(Laying.size());
     const int32_t place = LayingIndex[static_cast<size_t>(slot)];
-    const double a = cells > 0 ? static_cast<double>(Game.Mines) / cells : 0.0;
-    if (cells < 2 || place < 0 || a <= 0.0 || a >= 1.0) return p;
-    const auto &after = Clustering(cells, Game.Mines);
-    // The engine already counts that a mine laid leaves one fewer for the rest.
-    const double u1 = (Game.Mines - 1.0) / (cells - 1.0), u0 = Game.Mines / (cells - 1.0);
-    const auto chance = [&](int32_t n) {
-        const auto i = static_cast<size_t>(n);
-        if (n == slot || BaseState[i] == SECTOR_OPEN) return 0.0;
-        if (Mine[i] != 0) return 1.0;
-        return std::clamp(static_cast<double>(P[i]), 0.0, 1.0);
-    };
-    double mineGiven = 1.0, safeGiven = 1.0;
-    for (int32_t step : {-1, 1}) {
-        for (int32_t d = 1; d <= 3; ++d) {
-            const int32_t at =
-                Laying[static_cast<size_t>(((place + step * d) % cells + cells) % cells)];
-            const double r1 = std::clamp(after[static_cast<size_t>(d)], 0.0, 1.0);
-            const double r0 = std::clamp((a - a * r1) / (1.0 - a), 0.0, 1.0); // after a safe one
-            const double q = chance(at);
-            mineGiven *= q * r1 / u1 + (1.0 - q) * (1.0 - r1) / (1.0 - u1);
-            safeGiven *= q * r0 / u0 + (1.0 - q) * (1.0 - r0) / (1.0 - u0);
+    if (cells < 2 || place < 0) return p;
+    constexpr int32_t Reach = 6;
+    // runs[side][k]: the chance that exactly k mines lie next to `slot` on that side.
+    double runs[2][Reach + 1] = {};
+    for (int32_t side = 0; side < 2; ++side) {
+        double all = 1.0; // the chance that the run is still going
+        for (int32_t k = 1; k <= Reach; ++k) {
+            const int32_t n = Laying[static_cast<size_t>(
+                ((place + (side == 0 ? -k : k)) % cells + cells) % cells)];
+            const auto i = static_cast<size_t>(n);
+            const double q = n == slot || BaseState[i] == SECTOR_OPEN ? 0.0
+                             : Mine[i] != 0                           ? 1.0
+                                            : std::clamp(static_cast<double>(P[i]), 0.0, 1.0);
+            runs[side][k - 1] += all * (1.0 - q);
+            all *= q;
         }
+        runs[side][Reach] += all;
     }
-    const double mine = p * mineGiven, safe = (1.0 - p) * safeGiven;
+    double mineGiven = 0.0, before = 0.0, after = 0.0;
+    for (int32_t l = 0; l <= Reach; ++l) {
+        before += runs[0][l] * std::exp(LogRunWeight(l));
+        after += runs[1][l] * std::exp(LogRunWeight(l));
+        for (int32_t r = 0; r <= Reach; ++r)
+            mineGiven += runs[0][l] * runs[1][r] * std::exp(LogRunWeight(l + r + 1));
+    }
+    const double mine = p * mineGiven, safe = (1.0 - p) * before * after;
     return mine / (mine + safe);
 }
 
@@ -367,41 +338,46 @@ bool Analyst::FindCoinToss(const std::vector<int32_t> &uncertain, Hint &hint)
     return false;
 }
 
-// Each layout's likelihood under the laying order, taken as a chain: each sector's chance of a
-// mine depends on whether the one before it holds one.
+// Each layout's likelihood under the laying order. Laying draws in turn, each stepping on past
+// taken sectors, leaves the same mines in any order of draws; the draw sequences that fill a
+// run of k mines followed by a free sector number (k + 1)^(k - 1), so a layout weighs the
+// product over its runs of (k + 1)^(k - 1) / k! (mines laid evenly would weigh all alike).
 void Analyst::WeighLayouts(EndgameLayouts &layouts) const
 {
     const auto cells = static_cast<int32_t>(Laying.size());
-    const double a = cells > 0 ? static_cast<double>(Game.Mines) / cells : 0.0;
-    if (cells < 2 || a <= 0.0 || a >= 1.0) return;
-    const double r1 = std::clamp(Clustering(cells, Game.Mines)[1], 0.0, 1.0);
-    const double r0 = std::clamp((a - a * r1) / (1.0 - a), 0.0, 1.0);
-    // Against the same chain for mines laid evenly, which every layout fits equally well.
-    const double u1 = (Game.Mines - 1.0) / (cells - 1.0), u0 = Game.Mines / (cells - 1.0);
-    const double step[2][2] = {{(1.0 - r0) / (1.0 - u0), r0 / u0},
-                               {(1.0 - r1) / (1.0 - u1), r1 / u1}}; // [before][this]
+    if (cells < 2 || Game.Mines <= 0 || Game.Mines >= cells) return;
+    std::vector<double> logRun(static_cast<size_t>(cells) + 1, 0.0);
+    for (int32_t k = 1; k <= cells; ++k)
+        logRun[static_cast<size_t>(k)] = LogRunWeight(k);
     std::vector<int32_t> bit(KELVANE_SECTOR_SLOTS, -1);
     for (size_t k = 0; k < layouts.Slots.size(); ++k)
         bit[static_cast<size_t>(layouts.Slots[k])] = static_cast<int32_t>(k);
-    // Only the links touching an unknown sector differ between layouts.
-    std::vector<int32_t> links;
-    for (int32_t i = 0; i < cells; ++i)
-        if (bit[static_cast<size_t>(Laying[static_cast<size_t>(i)])] >= 0 ||
-            bit[static_cast<size_t>(Laying[static_cast<size_t>((i + 1) % cells)])] >= 0)
-            links.push_back(i);
-    layouts.Weight.assign(layouts.Mines.size(), 1.0);
+    std::vector<double> logs(layouts.Mines.size(), 0.0);
+    std::vector<uint8_t> mined(static_cast<size_t>(cells));
     for (size_t l = 0; l < layouts.Mines.size(); ++l) {
-        const auto mined = [&](int32_t slot) {
-            const int32_t k = bit[static_cast<size_t>(slot)];
-            return k >= 0 ? static_cast<int32_t>(layouts.Mines[l] >> k & 1)
-                          : static_cast<int32_t>(Mine[static_cast<size_t>(slot)] != 0);
-        };
-        double w = 1.0;
-        for (int32_t i : links)
-            w *= step[mined(Laying[static_cast<size_t>(i)])]
-                     [mined(Laying[static_cast<size_t>((i + 1) % cells)])];
-        layouts.Weight[l] = w;
+        int32_t start = -1;
+        for (int32_t i = 0; i < cells; ++i) {
+            const auto slot = static_cast<size_t>(Laying[static_cast<size_t>(i)]);
+            const int32_t k = bit[slot];
+            mined[static_cast<size_t>(i)] =
+                k >= 0 ? static_cast<uint8_t>(layouts.Mines[l] >> k & 1) : Mine[slot];
+            if (mined[static_cast<size_t>(i)] == 0) start = i;
+        }
+        if (start < 0) return;
+        int32_t run = 0;
+        for (int32_t j = 1; j <= cells; ++j) {
+            if (mined[static_cast<size_t>((start + j) % cells)] != 0) {
+                ++run;
+                continue;
+            }
+            logs[l] += logRun[static_cast<size_t>(run)];
+            run = 0;
+        }
     }
+    const double most = *std::max_element(logs.begin(), logs.end());
+    layouts.Weight.assign(layouts.Mines.size(), 1.0);
+    for (size_t l = 0; l < logs.size(); ++l)
+        layouts.Weight[l] = std::exp(logs[l] - most);
 }
 
 bool Analyst::SearchEndgame(const std::vector<int32_t> &uncertain, Hint &hint)
