@@ -113,6 +113,8 @@ Played PlayGame(ProbabilityEngine &engine, const Setup &s, uint32_t seed)
     MoveOptions options;
     options.HintMines = false;
     options.SafeSlots = &safe;
+    const std::vector<int32_t> order = MineRoom(rules, s);
+    options.LayingOrder = &order;
     while (!view.Lost && !rules.CheckWin()) {
         const Hint hint = ChooseMove(engine, *game, options);
         if (hint.Kind == HintKind::Safe) {

@@ -88,8 +88,9 @@ class Search
         for (uint32_t i = 0; i < all.size(); ++i)
             all[i] = i;
         double best = -1.0;
+        const double total = Mass(all);
         for (const auto &[safe, cell] : Risky(all)) {
-            const double chance = static_cast<double>(safe) / static_cast<double>(all.size());
+            const double chance = safe / total;
             if (chance <= best + 1e-12) break;
             const double value = Value(all, cell);
             if (OutOfWork) return move;
@@ -105,16 +106,29 @@ class Search
     }
 
   private:
-    // The unknown sectors that may be safe, with the layouts of `set` where they are, most
-    // often safe first (none that is safe in every layout: the caller opens those).
-    std::vector<std::pair<size_t, int32_t>> Risky(const std::vector<uint32_t> &set) const
+    double Mass(uint32_t i) const { return L.Weight.empty() ? 1.0 : L.Weight[i]; }
+    double Mass(const std::vector<uint32_t> &set) const
     {
-        std::vector<std::pair<size_t, int32_t>> moves;
+        double sum = 0.0;
+        for (uint32_t i : set)
+            sum += Mass(i);
+        return sum;
+    }
+
+    // The unknown sectors that may be safe, with the weight of the layouts of `set` where they
+    // are, most often safe first (none that is safe in every layout: the caller opens those).
+    std::vector<std::pair<double, int32_t>> Risky(const std::vector<uint32_t> &set) const
+    {
+        std::vector<std::pair<double, int32_t>> moves;
         for (size_t c = 0; c < L.Slots.size(); ++c) {
-            size_t safe = 0;
+            double safe = 0.0;
+            size_t count = 0;
             for (uint32_t i : set)
-                safe += (L.Mines[i] >> c & 1) == 0;
-            if (safe > 0 && safe < set.size()) moves.emplace_back(safe, static_cast<int32_t>(c));
+                if ((L.Mines[i] >> c & 1) == 0) {
+                    safe += Mass(i);
+                    ++count;
+                }
+            if (count > 0 && count < set.size()) moves.emplace_back(safe, static_cast<int32_t>(c));
         }
         std::stable_sort(moves.begin(), moves.end(),
                          [](const auto &a, const auto &b) { return a.first > b.first; });
@@ -163,8 +177,8 @@ class Search
     {
         double sum = 0.0;
         for (const auto &group : Split(set, cell))
-            sum += static_cast<double>(group.size()) * Best(group);
-        return sum / static_cast<double>(set.size());
+            sum += Mass(group) * Best(group);
+        return sum / Mass(set);
     }
 
     // The chance to win on `set` with perfect play.
@@ -188,14 +202,14 @@ class Search
             if (groups.size() < 2) continue;
             double sum = 0.0;
             for (const auto &group : groups)
-                sum += static_cast<double>(group.size()) * Best(group);
-            best = sum / static_cast<double>(set.size());
+                sum += Mass(group) * Best(group);
+            best = sum / Mass(set);
         }
         if (best < 0.0) {
             best = 0.0;
+            const double total = Mass(set);
             for (const auto &[safe, cell] : Risky(set)) {
-                if (static_cast<double>(safe) / static_cast<double>(set.size()) <= best + 1e-12)
-                    break;
+                if (safe / total <= best + 1e-12) break;
                 best = std::max(best, Value(set, cell));
             }
         }

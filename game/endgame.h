@@ -15,6 +15,7 @@ struct EndgameLayouts {
     std::vector<uint64_t> Mines;  // one layout a entry: bit i set when Slots[i] holds a mine
     std::vector<int32_t> Known;   // per unknown sector: known mines around it (never opened)
     std::vector<uint64_t> Around; // per unknown sector: its unknown neighbours, as bits
+    std::vector<double> Weight;   // per layout: how likely, relatively; empty when all alike
 };
 
 // Lists the layouts of `unknown` (slots of closed sectors that may or may not hold a mine) on
@@ -30,6 +31,6 @@ struct EndgameMove {
     double WinChance = 0;  // of the whole game with perfect play from here
 };
 
-// The move that wins most often, all layouts being equally likely. `work` bounds the answers
+// The move that wins most often, the layouts weighed by Weight. `work` bounds the answers
 // tried (one answer is one layout's outcome of one move).
 EndgameMove SolveEndgame(const EndgameLayouts &layouts, uint64_t work);

@@ -82,9 +82,11 @@ class Analyst final : private EngineCallbacks
     std::vector<int32_t> Neighbours(int32_t slot) const;
     Hint Answer(HintKind kind, int32_t slot, double safe) const;
 
+    double Risk(int32_t slot) const;
     Hint ChooseSafe(const std::vector<int32_t> &safe) const;
     bool FindCoinToss(const std::vector<int32_t> &uncertain, Hint &hint);
     bool SearchEndgame(const std::vector<int32_t> &uncertain, Hint &hint);
+    void WeighLayouts(EndgameLayouts &layouts) const;
     Hint LookAhead(const std::vector<int32_t> &uncertain);
     std::vector<int32_t> Candidates(const std::vector<int32_t> &uncertain) const;
     bool Weigh(int32_t slot, std::vector<Outcome> &outcomes);
@@ -102,6 +104,7 @@ class Analyst final : private EngineCallbacks
     std::vector<uint8_t> Mine;                  // known mines: triggered or probability 1
     std::vector<int32_t> BaseState, BaseNumber; // what the player sees, markers taken off
     int32_t BaseMinesLeft = 0;
+    std::vector<int32_t> Laying, LayingIndex; // the laying order, and each slot's place in it
 };
 
 void Analyst::Reset()
@@ -162,6 +165,53 @@ Hint Analyst::Answer(HintKind kind, int32_t slot, double safe) const
     return hint;
 }
 
+// How much likelier the rules lay a run of k mines (followed by a free sector) than mines laid
+// evenly would, as a logarithm: draws step on past taken sectors, and the orders of k draws
+// that fill such a run number (k + 1)^(k - 1), so a whole layout weighs the product over its
+// runs of (k + 1)^(k - 1) / k!, whatever the order of the runs' draws.
+double LogRunWeight(int32_t k)
+{
+    return k <= 0 ? 0.0 : (k - 1) * std::log(k + 1.0) - std::lgamma(k + 1.0);
+}
+
+// The chance that `slot` holds a mine, the engine's chance corrected for how mines are laid: a
+// mine there joins the runs of mines just before and after it in the laying order. The sectors
+// of those runs are weighed as independent, each with the engine's chance.
+double Analyst::Risk(int32_t slot) const
+{
+    const double p = P[static_cast<size_t>(slot)];
+    if (p <= 0.0 || p >= 1.0) return p;
+    const auto cells = static_cast<int32_t>(Laying.size());
+    const int32_t place = LayingIndex[static_cast<size_t>(slot)];
+    if (cells < 2 || place < 0) return p;
+    constexpr int32_t Reach = 6;
+    // runs[side][k]: the chance that exactly k mines lie next to `slot` on that side.
+    double runs[2][Reach + 1] = {};
+    for (int32_t side = 0; side < 2; ++side) {
+        double all = 1.0; // the chance that the run is still going
+        for (int32_t k = 1; k <= Reach; ++k) {
+            const int32_t n = Laying[static_cast<size_t>(
+                ((place + (side == 0 ? -k : k)) % cells + cells) % cells)];
+            const auto i = static_cast<size_t>(n);
+            const double q = n == slot || BaseState[i] == SECTOR_OPEN ? 0.0
+                             : Mine[i] != 0                           ? 1.0
+                                            : std::clamp(static_cast<double>(P[i]), 0.0, 1.0);
+            runs[side][k - 1] += all * (1.0 - q);
+            all *= q;
+        }
+        runs[side][Reach] += all;
+    }
+    double mineGiven = 0.0, before = 0.0, after = 0.0;
+    for (int32_t l = 0; l <= Reach; ++l) {
+        before += runs[0][l] * std::exp(LogRunWeight(l));
+        after += runs[1][l] * std::exp(LogRunWeight(l));
+        for (int32_t r = 0; r <= Reach; ++r)
+            mineGiven += runs[0][l] * runs[1][r] * std::exp(LogRunWeight(l + r + 1));
+    }
+    const double mine = p * mineGiven, safe = (1.0 - p) * before * after;
+    return mine / (mine + safe);
+}
+
 Hint Analyst::Choose()
 {
     if (Game.Live == 0) return {};
@@ -192,6 +242,12 @@ Hint Analyst::Choose()
                 --BaseMinesLeft;
             }
         }
+    if (Options.LayingOrder != nullptr)
+        for (int32_t slot : *Options.LayingOrder)
+            if (slot >= 0 && slot < KELVANE_SECTOR_SLOTS) Laying.push_back(slot);
+    LayingIndex.assign(KELVANE_SECTOR_SLOTS, -1);
+    for (size_t i = 0; i < Laying.size(); ++i)
+        LayingIndex[static_cast<size_t>(Laying[i])] = static_cast<int32_t>(i);
     Session.Attach();
     Reset();
     if (Run() != RunEnd::Finished) {
@@ -275,10 +331,53 @@ bool Analyst::FindCoinToss(const std::vector<int32_t> &uncertain, Hint &hint)
         const RunEnd end = Run();
         if (Halted) return false;
         if (end != RunEnd::Finished || Scratch.Prob[b] != 0.0f) continue;
-        hint = Answer(HintKind::FiftyFifty, a, 0.5);
+        // The rules' laying order may still favour one of the two.
+        hint = Answer(HintKind::FiftyFifty, Risk(b) < Risk(a) ? b : a, 0.5);
         return true;
     }
     return false;
+}
+
+// Each layout's likelihood under the laying order. Laying draws in turn, each stepping on past
+// taken sectors, leaves the same mines in any order of draws; the draw sequences that fill a
+// run of k mines followed by a free sector number (k + 1)^(k - 1), so a layout weighs the
+// product over its runs of (k + 1)^(k - 1) / k! (mines laid evenly would weigh all alike).
+void Analyst::WeighLayouts(EndgameLayouts &layouts) const
+{
+    const auto cells = static_cast<int32_t>(Laying.size());
+    if (cells < 2 || Game.Mines <= 0 || Game.Mines >= cells) return;
+    std::vector<double> logRun(static_cast<size_t>(cells) + 1, 0.0);
+    for (int32_t k = 1; k <= cells; ++k)
+        logRun[static_cast<size_t>(k)] = LogRunWeight(k);
+    std::vector<int32_t> bit(KELVANE_SECTOR_SLOTS, -1);
+    for (size_t k = 0; k < layouts.Slots.size(); ++k)
+        bit[static_cast<size_t>(layouts.Slots[k])] = static_cast<int32_t>(k);
+    std::vector<double> logs(layouts.Mines.size(), 0.0);
+    std::vector<uint8_t> mined(static_cast<size_t>(cells));
+    for (size_t l = 0; l < layouts.Mines.size(); ++l) {
+        int32_t start = -1;
+        for (int32_t i = 0; i < cells; ++i) {
+            const auto slot = static_cast<size_t>(Laying[static_cast<size_t>(i)]);
+            const int32_t k = bit[slot];
+            mined[static_cast<size_t>(i)] =
+                k >= 0 ? static_cast<uint8_t>(layouts.Mines[l] >> k & 1) : Mine[slot];
+            if (mined[static_cast<size_t>(i)] == 0) start = i;
+        }
+        if (start < 0) return;
+        int32_t run = 0;
+        for (int32_t j = 1; j <= cells; ++j) {
+            if (mined[static_cast<size_t>((start + j) % cells)] != 0) {
+                ++run;
+                continue;
+            }
+            logs[l] += logRun[static_cast<size_t>(run)];
+            run = 0;
+        }
+    }
+    const double most = *std::max_element(logs.begin(), logs.end());
+    layouts.Weight.assign(layouts.Mines.size(), 1.0);
+    for (size_t l = 0; l < logs.size(); ++l)
+        layouts.Weight[l] = std::exp(logs[l] - most);
 }
 
 bool Analyst::SearchEndgame(const std::vector<int32_t> &uncertain, Hint &hint)
@@ -292,6 +391,7 @@ bool Analyst::SearchEndgame(const std::vector<int32_t> &uncertain, Hint &hint)
     Reset();
     EndgameLayouts layouts;
     if (!ListLayouts(seen, uncertain, Mine, mines, EndgameLayoutCount, layouts)) return false;
+    WeighLayouts(layouts);
     const EndgameMove move = SolveEndgame(layouts, EndgameWork);
     if (!move.Solved) return false;
     hint = Answer(HintKind::BestGuess, move.Slot, move.SafeChance);
@@ -308,7 +408,7 @@ std::vector<int32_t> Analyst::Candidates(const std::vector<int32_t> &uncertain) 
         size_t closed = 0;
         for (int32_t n : Neighbours(slot))
             closed += BaseState[static_cast<size_t>(n)] == SECTOR_CLOSED;
-        ranked.push_back({{P[static_cast<size_t>(slot)], closed}, slot});
+        ranked.push_back({{static_cast<float>(Risk(slot)), closed}, slot});
     }
     std::sort(ranked.begin(), ranked.end());
     const float least = ranked.front().first.first;
@@ -456,7 +556,7 @@ Hint Analyst::LookAhead(const std::vector<int32_t> &uncertain)
             none.Halted = true;
             return none;
         }
-        const double safe = 1.0 - P[static_cast<size_t>(slot)];
+        const double safe = 1.0 - Risk(slot);
         double survive = 0.0, progress = 0.0;
         int32_t possible = 0;
         for (const Outcome &o : outcomes) {
@@ -477,7 +577,7 @@ Hint Analyst::LookAhead(const std::vector<int32_t> &uncertain)
               (s.Safe > best->Safe - 1e-9 && s.Progress > best->Progress))))
             best = &s;
     }
-    return Answer(HintKind::BestGuess, best->Slot, best->Safe);
+    return Answer(HintKind::BestGuess, best->Slot, 1.0 - P[static_cast<size_t>(best->Slot)]);
 }
 
 } // namespace

@@ -7,7 +7,8 @@
 // move ahead at the sectors nearly as safe as the safest, for each number a sector can show
 // (with its chance) asking the engine what the board would then allow, and open the sector
 // that best survives this move and the next one. A sector that can show only one number
-// teaches nothing and is guessed only when nothing else is a candidate.
+// teaches nothing and is guessed only when nothing else is a candidate. Given the order in
+// which the rules lay mines, guesses also weigh how mines cluster along it.
 #pragma once
 
 #include "engine_client.h"
@@ -39,6 +40,10 @@ struct MoveOptions {
     // When given and the answer is Safe: every certainly safe closed sector, as record slots.
     std::vector<int32_t> *SafeSlots = nullptr;
     int32_t StepDepth = 25; // the engine's work budget per run, 2^StepDepth steps
+    // The sectors that could take a mine, in the order the rules lay them (GameRules::
+    // MineCandidates of the first press). Without it: every sector but the fair-play corners,
+    // columns outer and rows inner.
+    const std::vector<int32_t> *LayingOrder = nullptr;
 };
 
 // The move on `game` as the player sees it (State, Number of open sectors, Mines, FairPlay,

@@ -1,6 +1,7 @@
 // The move policy on small boards, against a brute-force player that knows every layout.
 #include "move_policy.h"
 
+#include "endgame.h"
 #include "engine_object.h"
 #include "rules.h"
 
@@ -213,26 +214,83 @@ TEST_F(PolicyFixture, OpensSafeSectorsFirst_AndGuessesTheMoveThatWinsMostOften)
     EXPECT_GT(guessesChecked, 20) << safeChecked;
 }
 
-// A corner sector whose neighbours are all open can show only a zero: as safe as (2, 2),
-// which it proves safe, but it teaches nothing else, so (2, 2) is the guess.
-TEST_F(PolicyFixture, NeverGuessesASectorThatCanShowOnlyOneNumber_WhileAnotherIsAsGood)
+// A sector whose neighbours are all open can show only one number and teaches nothing but its
+// own safety. Beside the corner of the first board, (2, 2) is as safe and more telling. On the
+// second, (7, 9) would prove others safe and so best survives the next move, but (5, 7) is safer.
+TEST_F(PolicyFixture, NeverGuessesASectorThatCanShowOnlyOneNumber_WhileAnotherIsACandidate)
 {
-    // .1........
-    // 12........   the mines: one of (2,0),(2,1), one of (0,2),(1,2), and 36 more elsewhere;
-    // ..........   or the corner and (2,2)
-    std::vector<uint8_t> layout(100, 0);
-    for (int32_t i : {2, 20})
-        layout[static_cast<size_t>(i)] = 1;
-    for (int32_t i = 33, m = 0; m < 36; ++i)
-        if (i % 10 >= 3 || i >= 40) layout[static_cast<size_t>(i)] = 1, ++m;
-    NewBoard(10, 10, layout);
-    for (auto [x, y] : {std::pair{1, 0}, {0, 1}, {1, 1}})
-        Rules.OpenSector(x, y);
-    ASSERT_EQ(Game->Number[KELVANE_SECTOR_INDEX(1, 1)], 2);
-    const Hint hint = ChooseMove(*Engine, *Game);
-    EXPECT_EQ(hint.Kind, HintKind::BestGuess);
-    EXPECT_EQ(std::pair(hint.X, hint.Y), std::pair(2, 2));
-    EXPECT_NEAR(hint.SafeChance, 0.8, 1e-6);
+    struct Case {
+        std::vector<std::string> Rows; // '*' a mine
+        std::vector<std::pair<int32_t, int32_t>> Opened;
+        std::pair<int32_t, int32_t> Guess;
+        double Safe;
+    };
+    const std::vector<Case> cases = {
+        {{"..*.......", "..........", "*.........", "...*******", "**********", "**********",
+          "*********.", "..........", "..........", ".........."},
+         {{1, 0}, {0, 1}, {1, 1}},
+         {2, 2},
+         0.8},
+        {{"*....*..**", "**...*.*..", "*.***.*...", "*...*....*", ".*.*.*..**", ".....****.",
+          "...*......", "**.**..**.", "*...*.....", "***..*...*"},
+         {{5, 8}, {6, 8}, {7, 8}, {8, 8}, {6, 9}, {8, 9}},
+         {5, 7},
+         0.8125},
+    };
+    for (const Case &c : cases) {
+        std::vector<uint8_t> layout;
+        for (const std::string &row : c.Rows)
+            for (char cell : row)
+                layout.push_back(cell == '*');
+        NewBoard(10, 10, layout);
+        for (auto [x, y] : c.Opened)
+            Rules.OpenSector(x, y);
+        const Hint hint = ChooseMove(*Engine, *Game);
+        EXPECT_EQ(hint.Kind, HintKind::BestGuess);
+        EXPECT_EQ(std::pair(hint.X, hint.Y), c.Guess);
+        EXPECT_NEAR(hint.SafeChance, c.Safe, 1e-4);
+    }
+}
+
+// Mines are laid along an order, a taken sector's draw stepping on to the next: of a coin toss,
+// the sector that follows a known mine in that order is the likelier mine, and so are the
+// layouts of an endgame weighed.
+TEST_F(PolicyFixture, GuessesWeighHowTheRulesLayMines)
+{
+    // ..   the top two sectors a coin toss; (0, 4) an opened mine
+    // 11
+    // 00
+    // 11
+    // X1
+    const auto slot = [](int32_t x, int32_t y) { return KELVANE_SECTOR_INDEX(x, y); };
+    const std::vector<int32_t> byColumns = {slot(0, 0), slot(0, 1), slot(0, 2), slot(0, 3),
+                                            slot(0, 4), slot(1, 0), slot(1, 1), slot(1, 2),
+                                            slot(1, 3), slot(1, 4)};
+    std::vector<int32_t> mineFirst = byColumns;
+    std::rotate(mineFirst.begin(), mineFirst.begin() + 4, mineFirst.begin() + 5);
+    for (const auto &[order, safer] : {std::pair{byColumns, 0}, std::pair{mineFirst, 1}}) {
+        NewBoard(2, 5, {1, 0, 0, 0, 0, 0, 0, 0, 1, 0});
+        for (int32_t i = 2; i < 8; ++i)
+            Rules.OpenSector(i % 2, i / 2);
+        Rules.OpenSector(1, 4);
+        Game->State[slot(0, 4)] = SECTOR_TRIGGERED;
+        MoveOptions options;
+        options.LayingOrder = &order;
+        const Hint hint = ChooseMove(*Engine, *Game, options);
+        EXPECT_EQ(hint.Kind, HintKind::FiftyFifty);
+        EXPECT_EQ(std::pair(hint.X, hint.Y), std::pair(safer, 0));
+    }
+
+    EndgameLayouts layouts;
+    layouts.Slots = {slot(0, 0), slot(1, 0)};
+    layouts.Mines = {0b01, 0b10};
+    layouts.Known = {0, 0};
+    layouts.Around = {0, 0};
+    layouts.Weight = {3.0, 1.0};
+    const EndgameMove move = SolveEndgame(layouts, 1000);
+    EXPECT_EQ(move.Slot, slot(1, 0));
+    EXPECT_DOUBLE_EQ(move.SafeChance, 0.75);
+    EXPECT_DOUBLE_EQ(move.WinChance, 0.75);
 }
 
 // Two columns: the top two sectors touch the same numbers and nothing else, one mine between
