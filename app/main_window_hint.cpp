@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 
 #include <atomic>
+#include <vector>
 
 void TfrmMain::ShowHint()
 {
@@ -37,6 +38,15 @@ void TfrmMain::ShowHint()
     options.Progress = &wait;
     options.Stop = &wait.Stop;
     options.StepDepth = game.StepDepth;
+    // Mines laid by the game's own rule lie in runs along its order, and the policy weighs
+    // that; a no-guess board or one played again was laid otherwise.
+    std::vector<int32_t> order;
+    if (game.Active != 0 && !LaidNoGuess && !Replaying && !Record.Moves.empty()) {
+        order.resize(KELVANE_SECTOR_SLOTS);
+        order.resize(
+            size_t(Rules.MineCandidates(Record.Moves[0].X, Record.Moves[0].Y, order.data())));
+        options.LayingOrder = &order;
+    }
     game.EngineBusy = 1;
     game.HaltRequest = 0;
     QApplication::setOverrideCursor(Qt::WaitCursor);
