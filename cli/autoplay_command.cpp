@@ -32,22 +32,6 @@ struct Played {
     int32_t Guesses = 0;
 };
 
-// The rules draw nothing; a mine opened ends the game.
-class PlayView final : public SilentView
-{
-  public:
-    explicit PlayView(TGameState &game) : Game(game) {}
-    bool Lost = false;
-    void ShowLostBoard(int32_t, int32_t) override
-    {
-        Lost = true;
-        Game.Active = Game.Live = 0;
-    }
-
-  private:
-    TGameState &Game;
-};
-
 int Bad(const std::string &message)
 {
     std::fprintf(stderr, "kelvane-solve: %s\n", message.c_str());
@@ -101,7 +85,7 @@ Played PlayGame(ProbabilityEngine &engine, const Setup &s, uint32_t seed)
     Played played;
     auto game = std::make_unique<TGameState>();
     NewField(*game, s);
-    PlayView view(*game);
+    LossView view(*game);
     Random rng;
     rng.Seed(seed);
     GameRules rules(*game, view, rng);
@@ -210,7 +194,7 @@ int RunAutoplay(int argc, char **argv, const std::string &defaultEngine)
     {
         auto game = std::make_unique<TGameState>();
         NewField(*game, s);
-        PlayView view(*game);
+        LossView view(*game);
         Random rng;
         GameRules rules(*game, view, rng);
         const auto room = static_cast<long long>(MineRoom(rules, s).size());
