@@ -1,5 +1,7 @@
 #include "autoplay_command.h"
 
+#include "command_args.h"
+
 #include "engine_object.h"
 #include "generate_command.h"
 #include "move_policy.h"
@@ -31,22 +33,6 @@ struct Played {
     bool Undecided = false; // the engine could not finish a position
     int32_t Guesses = 0;
 };
-
-int Bad(const std::string &message)
-{
-    std::fprintf(stderr, "kelvane-solve: %s\n", message.c_str());
-    return 2;
-}
-
-bool ParseNumber(const char *text, long long min, long long max, long long &out)
-{
-    char *end = nullptr;
-    errno = 0;
-    const long long v = std::strtoll(text, &end, 10);
-    if (end == text || *end != '\0' || errno != 0 || v < min || v > max) return false;
-    out = v;
-    return true;
-}
 
 // Game i's seed, from the run's seed and i alone, so that any split over threads plays the
 // same games.
@@ -119,13 +105,6 @@ Played PlayGame(ProbabilityEngine &engine, const Setup &s, uint32_t seed)
 
 } // namespace
 
-bool AutoplayRequested(int argc, char **argv)
-{
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--autoplay") == 0) return true;
-    return false;
-}
-
 int RunAutoplay(int argc, char **argv, const std::string &defaultEngine)
 {
     Setup s;
@@ -142,16 +121,16 @@ int RunAutoplay(int argc, char **argv, const std::string &defaultEngine)
             continue;
         } else if (arg == "--games") {
             if (!hasValue || !ParseNumber(argv[++i], 1, 1000000000, games))
-                return Bad("--games takes a number from 1 to 1000000000");
+                return BadArguments("--games takes a number from 1 to 1000000000");
         } else if (arg == "--seed") {
             if (!hasValue || !ParseNumber(argv[++i], 0, 4294967295LL, value))
-                return Bad("--seed takes a number from 0 to 4294967295");
+                return BadArguments("--seed takes a number from 0 to 4294967295");
             s.Seed = static_cast<uint64_t>(value);
         } else if (arg == "--first") {
             long long x = 0, y = 0;
             if (i + 2 >= argc || !ParseNumber(argv[i + 1], 0, 31, x) ||
                 !ParseNumber(argv[i + 2], 0, 31, y))
-                return Bad("--first takes a column and a row");
+                return BadArguments("--first takes a column and a row");
             s.X = static_cast<int32_t>(x);
             s.Y = static_cast<int32_t>(y);
             i += 2;
@@ -161,26 +140,28 @@ int RunAutoplay(int argc, char **argv, const std::string &defaultEngine)
             s.FairPlay = true;
         } else if (arg == "--threads") {
             if (!hasValue || !ParseNumber(argv[++i], 1, 64, threads))
-                return Bad("--threads takes a number from 1 to 64");
+                return BadArguments("--threads takes a number from 1 to 64");
         } else if (arg == "--engine") {
-            if (!hasValue) return Bad("--engine takes a path");
+            if (!hasValue) return BadArguments("--engine takes a path");
             enginePath = argv[++i];
             engineGiven = true;
         } else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
-            return Bad("unknown option " + arg + " with --autoplay");
+            return BadArguments("unknown option " + arg + " with --autoplay");
         } else if (given == 3) {
-            return Bad("--autoplay takes three numbers: W H MINES");
+            return BadArguments("--autoplay takes three numbers: W H MINES");
         } else if (!ParseNumber(argv[i], -2147483647LL, 2147483647LL, field[given])) {
-            return Bad(std::string(names[given]) + " is not a number: " + arg);
+            return BadArguments(std::string(names[given]) + " is not a number: " + arg);
         } else {
             ++given;
         }
     }
-    if (given < 3) return Bad("--autoplay takes three numbers: W H MINES");
-    if (games < 0) return Bad("--autoplay needs --games N");
+    if (given < 3) return BadArguments("--autoplay takes three numbers: W H MINES");
+    if (games < 0) return BadArguments("--autoplay needs --games N");
     const auto text = [](long long v) { return std::to_string(v); };
-    if (field[0] < 1 || field[0] > 32) return Bad("W must be 1 to 32, not " + text(field[0]));
-    if (field[1] < 1 || field[1] > 32) return Bad("H must be 1 to 32, not " + text(field[1]));
+    if (field[0] < 1 || field[0] > 32)
+        return BadArguments("W must be 1 to 32, not " + text(field[0]));
+    if (field[1] < 1 || field[1] > 32)
+        return BadArguments("H must be 1 to 32, not " + text(field[1]));
     s.Width = static_cast<int32_t>(field[0]);
     s.Height = static_cast<int32_t>(field[1]);
     if (s.X < 0) {
@@ -188,9 +169,9 @@ int RunAutoplay(int argc, char **argv, const std::string &defaultEngine)
         s.Y = s.Height / 2;
     }
     if (s.X >= s.Width || s.Y >= s.Height)
-        return Bad("--first must lie in the field, not " + text(s.X) + " " + text(s.Y));
+        return BadArguments("--first must lie in the field, not " + text(s.X) + " " + text(s.Y));
     if (threads > 1 && engineGiven)
-        return Bad("--engine plays on one thread (more threads use the built-in engine)");
+        return BadArguments("--engine plays on one thread (more threads use the built-in engine)");
     {
         auto game = std::make_unique<TGameState>();
         NewField(*game, s);
@@ -199,7 +180,7 @@ int RunAutoplay(int argc, char **argv, const std::string &defaultEngine)
         GameRules rules(*game, view, rng);
         const auto room = static_cast<long long>(MineRoom(rules, s).size());
         if (field[2] < 0 || field[2] > room)
-            return Bad("MINES must be 0 to " + text(room) + ", not " + text(field[2]));
+            return BadArguments("MINES must be 0 to " + text(room) + ", not " + text(field[2]));
     }
     s.Mines = static_cast<int32_t>(field[2]);
 

@@ -4,9 +4,6 @@
 
 #include <string>
 
-// True when the command line asks for automatic play.
-bool AutoplayRequested(int argc, char **argv);
-
 // Runs the whole command: plays the games and prints the summary. Exit code 0, 2 for bad
 // arguments, 1 without an engine.
 int RunAutoplay(int argc, char **argv, const std::string &defaultEngine);

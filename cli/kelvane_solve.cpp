@@ -2,6 +2,7 @@
 // engine library through the same contract the game uses.
 #include "autoplay_command.h"
 #include "board_text.h"
+#include "command_args.h"
 #include "engine_client.h"
 #include "generate_command.h"
 #include "record_commands.h"
@@ -107,10 +108,10 @@ int main(int argc, char **argv)
     int32_t checking = checkingRow.Default, depth = depthRow.Default, repeat = 1;
     std::string enginePath = EngineNear(OwnFolder(), BuiltToolFolders());
     const char *file = nullptr;
-    if (GenerateRequested(argc, argv)) return RunGenerate(argc, argv, enginePath);
-    if (AutoplayRequested(argc, argv)) return RunAutoplay(argc, argv, enginePath);
-    if (FiguresRequested(argc, argv)) return RunFigures(argc, argv);
-    if (ReviewRequested(argc, argv)) return RunReview(argc, argv, enginePath);
+    if (OptionGiven(argc, argv, "--generate")) return RunGenerate(argc, argv, enginePath);
+    if (OptionGiven(argc, argv, "--autoplay")) return RunAutoplay(argc, argv, enginePath);
+    if (OptionGiven(argc, argv, "--figures")) return RunFigures(argc, argv);
+    if (OptionGiven(argc, argv, "--review")) return RunReview(argc, argv, enginePath);
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
