@@ -232,6 +232,8 @@ void TfrmMain::CreateLayout()
     OpenGameItem = PopupMenu1->addAction("Open Game...", this, [this] { OpenGameClick(); });
     ReviewItem = PopupMenu1->addAction("Review Last Game...", this, [this] { ReviewLastGame(); });
     ReviewItem->setEnabled(false); // until the engine is loaded
+    HintItem = PopupMenu1->addAction("Hint", this, [this] { ShowHint(); });
+    HintItem->setEnabled(false);
 
     SetUpKeyboard();
 
@@ -333,6 +335,7 @@ void TfrmMain::FormShow()
     }
     NoGuessItem->setEnabled(EngineLoaded());
     ReviewItem->setEnabled(EngineLoaded());
+    HintItem->setEnabled(EngineLoaded());
     frmSettings->SetEngineLoaded(EngineLoaded());
     LayoutField();
     NewGame();

@@ -133,6 +133,8 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
     // The review of a recorded game: the last game ended in this run, else the newest of
     // the history; one of the Statistics window's; a record file from the Review window.
     void ReviewLastGame();
+    // Frames the move a strong player would make and says why in the status line.
+    void ShowHint();
     // Grades the record with the engine and shows it; false when nothing was shown (the
     // player told why).
     bool ReviewRecord(const GameRecord &record);
@@ -150,7 +152,7 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
     std::unique_ptr<StatsPanel> Stats;
     QMenu *PopupMenu1;
     QAction *NoGuessItem; // the level menu's entry "No-Guess Boards"
-    QAction *StatisticsItem, *OpenGameItem, *ReviewItem;
+    QAction *StatisticsItem, *OpenGameItem, *ReviewItem, *HintItem;
     QTimer TimerCtl;
     TfrmSettings *frmSettings = nullptr;
     TfrmBest *frmBest = nullptr;
@@ -266,6 +268,9 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
     uint32_t FirstPressTick = 0;
     // A known layout to lay at the next first press, and whether this game is one.
     std::unique_ptr<GameRecord> ReplayNext;
+    bool HintAsked = false; // in this game: no best time, kept as assisted
+    bool HintShown = false; // the hint's frame is on the board
+    void ClearHint();
     bool Replaying = false;
     bool LaidNoGuess = false;       // the first press laid a proven no-guess board
     int32_t PlayerFairPlay = -1;    // the player's Fair Play while a replay has the record's

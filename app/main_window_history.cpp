@@ -49,6 +49,7 @@ void TfrmMain::KeepGame(GameEnd end)
     stored.Played = QDateTime::currentDateTimeUtc();
     stored.Level = game.Level;
     stored.Replayed = Replaying;
+    stored.Assisted = HintAsked;
     stored.Record = Record;
     stored.Figures = FiguresOf(Record);
     // The engine grades the game once its end is shown: a long game takes it a moment.

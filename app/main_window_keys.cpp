@@ -90,6 +90,7 @@ void TfrmMain::keyPressEvent(QKeyEvent *event)
 bool TfrmMain::BoardKey(QKeyEvent *event)
 {
     const TGameState &game = *GameState;
+    ClearHint();
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
     if (modifiers == Qt::ControlModifier && event->key() == Qt::Key_Q) {
         close();
@@ -153,6 +154,9 @@ bool TfrmMain::BoardKey(QKeyEvent *event)
         return true;
     case Qt::Key_F3:
         if (!repeat) ShowStatistics();
+        return true;
+    case Qt::Key_H:
+        if (!repeat) ShowHint();
         return true;
     case Qt::Key_F4:
         if (!repeat) ReviewLastGame();

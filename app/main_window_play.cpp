@@ -24,6 +24,8 @@ void TfrmMain::NewGame()
     PresentField();
     Stats->ResetEngineStats(game);
     game.Live = 1;
+    HintAsked = false;
+    ClearHint();
     ShowFace(bmpFace0);
 }
 
@@ -75,6 +77,7 @@ void TfrmMain::pbImageMouseDown(Qt::MouseButton button, Qt::MouseButtons othersH
 {
     TGameState &game = *GameState;
     if (game.EngineBusy != 0) return;
+    ClearHint();
     const int32_t cell = Board.Geometry.CellSize;
     PressedCol = FloorDivide(x - Board.Geometry.FieldLeft, cell);
     PressedRow = FloorDivide(y - Board.Geometry.FieldTop, cell);
@@ -173,8 +176,8 @@ void TfrmMain::GameWon()
     QString seconds = QString::number(double(ElapsedTime), 'f', 1);
     seconds.replace(QChar('.'), LocaleDecimalPoint());
     sbStatus->Show(QString("Finished in %1 seconds").arg(seconds));
-    // A known board played again is no feat of speed.
-    if (Replaying || !Best.IsRecord(game.Level, game.TimedGame, ElapsedTime)) return;
+    // A known board played again, or one a hint helped with, is no feat of speed.
+    if (Replaying || HintAsked || !Best.IsRecord(game.Level, game.TimedGame, ElapsedTime)) return;
     const QString prompt = QString("You have the fastest time for the %1 level.\n"
                                    "Please enter your name")
                                .arg(LevelTable[game.Level].Name);

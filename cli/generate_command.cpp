@@ -1,5 +1,7 @@
 #include "generate_command.h"
 
+#include "command_args.h"
+
 #include "engine_client.h"
 #include "no_guess.h"
 
@@ -23,23 +25,6 @@ const char GenerateUsage[] =
     "  --seed N        seed of the mine placement, 0 to 4294967295 (default: the clock)\n"
     "  --engine PATH   the engine library (default: kelvane.so beside this program)\n";
 
-// One line: the reason, as the README promises; --generate --help gives the usage.
-int Bad(const std::string &message)
-{
-    std::fprintf(stderr, "kelvane-solve: %s\n", message.c_str());
-    return 2;
-}
-
-bool ParseNumber(const char *text, long long min, long long max, long long &out)
-{
-    char *end = nullptr;
-    errno = 0;
-    const long long v = std::strtoll(text, &end, 10);
-    if (end == text || *end != '\0' || errno != 0 || v < min || v > max) return false;
-    out = v;
-    return true;
-}
-
 } // namespace
 
 ProbabilityEngine *LoadEngine(const std::string &enginePath)
@@ -51,13 +36,6 @@ ProbabilityEngine *LoadEngine(const std::string &enginePath)
     else if (opened.Result != EngineOpen::Opened)
         std::fprintf(stderr, "kelvane-solve: %s has no usable engine\n", enginePath.c_str());
     return opened.Engine;
-}
-
-bool GenerateRequested(int argc, char **argv)
-{
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--generate") == 0) return true;
-    return false;
 }
 
 int RunGenerate(int argc, char **argv, const std::string &defaultEngine)
@@ -82,39 +60,42 @@ int RunGenerate(int argc, char **argv, const std::string &defaultEngine)
             request.FairPlay = true;
         } else if (arg == "--seed") {
             if (!hasValue || !ParseNumber(argv[++i], 0, 4294967295LL, value))
-                return Bad("--seed takes a number from 0 to 4294967295");
+                return BadArguments("--seed takes a number from 0 to 4294967295");
             seed = static_cast<uint32_t>(value);
             seeded = true;
         } else if (arg == "--engine") {
-            if (!hasValue) return Bad("--engine takes a path");
+            if (!hasValue) return BadArguments("--engine takes a path");
             enginePath = argv[++i];
         } else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
-            return Bad("unknown option " + arg + " with --generate");
+            return BadArguments("unknown option " + arg + " with --generate");
         } else if (given == 5) {
-            return Bad("--generate takes five numbers: W H MINES X Y");
+            return BadArguments("--generate takes five numbers: W H MINES X Y");
         } else if (!ParseNumber(argv[i], -2147483647LL, 2147483647LL, field[given])) {
-            return Bad(std::string(names[given]) + " is not a number: " + arg);
+            return BadArguments(std::string(names[given]) + " is not a number: " + arg);
         } else {
             ++given;
         }
     }
-    if (given < 5) return Bad("--generate takes five numbers: W H MINES X Y");
+    if (given < 5) return BadArguments("--generate takes five numbers: W H MINES X Y");
     const auto text = [](long long v) { return std::to_string(v); };
-    if (field[0] < 1 || field[0] > 32) return Bad("W must be 1 to 32, not " + text(field[0]));
-    if (field[1] < 1 || field[1] > 32) return Bad("H must be 1 to 32, not " + text(field[1]));
+    if (field[0] < 1 || field[0] > 32)
+        return BadArguments("W must be 1 to 32, not " + text(field[0]));
+    if (field[1] < 1 || field[1] > 32)
+        return BadArguments("H must be 1 to 32, not " + text(field[1]));
     request.SizeX = static_cast<int32_t>(field[0]);
     request.SizeY = static_cast<int32_t>(field[1]);
     if (field[3] < 0 || field[3] >= field[0])
-        return Bad("X must be 0 to " + text(field[0] - 1) + ", not " + text(field[3]));
+        return BadArguments("X must be 0 to " + text(field[0] - 1) + ", not " + text(field[3]));
     if (field[4] < 0 || field[4] >= field[1])
-        return Bad("Y must be 0 to " + text(field[1] - 1) + ", not " + text(field[4]));
+        return BadArguments("Y must be 0 to " + text(field[1] - 1) + ", not " + text(field[4]));
     request.Col = static_cast<int32_t>(field[3]);
     request.Row = static_cast<int32_t>(field[4]);
     const int32_t room = NoGuessCandidateCount(request);
     if (field[2] < 0 || field[2] > room)
-        return Bad("MINES must be 0 to " + text(room) + " (the press" +
-                   (request.FairPlay ? ", its neighbours and the corners" : " and its neighbours") +
-                   " stay free), not " + text(field[2]));
+        return BadArguments(
+            "MINES must be 0 to " + text(room) + " (the press" +
+            (request.FairPlay ? ", its neighbours and the corners" : " and its neighbours") +
+            " stay free), not " + text(field[2]));
     request.Mines = static_cast<int32_t>(field[2]);
 
     ProbabilityEngine *engine = LoadEngine(enginePath);

@@ -9,9 +9,6 @@
 // on standard error, when it cannot be loaded or offers no engine.
 ProbabilityEngine *LoadEngine(const std::string &enginePath);
 
-// True when the command line asks for a layout rather than an analysis.
-bool GenerateRequested(int argc, char **argv);
-
 // Runs the whole command: prints the layout and its status line. Exit code 0 when a board
 // was found, 3 when none was within the budget, 2 for bad arguments, 1 without an engine.
 int RunGenerate(int argc, char **argv, const std::string &defaultEngine);

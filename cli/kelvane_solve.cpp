@@ -1,6 +1,8 @@
 // kelvane-solve: the probabilities of a position read from a text file, computed by the
 // engine library through the same contract the game uses.
+#include "autoplay_command.h"
 #include "board_text.h"
+#include "command_args.h"
 #include "engine_client.h"
 #include "generate_command.h"
 #include "record_commands.h"
@@ -28,12 +30,16 @@ namespace
 const char Usage[] =
     "usage: kelvane-solve [options] [FILE]\n"
     "       kelvane-solve --generate W H MINES X Y [--fair-play] [--seed N]\n"
+    "       kelvane-solve --autoplay W H MINES --games N [--seed S] [--first X Y]\n"
+    "                     [--opening] [--fair-play] [--threads T]\n"
     "       kelvane-solve --figures FILE\n"
     "       kelvane-solve --review FILE [--engine PATH]\n"
     "Reads a position (FILE, or standard input) and prints the mine probability of every\n"
     "closed sector.\n"
     "  --figures FILE  the result, 3BV, clicks, IOE and 3BV/s of a game record (FILE, or -\n"
     "                  for standard input)\n"
+    "  --autoplay      N seeded games played to their end by the hint's move policy; prints\n"
+    "                  the share won and the guesses per game\n"
     "  --review FILE   every move of a game record graded against the exact probabilities,\n"
     "                  and a summary with the guesses, survival and luck\n"
     "  --fair-play     the four corner sectors are known to be safe\n"
@@ -102,9 +108,10 @@ int main(int argc, char **argv)
     int32_t checking = checkingRow.Default, depth = depthRow.Default, repeat = 1;
     std::string enginePath = EngineNear(OwnFolder(), BuiltToolFolders());
     const char *file = nullptr;
-    if (GenerateRequested(argc, argv)) return RunGenerate(argc, argv, enginePath);
-    if (FiguresRequested(argc, argv)) return RunFigures(argc, argv);
-    if (ReviewRequested(argc, argv)) return RunReview(argc, argv, enginePath);
+    if (OptionGiven(argc, argv, "--generate")) return RunGenerate(argc, argv, enginePath);
+    if (OptionGiven(argc, argv, "--autoplay")) return RunAutoplay(argc, argv, enginePath);
+    if (OptionGiven(argc, argv, "--figures")) return RunFigures(argc, argv);
+    if (OptionGiven(argc, argv, "--review")) return RunReview(argc, argv, enginePath);
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;

@@ -1,5 +1,7 @@
 #include "record_commands.h"
 
+#include "command_args.h"
+
 #include "board_text.h"
 #include "game_record.h"
 #include "game_review.h"
@@ -17,13 +19,6 @@ using kelvane::solver::FormatFixed;
 
 namespace
 {
-
-bool Requested(int argc, char **argv, const char *option)
-{
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], option) == 0) return true;
-    return false;
-}
 
 // Reads FILE (or '-': standard input) as a record; says why not on standard error.
 bool ReadRecordFile(const std::string &file, GameRecord &record)
@@ -68,11 +63,6 @@ std::string Chance(double p)
 
 } // namespace
 
-bool FiguresRequested(int argc, char **argv)
-{
-    return Requested(argc, argv, "--figures");
-}
-
 int RunFigures(int argc, char **argv)
 {
     if (argc != 3 || std::strcmp(argv[1], "--figures") != 0) {
@@ -84,11 +74,6 @@ int RunFigures(int argc, char **argv)
     if (!ReadRecordFile(argv[2], record)) return 2;
     std::printf("%s\n", FiguresLine(record).c_str());
     return 0;
-}
-
-bool ReviewRequested(int argc, char **argv)
-{
-    return Requested(argc, argv, "--review");
 }
 
 int RunReview(int argc, char **argv, const std::string &enginePath)

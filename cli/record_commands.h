@@ -4,14 +4,10 @@
 
 #include <string>
 
-// True when the command line asks for the figures of a game record.
-bool FiguresRequested(int argc, char **argv);
 // Reads the record (FILE, or '-' for standard input) and prints its figures on one line;
 // returns the exit code: 0, or 2 for a bad command line or a malformed record.
 int RunFigures(int argc, char **argv);
 
-// True when the command line asks for the review of a game record.
-bool ReviewRequested(int argc, char **argv);
 // Reads the record (FILE, or '-'), prints one line per move with its grade and a summary
 // line; returns the exit code: 0, 1 when the engine cannot be loaded, 2 for a bad command
 // line or a malformed record.

@@ -2,6 +2,8 @@
 // clock and the engine panel. The rules decide when; the window decides how it looks.
 #pragma once
 
+#include "kelvane_engine.h"
+
 #include <cstdint>
 
 class GameView
@@ -52,4 +54,21 @@ class SilentView : public GameView
     void StopClock() override {}
     void MarkRecalcNeeded() override {}
     void HideEngineTimes() override {}
+};
+
+// The same, noting a loss: a mine opened outside Trainer Mode ends the game.
+class LossView final : public SilentView
+{
+  public:
+    explicit LossView(TGameState &game) : Game(game) {}
+    bool Lost = false;
+
+    void ShowLostBoard(int32_t, int32_t) override
+    {
+        Lost = true;
+        Game.Active = Game.Live = 0;
+    }
+
+  private:
+    TGameState &Game;
 };

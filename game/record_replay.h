@@ -26,25 +26,8 @@ class RecordReplay
     const char *Play(const RecordedMove &move);
 
   private:
-    // The rules draw nothing here; a mine opened outside Trainer Mode ends the game.
-    class RecordView final : public SilentView
-    {
-      public:
-        explicit RecordView(TGameState &game) : Game(game) {}
-        bool Lost = false;
-
-        void ShowLostBoard(int32_t, int32_t) override
-        {
-            Lost = true;
-            Game.Active = Game.Live = 0;
-        }
-
-      private:
-        TGameState &Game;
-    };
-
     std::unique_ptr<TGameState> Game;
-    RecordView View;
+    LossView View;
     Random Rng;
     GameRules Rules;
     bool WonGame = false;

@@ -92,7 +92,7 @@ TEST_F(NoGuessWindow, TheOption_IsOffAtFirst_AnEntryOfTheLevelMenuBelowASeparato
 {
     OpenWithEngine();
     const QList<QAction *> entries = Window->PopupMenu1->actions();
-    ASSERT_EQ(entries.size(), 10);
+    ASSERT_EQ(entries.size(), 11);
     for (int level = 0; level < 4; ++level)
         EXPECT_EQ(entries[level]->text(), LevelTable[level].Name);
     EXPECT_TRUE(entries[4]->isSeparator());
@@ -103,6 +103,9 @@ TEST_F(NoGuessWindow, TheOption_IsOffAtFirst_AnEntryOfTheLevelMenuBelowASeparato
     EXPECT_EQ(entries[9], Window->ReviewItem);
     EXPECT_EQ(entries[9]->text(), "Review Last Game...");
     EXPECT_TRUE(entries[9]->isEnabled());
+    EXPECT_EQ(entries[10], Window->HintItem);
+    EXPECT_EQ(entries[10]->text(), "Hint");
+    EXPECT_TRUE(entries[10]->isEnabled());
     EXPECT_EQ(Entry()->text(), "No-Guess Boards");
     EXPECT_TRUE(Entry()->isCheckable());
     EXPECT_FALSE(Entry()->isChecked());
@@ -149,6 +152,7 @@ TEST_F(NoGuessWindow, WithoutTheEngine_TheEntryIsDisabledAndOff_AndTheFileKeepsT
     Open(Folder.filePath("missing.so"));
     EXPECT_FALSE(Entry()->isEnabled());
     EXPECT_FALSE(Window->ReviewItem->isEnabled()); // the review needs the engine too
+    EXPECT_FALSE(Window->HintItem->isEnabled());   // and so does the hint
     EXPECT_FALSE(Entry()->isChecked());
     Window->ChooseLevel(0);
     Click(Qt::LeftButton, 4, 4);

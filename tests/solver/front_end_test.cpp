@@ -340,6 +340,46 @@ TEST(SolverFrontEnd, GenerateWithBadArguments_ExitsWithTwoAndSaysWhy)
     }
 }
 
+TEST(SolverFrontEnd, AutoplayPrintsTheShareWon_TheSameForASeedOnAnyThreads_OrWhyNot)
+{
+    const std::regex shape(
+        "won ([0-9]+) of 40 \\(([0-9]+\\.[0-9]{2}) % \\+/- [0-9]+\\.[0-9]{2} % at "
+        "95 %\\) games/s [0-9]+\\.[0-9]{2}\n(guesses per game [0-9]+\\.[0-9]{3}\n)");
+    std::string seen[3];
+    const char *runs[3] = {"--autoplay 9 9 10 --games 40 --seed 5",
+                           "--seed 5 --threads 2 --autoplay 9 9 10 --games 40",
+                           "--autoplay 9 9 10 --games 40 --seed 6"};
+    for (int k = 0; k < 3; ++k) {
+        const Outcome o = RunSolve(runs[k], "");
+        ASSERT_EQ(o.Exit, 0) << o.Err;
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(o.Out, m, shape)) << o.Out;
+        seen[k] = m[1].str() + " " + m[3].str();
+        EXPECT_GT(std::stoi(m[1].str()), 20) << o.Out; // a sure player wins most beginner games
+    }
+    EXPECT_EQ(seen[0], seen[1]);
+    EXPECT_NE(seen[0], seen[2]);
+
+    const std::pair<const char *, const char *> bad[] = {
+        {"--autoplay 9 9 --games 1", "three numbers"},
+        {"--autoplay 9 9 10", "needs --games"},
+        {"--autoplay 9 9 10 --games 0", "--games takes"},
+        {"--autoplay 9 9 81 --games 1", "MINES must be 0 to 80"},
+        {"--autoplay 9 9 73 --games 1 --opening", "MINES must be 0 to 72"},
+        {"--autoplay 9 9 10 --games 1 --first 9 0", "--first must lie in the field"},
+        {"--autoplay 9 9 10 --games 1 --threads 0", "--threads takes"},
+        {"--autoplay 9 9 10 --games 1 --threads 2 --engine x.so", "--engine plays on one thread"},
+        {"--autoplay 9 9 10 --games 1 --depth 20", "unknown option --depth"},
+    };
+    for (const auto &[args, message] : bad) {
+        const Outcome o = RunSolve(args, "");
+        EXPECT_EQ(o.Exit, 2) << args;
+        EXPECT_NE(o.Err.find(message), std::string::npos) << args << "\n" << o.Err;
+        EXPECT_EQ(std::count(o.Err.begin(), o.Err.end(), '\n'), 1) << args << "\n" << o.Err;
+    }
+    EXPECT_EQ(RunSolve("--autoplay 9 9 10 --games 1 --engine /nonexistent/kelvane.so", "").Exit, 1);
+}
+
 TEST(SolverFrontEnd, FiguresAndReviewOfAGameRecord_OrTheLineAndReasonWithExitTwo)
 {
     const std::string record = "kelvane-game 1\nsize 8 8 2\n"
