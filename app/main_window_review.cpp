@@ -65,8 +65,21 @@ bool TfrmMain::ReviewRecord(const GameRecord &record)
     return true;
 }
 
-void TfrmMain::ShowReview(const GameRecord &record, const GameReview &review)
+void TfrmMain::ShowReview(const GameRecord &record, GameReview &review)
 {
+    // The hint beside each guess, once per review (F4 shows the same one again).
+    if (!review.Hinted && EngineLoaded() && GameState->EngineBusy == 0) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        GameState->EngineBusy = 1;
+        try {
+            HintGuesses(*Engine.Engine, record, review);
+        } catch (...) {
+            // out of memory: the review shows without its hints
+        }
+        GameState->EngineBusy = 0;
+        Driver->Attach(Engine.Engine);
+        QApplication::restoreOverrideCursor();
+    }
     if (frmReview == nullptr) {
         frmReview = new ReviewWindow(Board.Scale(), this);
         frmReview->AskOpenFile = Options.AskOpenFile;

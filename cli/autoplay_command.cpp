@@ -25,6 +25,8 @@ struct Setup {
     int32_t Width = 0, Height = 0, Mines = 0;
     int32_t X = -1, Y = -1; // the first press; the centre unless given
     bool Opening = false, FairPlay = false;
+    bool Even = false; // every layout alike, instead of the rules' laying
+
     uint64_t Seed = 0;
 };
 
@@ -77,14 +79,24 @@ Played PlayGame(ProbabilityEngine &engine, const Setup &s, uint32_t seed)
     GameRules rules(*game, view, rng);
     rules.ClearBoard();
     std::vector<int32_t> room = MineRoom(rules, s);
-    rules.PlaceMinesAmong(room.data(), static_cast<int32_t>(room.size()));
+    if (s.Even) {
+        // A shuffle's first MINES sectors: every layout as likely as any other.
+        for (size_t i = 0; i < static_cast<size_t>(s.Mines) && i + 1 < room.size(); ++i)
+            std::swap(room[i], room[i + rng.Below(static_cast<uint32_t>(room.size() - i))]);
+        std::vector<uint8_t> mined(KELVANE_SECTOR_SLOTS, 0);
+        for (size_t i = 0; i < static_cast<size_t>(s.Mines); ++i)
+            mined[static_cast<size_t>(room[i])] = 1;
+        rules.PlaceGivenMines(mined.data());
+    } else {
+        rules.PlaceMinesAmong(room.data(), static_cast<int32_t>(room.size()));
+    }
     rules.OpenArea(s.X, s.Y, false);
     std::vector<int32_t> safe;
     MoveOptions options;
     options.HintMines = false;
     options.SafeSlots = &safe;
     const std::vector<int32_t> order = MineRoom(rules, s);
-    options.LayingOrder = &order;
+    if (!s.Even) options.LayingOrder = &order;
     while (!view.Lost && !rules.CheckWin()) {
         const Hint hint = ChooseMove(engine, *game, options);
         if (hint.Kind == HintKind::Safe) {
@@ -136,6 +148,8 @@ int RunAutoplay(int argc, char **argv, const std::string &defaultEngine)
             i += 2;
         } else if (arg == "--opening") {
             s.Opening = true;
+        } else if (arg == "--even") {
+            s.Even = true;
         } else if (arg == "--fair-play") {
             s.FairPlay = true;
         } else if (arg == "--threads") {

@@ -31,7 +31,7 @@ const char Usage[] =
     "usage: kelvane-solve [options] [FILE]\n"
     "       kelvane-solve --generate W H MINES X Y [--fair-play] [--seed N]\n"
     "       kelvane-solve --autoplay W H MINES --games N [--seed S] [--first X Y]\n"
-    "                     [--opening] [--fair-play] [--threads T]\n"
+    "                     [--opening] [--even] [--fair-play] [--threads T]\n"
     "       kelvane-solve --figures FILE\n"
     "       kelvane-solve --review FILE [--engine PATH]\n"
     "Reads a position (FILE, or standard input) and prints the mine probability of every\n"

@@ -1,6 +1,7 @@
 #include "game_review.h"
 
 #include "engine_client.h"
+#include "move_policy.h"
 #include "record_replay.h"
 
 #include <algorithm>
@@ -226,4 +227,24 @@ GameReview ReviewGame(ProbabilityEngine &engine, const GameRecord &record)
         if (replay.Lost() && m.Hit) review.Figures.Cause = m.Grade;
     }
     return review;
+}
+
+void HintGuesses(ProbabilityEngine &engine, const GameRecord &record, GameReview &review)
+{
+    if (review.Hinted || review.Moves.size() != record.Moves.size() || record.Moves.empty())
+        return;
+    RecordReplay replay(record);
+    const std::vector<int32_t> order = replay.LayingOrder(record.Moves[0].X, record.Moves[0].Y);
+    MoveOptions options;
+    options.HintMines = false;
+    if (!record.NoGuess) options.LayingOrder = &order;
+    for (size_t i = 0; i < record.Moves.size(); ++i) {
+        MoveReview &move = review.Moves[i];
+        if (IsGuess(move.Grade)) {
+            const Hint hint = ChooseMove(engine, replay.State(), options);
+            if (hint.Kind != HintKind::None) move.HintX = hint.X, move.HintY = hint.Y;
+        }
+        if (replay.Play(record.Moves[i]) != nullptr) break;
+    }
+    review.Hinted = true;
 }

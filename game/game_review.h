@@ -42,6 +42,9 @@ struct MoveReview {
     // How much less safe than the safest sector the move was; 0 where there is nothing to
     // compare.
     double Delta() const { return P >= 0.0 && Smallest >= 0.0 ? P - Smallest : 0.0; }
+    // A guess: the sector the hint chooses on the position before it (HintGuesses); -1 where
+    // none was asked for.
+    int32_t HintX = -1, HintY = -1;
 };
 
 struct ReviewFigures {
@@ -73,9 +76,15 @@ struct GameReview {
 
     std::vector<std::vector<float>> Positions; // each distinct position once
     std::vector<uint32_t> PositionOf;          // per move, its index in Positions
+    bool Hinted = false;                       // HintGuesses has run
 };
 
 // Reviews a record that reads back (ReadRecord accepted it, or the game wrote it) with the
 // "Advanced" calculation of `engine`, which is attached to a record of its own for the
 // review: a caller that runs the engine elsewhere attaches it back afterwards.
 GameReview ReviewGame(ProbabilityEngine &engine, const GameRecord &record);
+
+// Adds to every guess of `review` (ReviewGame's of `record`) the sector the hint chooses on the
+// position before it, laid as the rules lay mines unless the board was a no-guess one. Uses the
+// engine as ReviewGame does.
+void HintGuesses(ProbabilityEngine &engine, const GameRecord &record, GameReview &review);

@@ -3,6 +3,7 @@
 #include "endgame.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <map>
@@ -82,7 +83,13 @@ class Analyst final : private EngineCallbacks
     std::vector<int32_t> Neighbours(int32_t slot) const;
     Hint Answer(HintKind kind, int32_t slot, double safe) const;
 
+    template <class IfMine, class IfSafe>
+    double LaidRisk(int32_t slot, double p, IfMine ifMine, IfSafe ifSafe) const;
     double Risk(int32_t slot) const;
+    bool ConditionedRisk(int32_t slot, double &risk);
+    double ScratchRisk(int32_t slot) const;
+    double EvenRunOdds(double d) const;
+    double LaidOddsOfFirst(int32_t a, int32_t b) const;
     Hint ChooseSafe(const std::vector<int32_t> &safe) const;
     bool FindCoinToss(const std::vector<int32_t> &uncertain, Hint &hint);
     bool SearchEndgame(const std::vector<int32_t> &uncertain, Hint &hint);
@@ -105,6 +112,7 @@ class Analyst final : private EngineCallbacks
     std::vector<int32_t> BaseState, BaseNumber; // what the player sees, markers taken off
     int32_t BaseMinesLeft = 0;
     std::vector<int32_t> Laying, LayingIndex; // the laying order, and each slot's place in it
+    double EvenOdds = 1.0; // EvenRunOdds of the sectors far from every number
 };
 
 void Analyst::Reset()
@@ -174,42 +182,115 @@ double LogRunWeight(int32_t k)
     return k <= 0 ? 0.0 : (k - 1) * std::log(k + 1.0) - std::lgamma(k + 1.0);
 }
 
-// The chance that `slot` holds a mine, the engine's chance corrected for how mines are laid: a
-// mine there joins the runs of mines just before and after it in the laying order. The sectors
-// of those runs are weighed as independent, each with the engine's chance.
-double Analyst::Risk(int32_t slot) const
+// The chance that `slot` holds a mine, the engine's chance `p` corrected for how mines are
+// laid: a mine there joins the runs of mines just before and after it in the laying order. The
+// sectors of those runs are weighed as independent, each with its chance when `slot` is a mine
+// (`ifMine`) or safe (`ifSafe`).
+template <class IfMine, class IfSafe>
+double Analyst::LaidRisk(int32_t slot, double p, IfMine ifMine, IfSafe ifSafe) const
 {
-    const double p = P[static_cast<size_t>(slot)];
     if (p <= 0.0 || p >= 1.0) return p;
     const auto cells = static_cast<int32_t>(Laying.size());
     const int32_t place = LayingIndex[static_cast<size_t>(slot)];
     if (cells < 2 || place < 0) return p;
     constexpr int32_t Reach = 6;
-    // runs[side][k]: the chance that exactly k mines lie next to `slot` on that side.
-    double runs[2][Reach + 1] = {};
-    for (int32_t side = 0; side < 2; ++side) {
-        double all = 1.0; // the chance that the run is still going
-        for (int32_t k = 1; k <= Reach; ++k) {
-            const int32_t n = Laying[static_cast<size_t>(
-                ((place + (side == 0 ? -k : k)) % cells + cells) % cells)];
-            const auto i = static_cast<size_t>(n);
-            const double q = n == slot || BaseState[i] == SECTOR_OPEN ? 0.0
-                             : Mine[i] != 0                           ? 1.0
-                                            : std::clamp(static_cast<double>(P[i]), 0.0, 1.0);
-            runs[side][k - 1] += all * (1.0 - q);
-            all *= q;
+    static const auto runWeight = [] {
+        std::array<double, 2 * Reach + 2> w{};
+        for (size_t k = 0; k < w.size(); ++k)
+            w[k] = std::exp(LogRunWeight(static_cast<int32_t>(k)));
+        return w;
+    }();
+    // runs[given][side][k]: the chance that exactly k mines lie next to `slot` on that side,
+    // given `slot` safe (0) or a mine (1).
+    double runs[2][2][Reach + 1] = {};
+    for (int32_t given = 0; given < 2; ++given)
+        for (int32_t side = 0; side < 2; ++side) {
+            double all = 1.0; // the chance that the run is still going
+            for (int32_t k = 1; k <= Reach; ++k) {
+                const int32_t n = Laying[static_cast<size_t>(
+                    ((place + (side == 0 ? -k : k)) % cells + cells) % cells)];
+                const double q =
+                    n == slot ? 0.0 : std::clamp(given != 0 ? ifMine(n) : ifSafe(n), 0.0, 1.0);
+                runs[given][side][k - 1] += all * (1.0 - q);
+                all *= q;
+            }
+            runs[given][side][Reach] += all;
         }
-        runs[side][Reach] += all;
-    }
     double mineGiven = 0.0, before = 0.0, after = 0.0;
-    for (int32_t l = 0; l <= Reach; ++l) {
-        before += runs[0][l] * std::exp(LogRunWeight(l));
-        after += runs[1][l] * std::exp(LogRunWeight(l));
-        for (int32_t r = 0; r <= Reach; ++r)
-            mineGiven += runs[0][l] * runs[1][r] * std::exp(LogRunWeight(l + r + 1));
+    for (size_t l = 0; l <= Reach; ++l) {
+        before += runs[0][0][l] * runWeight[l];
+        after += runs[0][1][l] * runWeight[l];
+        for (size_t r = 0; r <= Reach; ++r)
+            mineGiven += runs[1][0][l] * runs[1][1][r] * runWeight[l + r + 1];
     }
-    const double mine = p * mineGiven, safe = (1.0 - p) * before * after;
+    const double mine = p * mineGiven, safe = (1.0 - p) * before * after * EvenOdds;
     return mine / (mine + safe);
+}
+
+// The same sum for a sector among sectors all of chance `d`: by symmetry such a sector's
+// chance is the engine's, so the sums' ratio there is what the runs alone cannot tell (one
+// mine fewer for the rest of the field), and every corrected chance is divided by it.
+double Analyst::EvenRunOdds(double d) const
+{
+    constexpr int32_t Reach = 6;
+    double run[Reach + 1] = {};
+    double all = 1.0;
+    for (int32_t k = 1; k <= Reach; ++k) {
+        run[k - 1] = all * (1.0 - d);
+        all *= d;
+    }
+    run[Reach] = all;
+    double mineGiven = 0.0, side = 0.0;
+    for (int32_t l = 0; l <= Reach; ++l) {
+        side += run[l] * std::exp(LogRunWeight(l));
+        for (int32_t r = 0; r <= Reach; ++r)
+            mineGiven += run[l] * run[r] * std::exp(LogRunWeight(l + r + 1));
+    }
+    return mineGiven / (side * side);
+}
+
+// The corrected chance on the position the player sees.
+double Analyst::Risk(int32_t slot) const
+{
+    const auto chance = [&](int32_t n) {
+        const auto i = static_cast<size_t>(n);
+        return BaseState[i] == SECTOR_OPEN ? 0.0 : Mine[i] != 0 ? 1.0 : static_cast<double>(P[i]);
+    };
+    return LaidRisk(slot, P[static_cast<size_t>(slot)], chance, chance);
+}
+
+// The same, with the chances along the laying order taken from an engine run that lays a mine
+// on `slot`: sectors sharing a number with it are then less (or more) likely mines.
+bool Analyst::ConditionedRisk(int32_t slot, double &risk)
+{
+    const double p = P[static_cast<size_t>(slot)];
+    Reset();
+    Trigger(slot);
+    const RunEnd end = Run();
+    if (Halted) return false;
+    if (end != RunEnd::Finished) {
+        risk = Risk(slot);
+        return true;
+    }
+    const auto alone = [&](int32_t n) {
+        const auto i = static_cast<size_t>(n);
+        return BaseState[i] == SECTOR_OPEN ? 0.0 : Mine[i] != 0 ? 1.0 : static_cast<double>(P[i]);
+    };
+    const auto ifMine = [&](int32_t n) {
+        return Scratch.State[n] == SECTOR_OPEN ? 0.0 : static_cast<double>(Scratch.Prob[n]);
+    };
+    const auto ifSafe = [&](int32_t n) { return (alone(n) - p * ifMine(n)) / (1.0 - p); };
+    risk = LaidRisk(slot, p, ifMine, ifSafe);
+    return true;
+}
+
+// The corrected chance on the scratch record's position, after an engine run on it.
+double Analyst::ScratchRisk(int32_t slot) const
+{
+    const auto chance = [&](int32_t n) {
+        return Scratch.State[n] == SECTOR_OPEN ? 0.0 : static_cast<double>(Scratch.Prob[n]);
+    };
+    return LaidRisk(slot, Scratch.Prob[slot], chance, chance);
 }
 
 Hint Analyst::Choose()
@@ -274,6 +355,19 @@ Hint Analyst::Choose()
         }
     }
     if (!safe.empty()) return ChooseSafe(safe);
+    {
+        double sum = 0.0, far = 0.0;
+        int32_t n = 0, nFar = 0;
+        for (int32_t slot : uncertain) {
+            bool farAway = true;
+            for (int32_t m : Neighbours(slot))
+                farAway = farAway && BaseState[static_cast<size_t>(m)] != SECTOR_OPEN;
+            sum += P[static_cast<size_t>(slot)];
+            ++n;
+            if (farAway) far += P[static_cast<size_t>(slot)], ++nFar;
+        }
+        if (!Laying.empty() && n > 0) EvenOdds = EvenRunOdds(nFar > 0 ? far / nFar : sum / n);
+    }
     if (Options.HintMines && !mines.empty()) return Answer(HintKind::Mine, mines.front(), 0.0);
     if (uncertain.empty()) return {};
 
@@ -332,10 +426,67 @@ bool Analyst::FindCoinToss(const std::vector<int32_t> &uncertain, Hint &hint)
         if (Halted) return false;
         if (end != RunEnd::Finished || Scratch.Prob[b] != 0.0f) continue;
         // The rules' laying order may still favour one of the two.
-        hint = Answer(HintKind::FiftyFifty, Risk(b) < Risk(a) ? b : a, 0.5);
+        hint = Answer(HintKind::FiftyFifty, LaidOddsOfFirst(a, b) > 1.0 ? b : a, 0.5);
         return true;
     }
     return false;
+}
+
+// The expected product of the run weights along `chances` (each sector's chance of a mine,
+// taken as independent); runs are cut at both ends.
+double ExpectedRunWeight(const std::vector<double> &chances)
+{
+    std::vector<double> in(chances.size() + 1, 0.0); // in[k]: inside a run of k mines
+    in[0] = 1.0;
+    size_t longest = 0;
+    for (double q : chances) {
+        double closed = 0.0;
+        for (size_t k = longest + 1; k-- > 0;) {
+            closed += in[k] * (1.0 - q) * std::exp(LogRunWeight(static_cast<int32_t>(k)));
+            in[k + 1] = in[k] * q;
+        }
+        in[0] = closed;
+        ++longest;
+    }
+    double sum = 0.0;
+    for (size_t k = 0; k <= longest; ++k)
+        sum += in[k] * std::exp(LogRunWeight(static_cast<int32_t>(k)));
+    return sum;
+}
+
+// Of two sectors that hold exactly one mine between them, how much likelier the rules lay it on
+// `a` than on `b`, from the runs around both along the laying order; the other sectors' chances
+// are the scratch record's (an engine run with the mine on `a`, which leaves the rest as it
+// leaves it with the mine on `b`).
+double Analyst::LaidOddsOfFirst(int32_t a, int32_t b) const
+{
+    const auto cells = static_cast<int32_t>(Laying.size());
+    const int32_t pa = LayingIndex[static_cast<size_t>(a)], pb = LayingIndex[static_cast<size_t>(b)];
+    if (cells < 2 || pa < 0 || pb < 0) return 1.0;
+    constexpr int32_t Reach = 8;
+    // The stretches of the order around the two: one when they are near, else one each.
+    std::vector<std::pair<int32_t, int32_t>> stretches; // first place, length
+    const int32_t ahead = ((pb - pa) % cells + cells) % cells;
+    if (ahead <= 2 * Reach)
+        stretches.push_back({pa - Reach, ahead + 2 * Reach + 1});
+    else if (cells - ahead <= 2 * Reach)
+        stretches.push_back({pb - Reach, cells - ahead + 2 * Reach + 1});
+    else
+        stretches = {{pa - Reach, 2 * Reach + 1}, {pb - Reach, 2 * Reach + 1}};
+    double odds = 1.0;
+    for (const auto &[first, length] : stretches) {
+        std::vector<double> onA, onB;
+        for (int32_t i = 0; i < std::min(length, cells); ++i) {
+            const int32_t n = Laying[static_cast<size_t>(((first + i) % cells + cells) % cells)];
+            const double q = Scratch.State[n] == SECTOR_OPEN
+                                 ? 0.0
+                                 : std::clamp(static_cast<double>(Scratch.Prob[n]), 0.0, 1.0);
+            onA.push_back(n == a ? 1.0 : n == b ? 0.0 : q);
+            onB.push_back(n == b ? 1.0 : n == a ? 0.0 : q);
+        }
+        odds *= ExpectedRunWeight(onA) / ExpectedRunWeight(onB);
+    }
+    return odds;
 }
 
 // Each layout's likelihood under the laying order. Laying draws in turn, each stepping on past
@@ -458,8 +609,7 @@ bool Analyst::Weigh(int32_t slot, std::vector<Outcome> &outcomes)
         for (int32_t n : Field) {
             if (Scratch.State[n] != SECTOR_CLOSED) continue;
             if (Scratch.Prob[n] <= 0.0f) ++o.SafeAfter;
-            if (Scratch.Prob[n] < 1.0f)
-                least = std::min(least, static_cast<double>(Scratch.Prob[n]));
+            if (Scratch.Prob[n] < 1.0f) least = std::min(least, ScratchRisk(n));
         }
         o.NextSafe = o.SafeAfter > 0 ? 1.0 : 1.0 - least;
     }
@@ -556,7 +706,13 @@ Hint Analyst::LookAhead(const std::vector<int32_t> &uncertain)
             none.Halted = true;
             return none;
         }
-        const double safe = 1.0 - Risk(slot);
+        double risk = 0.0;
+        if (!ConditionedRisk(slot, risk)) {
+            Hint none;
+            none.Halted = true;
+            return none;
+        }
+        const double safe = 1.0 - risk;
         double survive = 0.0, progress = 0.0;
         int32_t possible = 0;
         for (const Outcome &o : outcomes) {

@@ -41,8 +41,7 @@ struct MoveOptions {
     std::vector<int32_t> *SafeSlots = nullptr;
     int32_t StepDepth = 25; // the engine's work budget per run, 2^StepDepth steps
     // The sectors that could take a mine, in the order the rules lay them (GameRules::
-    // MineCandidates of the first press). Without it: every sector but the fair-play corners,
-    // columns outer and rows inner.
+    // MineCandidates of the first press). Without it, mines are taken as laid evenly.
     const std::vector<int32_t> *LayingOrder = nullptr;
 };
 

@@ -21,6 +21,13 @@ RecordReplay::RecordReplay(const GameRecord &record)
     Rules.PlaceGivenMines(mined.data());
 }
 
+std::vector<int32_t> RecordReplay::LayingOrder(int32_t x, int32_t y) const
+{
+    std::vector<int32_t> order(KELVANE_SECTOR_SLOTS);
+    order.resize(size_t(Rules.MineCandidates(x, y, order.data())));
+    return order;
+}
+
 const char *RecordReplay::Play(const RecordedMove &move)
 {
     if (Decided()) return "a move after the game was decided";

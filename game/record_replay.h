@@ -21,6 +21,8 @@ class RecordReplay
     int32_t StateAt(int32_t x, int32_t y) const { return Game->State[KELVANE_SECTOR_INDEX(x, y)]; }
     // The game record as the rules keep it.
     const TGameState &State() const { return *Game; }
+    // The sectors the rules lay mines among after a first press on (x, y), in their order.
+    std::vector<int32_t> LayingOrder(int32_t x, int32_t y) const;
 
     // Plays the move as the window does; returns why it cannot be played, or null.
     const char *Play(const RecordedMove &move);

@@ -81,6 +81,12 @@ LevelKey KeyOf(const GameRecord &record)
     return {LevelCustom, record.Width, record.Height, record.Mines};
 }
 
+// The hint's sector beside a guess: "x, y".
+QString HintText(const MoveReview &r)
+{
+    return r.HintX >= 0 ? QString("%1, %2").arg(r.HintX).arg(r.HintY) : QString("-");
+}
+
 } // namespace
 
 QString MoveSentence(const GameRecord &record, const GameReview &review, size_t move)
@@ -96,6 +102,7 @@ QString MoveSentence(const GameRecord &record, const GameReview &review, size_t 
     if (m.Kind != MoveKind::Probe || r.Grade != MoveGrade::None) text += ", " + GradeWords(r.Grade);
     if (r.P >= 0.0) text += ", " + Percent(r.P) + " mine";
     if (IsGuess(r.Grade) && r.Delta() > 0.0) text += ", the safest was " + Percent(r.Smallest);
+    if (r.HintX >= 0) text += ", the hint was " + HintText(r);
     if (r.Hit) text += ", hit a mine";
     if (marker && r.Grade != MoveGrade::None) text += r.MarkerRight ? ", right" : ", wrong";
     return text + ".";
@@ -121,7 +128,8 @@ ReviewWindow::ReviewWindow(int32_t scale, QWidget *parent) : QDialog(parent), Bo
     Field->setAccessibleName("Field");
 
     Moves = MakeListTable(
-        this, {"Move", "Time", "Action", "X", "Y", "Grade", "p", "Smallest", "Delta"}, "Moves");
+        this, {"Move", "Time", "Action", "X", "Y", "Grade", "p", "Smallest", "Delta", "Hint"},
+        "Moves");
     Moves->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     Moves->horizontalHeader()->setStretchLastSection(true);
     Moves->setMinimumWidth(380);
@@ -201,7 +209,8 @@ void ReviewWindow::ShowMoves()
                                    GradeName(r.Grade),
                                    r.P >= 0.0 ? Percent(r.P) : QString("-"),
                                    r.Smallest >= 0.0 ? Percent(r.Smallest) : QString("-"),
-                                   some ? Percent(r.Delta()) : QString("-")};
+                                   some ? Percent(r.Delta()) : QString("-"),
+                                   HintText(r)};
         const QString sentence = MoveSentence(Record, Review, size_t(row));
         const bool wrong = r.Hit || r.Grade == MoveGrade::Needless || r.Grade == MoveGrade::Risky;
         const bool safe =

@@ -298,6 +298,15 @@ TEST_F(HistoryWindowTest, F4_ReviewsTheLastGame_MoveByMove_ByKeys_AndReadAloud)
                                            .arg(grade, moves->item(3, 6)->text())))
         << Sentence(3).toStdString();
     EXPECT_TRUE(Sentence(3).endsWith(", hit a mine.")) << Sentence(3).toStdString();
+    // Beside the guess, the sector the hint chooses there; none beside the other moves.
+    const QString hint = moves->item(3, 9)->text();
+    EXPECT_TRUE(QRegularExpression("^\\d+, \\d+$").match(hint).hasMatch()) << hint.toStdString();
+    EXPECT_TRUE(Sentence(3).contains(", the hint was " + hint + ",")) << Sentence(3).toStdString();
+    if (grade == "needless") {
+        EXPECT_NE(hint, QString("%1, %2").arg(mc).arg(mr));
+    }
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(moves->item(row, 9)->text(), "-");
     EXPECT_EQ(moves->accessibleDescription(), Sentence(3));
     EXPECT_NE(moves->item(3, 0)->background(), moves->item(0, 0)->background());
     review->close();

@@ -190,7 +190,10 @@ TEST(GameReview, AgreesWithCountedLayoutsOnEveryMoveOfRandomGames)
     for (uint32_t seed = 1; seed <= games; ++seed) {
         RandomShape shape{8 + int32_t(seed % 3), 8, 9, seed % 2 == 0, seed % 3 == 0 ? 1 : 0};
         const GameRecord record = PlayedAtRandom(seed, shape);
-        const GameReview review = ReviewGame(*engine, record);
+        GameReview review = ReviewGame(*engine, record);
+        // Every tenth game also asks the hint beside its guesses: a needless guess's hint is
+        // a certainly safe sector, any other's a closed sector that may be safe.
+        if (seed % 10 == 0) HintGuesses(*engine, record, review);
         const std::vector<Graded> expected = GradeByCounting(record);
         ASSERT_EQ(review.Moves.size(), expected.size());
         double survival = 1.0;
@@ -205,6 +208,15 @@ TEST(GameReview, AgreesWithCountedLayoutsOnEveryMoveOfRandomGames)
             EXPECT_NEAR(m.P, e.P, 2e-6) << where;
             EXPECT_NEAR(m.Smallest, e.Smallest, 2e-6) << where;
             if (IsGuess(e.Grade)) survival *= 1.0 - e.P;
+            if (seed % 10 == 0) {
+                ASSERT_EQ(m.HintX >= 0, IsGuess(m.Grade)) << where;
+                if (m.HintX >= 0) {
+                    const float p = review.ProbabilitiesBefore(i)[size_t(m.HintY * record.Width +
+                                                                         m.HintX)];
+                    EXPECT_TRUE(m.Grade == MoveGrade::Needless ? p == 0.0f : p >= 0.0f && p < 1.0f)
+                        << where << " hint p " << p;
+                }
+            }
             ++seen[size_t(e.Grade)];
         }
         EXPECT_NEAR(review.Figures.Survival, survival, 1e-5) << seed;

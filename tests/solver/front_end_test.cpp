@@ -345,11 +345,12 @@ TEST(SolverFrontEnd, AutoplayPrintsTheShareWon_TheSameForASeedOnAnyThreads_OrWhy
     const std::regex shape(
         "won ([0-9]+) of 40 \\(([0-9]+\\.[0-9]{2}) % \\+/- [0-9]+\\.[0-9]{2} % at "
         "95 %\\) games/s [0-9]+\\.[0-9]{2}\n(guesses per game [0-9]+\\.[0-9]{3}\n)");
-    std::string seen[3];
-    const char *runs[3] = {"--autoplay 9 9 10 --games 40 --seed 5",
+    std::string seen[4];
+    const char *runs[4] = {"--autoplay 9 9 10 --games 40 --seed 5",
                            "--seed 5 --threads 2 --autoplay 9 9 10 --games 40",
-                           "--autoplay 9 9 10 --games 40 --seed 6"};
-    for (int k = 0; k < 3; ++k) {
+                           "--autoplay 9 9 10 --games 40 --seed 6",
+                           "--autoplay 9 9 10 --games 40 --seed 5 --even"};
+    for (int k = 0; k < 4; ++k) {
         const Outcome o = RunSolve(runs[k], "");
         ASSERT_EQ(o.Exit, 0) << o.Err;
         std::smatch m;
@@ -359,6 +360,7 @@ TEST(SolverFrontEnd, AutoplayPrintsTheShareWon_TheSameForASeedOnAnyThreads_OrWhy
     }
     EXPECT_EQ(seen[0], seen[1]);
     EXPECT_NE(seen[0], seen[2]);
+    EXPECT_NE(seen[0], seen[3]); // other layouts
 
     const std::pair<const char *, const char *> bad[] = {
         {"--autoplay 9 9 --games 1", "three numbers"},
