@@ -83,12 +83,10 @@ class Analyst final : private EngineCallbacks
     std::vector<int32_t> Neighbours(int32_t slot) const;
     Hint Answer(HintKind kind, int32_t slot, double safe) const;
 
-    template <class IfMine, class IfSafe>
-    double LaidRisk(int32_t slot, double p, IfMine ifMine, IfSafe ifSafe) const;
+    template <class Chance> double LaidRisk(int32_t slot, double p, Chance chance) const;
     double Risk(int32_t slot) const;
-    bool ConditionedRisk(int32_t slot, double &risk);
     double ScratchRisk(int32_t slot) const;
-    double EvenRunOdds(double d) const;
+    double TypicalRunOdds(const std::vector<int32_t> &uncertain) const;
     double LaidOddsOfFirst(int32_t a, int32_t b) const;
     Hint ChooseSafe(const std::vector<int32_t> &safe) const;
     bool FindCoinToss(const std::vector<int32_t> &uncertain, Hint &hint);
@@ -112,7 +110,7 @@ class Analyst final : private EngineCallbacks
     std::vector<int32_t> BaseState, BaseNumber; // what the player sees, markers taken off
     int32_t BaseMinesLeft = 0;
     std::vector<int32_t> Laying, LayingIndex; // the laying order, and each slot's place in it
-    double EvenOdds = 1.0; // EvenRunOdds of the sectors far from every number
+    double EvenOdds = 1.0; // RunOdds of a sector among those far from every number
 };
 
 void Analyst::Reset()
@@ -182,71 +180,85 @@ double LogRunWeight(int32_t k)
     return k <= 0 ? 0.0 : (k - 1) * std::log(k + 1.0) - std::lgamma(k + 1.0);
 }
 
+// How far along the laying order a mine's runs are followed.
+constexpr size_t RunReach = 6;
+using RunSide = std::array<double, RunReach>; // the chance of a mine 1, 2, ... places away
+
+// How much likelier a mine on a sector makes the laying than a free sector does, from the
+// sectors just before and after it in the laying order, taken as independent: a mine there
+// joins the runs of mines on either side into one.
+double RunOdds(const RunSide &before, const RunSide &after)
+{
+    static const auto runWeight = [] {
+        std::array<double, 2 * RunReach + 2> w{};
+        for (size_t k = 0; k < w.size(); ++k)
+            w[k] = std::exp(LogRunWeight(static_cast<int32_t>(k)));
+        return w;
+    }();
+    // The chance that exactly k mines lie next to the sector on one side.
+    const auto runs = [](const RunSide &side) {
+        std::array<double, RunReach + 1> run{};
+        double all = 1.0; // the chance that the run is still going
+        for (size_t k = 0; k < RunReach; ++k) {
+            run[k] = all * (1.0 - side[k]);
+            all *= side[k];
+        }
+        run[RunReach] = all;
+        return run;
+    };
+    const auto b = runs(before), a = runs(after);
+    double joined = 0.0, apartBefore = 0.0, apartAfter = 0.0;
+    for (size_t l = 0; l <= RunReach; ++l) {
+        apartBefore += b[l] * runWeight[l];
+        apartAfter += a[l] * runWeight[l];
+        for (size_t r = 0; r <= RunReach; ++r)
+            joined += b[l] * a[r] * runWeight[l + r + 1];
+    }
+    return joined / (apartBefore * apartAfter);
+}
+
 // The chance that `slot` holds a mine, the engine's chance `p` corrected for how mines are
-// laid: a mine there joins the runs of mines just before and after it in the laying order. The
-// sectors of those runs are weighed as independent, each with its chance when `slot` is a mine
-// (`ifMine`) or safe (`ifSafe`).
-template <class IfMine, class IfSafe>
-double Analyst::LaidRisk(int32_t slot, double p, IfMine ifMine, IfSafe ifSafe) const
+// laid, the sectors along the laying order each with its chance `chance(sector)`. Divided by
+// the odds of a sector among sectors all as likely as those far from every number: by symmetry
+// such a sector keeps the engine's chance (the runs alone miss that a mine here leaves one
+// fewer for the rest of the field).
+template <class Chance> double Analyst::LaidRisk(int32_t slot, double p, Chance chance) const
 {
     if (p <= 0.0 || p >= 1.0) return p;
     const auto cells = static_cast<int32_t>(Laying.size());
     const int32_t place = LayingIndex[static_cast<size_t>(slot)];
     if (cells < 2 || place < 0) return p;
-    constexpr int32_t Reach = 6;
-    static const auto runWeight = [] {
-        std::array<double, 2 * Reach + 2> w{};
-        for (size_t k = 0; k < w.size(); ++k)
-            w[k] = std::exp(LogRunWeight(static_cast<int32_t>(k)));
-        return w;
-    }();
-    // runs[given][side][k]: the chance that exactly k mines lie next to `slot` on that side,
-    // given `slot` safe (0) or a mine (1).
-    double runs[2][2][Reach + 1] = {};
-    for (int32_t given = 0; given < 2; ++given)
-        for (int32_t side = 0; side < 2; ++side) {
-            double all = 1.0; // the chance that the run is still going
-            for (int32_t k = 1; k <= Reach; ++k) {
-                const int32_t n = Laying[static_cast<size_t>(
-                    ((place + (side == 0 ? -k : k)) % cells + cells) % cells)];
-                const double q =
-                    n == slot ? 0.0 : std::clamp(given != 0 ? ifMine(n) : ifSafe(n), 0.0, 1.0);
-                runs[given][side][k - 1] += all * (1.0 - q);
-                all *= q;
-            }
-            runs[given][side][Reach] += all;
-        }
-    double mineGiven = 0.0, before = 0.0, after = 0.0;
-    for (size_t l = 0; l <= Reach; ++l) {
-        before += runs[0][0][l] * runWeight[l];
-        after += runs[0][1][l] * runWeight[l];
-        for (size_t r = 0; r <= Reach; ++r)
-            mineGiven += runs[1][0][l] * runs[1][1][r] * runWeight[l + r + 1];
+    RunSide before{}, after{};
+    for (int32_t k = 1; k <= static_cast<int32_t>(RunReach); ++k) {
+        const auto at = [&](int32_t i) {
+            return Laying[static_cast<size_t>((i % cells + cells) % cells)];
+        };
+        const int32_t b = at(place - k), a = at(place + k);
+        before[static_cast<size_t>(k - 1)] = b == slot ? 0.0 : std::clamp(chance(b), 0.0, 1.0);
+        after[static_cast<size_t>(k - 1)] = a == slot ? 0.0 : std::clamp(chance(a), 0.0, 1.0);
     }
-    const double mine = p * mineGiven, safe = (1.0 - p) * before * after * EvenOdds;
+    const double mine = p * RunOdds(before, after), safe = (1.0 - p) * EvenOdds;
     return mine / (mine + safe);
 }
 
-// The same sum for a sector among sectors all of chance `d`: by symmetry such a sector's
-// chance is the engine's, so the sums' ratio there is what the runs alone cannot tell (one
-// mine fewer for the rest of the field), and every corrected chance is divided by it.
-double Analyst::EvenRunOdds(double d) const
+// RunOdds of a sector among sectors all as likely as those far from every number (or, with
+// none left, as the uncertain ones on average).
+double Analyst::TypicalRunOdds(const std::vector<int32_t> &uncertain) const
 {
-    constexpr int32_t Reach = 6;
-    double run[Reach + 1] = {};
-    double all = 1.0;
-    for (int32_t k = 1; k <= Reach; ++k) {
-        run[k - 1] = all * (1.0 - d);
-        all *= d;
+    if (Laying.empty()) return 1.0;
+    double sum = 0.0, farSum = 0.0;
+    int32_t far = 0;
+    for (int32_t slot : uncertain) {
+        const auto neighbours = Neighbours(slot);
+        const bool farAway = std::none_of(neighbours.begin(), neighbours.end(), [&](int32_t n) {
+            return BaseState[static_cast<size_t>(n)] == SECTOR_OPEN;
+        });
+        sum += P[static_cast<size_t>(slot)];
+        if (farAway) farSum += P[static_cast<size_t>(slot)], ++far;
     }
-    run[Reach] = all;
-    double mineGiven = 0.0, side = 0.0;
-    for (int32_t l = 0; l <= Reach; ++l) {
-        side += run[l] * std::exp(LogRunWeight(l));
-        for (int32_t r = 0; r <= Reach; ++r)
-            mineGiven += run[l] * run[r] * std::exp(LogRunWeight(l + r + 1));
-    }
-    return mineGiven / (side * side);
+    RunSide even{};
+    even.fill(far > 0 ? farSum / far : sum / static_cast<double>(uncertain.size()));
+    return RunOdds(even, even);
 }
 
 // The corrected chance on the position the player sees.
@@ -256,32 +268,7 @@ double Analyst::Risk(int32_t slot) const
         const auto i = static_cast<size_t>(n);
         return BaseState[i] == SECTOR_OPEN ? 0.0 : Mine[i] != 0 ? 1.0 : static_cast<double>(P[i]);
     };
-    return LaidRisk(slot, P[static_cast<size_t>(slot)], chance, chance);
-}
-
-// The same, with the chances along the laying order taken from an engine run that lays a mine
-// on `slot`: sectors sharing a number with it are then less (or more) likely mines.
-bool Analyst::ConditionedRisk(int32_t slot, double &risk)
-{
-    const double p = P[static_cast<size_t>(slot)];
-    Reset();
-    Trigger(slot);
-    const RunEnd end = Run();
-    if (Halted) return false;
-    if (end != RunEnd::Finished) {
-        risk = Risk(slot);
-        return true;
-    }
-    const auto alone = [&](int32_t n) {
-        const auto i = static_cast<size_t>(n);
-        return BaseState[i] == SECTOR_OPEN ? 0.0 : Mine[i] != 0 ? 1.0 : static_cast<double>(P[i]);
-    };
-    const auto ifMine = [&](int32_t n) {
-        return Scratch.State[n] == SECTOR_OPEN ? 0.0 : static_cast<double>(Scratch.Prob[n]);
-    };
-    const auto ifSafe = [&](int32_t n) { return (alone(n) - p * ifMine(n)) / (1.0 - p); };
-    risk = LaidRisk(slot, p, ifMine, ifSafe);
-    return true;
+    return LaidRisk(slot, P[static_cast<size_t>(slot)], chance);
 }
 
 // The corrected chance on the scratch record's position, after an engine run on it.
@@ -290,7 +277,7 @@ double Analyst::ScratchRisk(int32_t slot) const
     const auto chance = [&](int32_t n) {
         return Scratch.State[n] == SECTOR_OPEN ? 0.0 : static_cast<double>(Scratch.Prob[n]);
     };
-    return LaidRisk(slot, Scratch.Prob[slot], chance, chance);
+    return LaidRisk(slot, Scratch.Prob[slot], chance);
 }
 
 Hint Analyst::Choose()
@@ -355,22 +342,10 @@ Hint Analyst::Choose()
         }
     }
     if (!safe.empty()) return ChooseSafe(safe);
-    {
-        double sum = 0.0, far = 0.0;
-        int32_t n = 0, nFar = 0;
-        for (int32_t slot : uncertain) {
-            bool farAway = true;
-            for (int32_t m : Neighbours(slot))
-                farAway = farAway && BaseState[static_cast<size_t>(m)] != SECTOR_OPEN;
-            sum += P[static_cast<size_t>(slot)];
-            ++n;
-            if (farAway) far += P[static_cast<size_t>(slot)], ++nFar;
-        }
-        if (!Laying.empty() && n > 0) EvenOdds = EvenRunOdds(nFar > 0 ? far / nFar : sum / n);
-    }
     if (Options.HintMines && !mines.empty()) return Answer(HintKind::Mine, mines.front(), 0.0);
     if (uncertain.empty()) return {};
 
+    EvenOdds = TypicalRunOdds(uncertain);
     Hint hint;
     if (FindCoinToss(uncertain, hint) || SearchEndgame(uncertain, hint)) return hint;
     return LookAhead(uncertain);
@@ -461,7 +436,8 @@ double ExpectedRunWeight(const std::vector<double> &chances)
 double Analyst::LaidOddsOfFirst(int32_t a, int32_t b) const
 {
     const auto cells = static_cast<int32_t>(Laying.size());
-    const int32_t pa = LayingIndex[static_cast<size_t>(a)], pb = LayingIndex[static_cast<size_t>(b)];
+    const int32_t pa = LayingIndex[static_cast<size_t>(a)],
+                  pb = LayingIndex[static_cast<size_t>(b)];
     if (cells < 2 || pa < 0 || pb < 0) return 1.0;
     constexpr int32_t Reach = 8;
     // The stretches of the order around the two: one when they are near, else one each.
@@ -706,13 +682,7 @@ Hint Analyst::LookAhead(const std::vector<int32_t> &uncertain)
             none.Halted = true;
             return none;
         }
-        double risk = 0.0;
-        if (!ConditionedRisk(slot, risk)) {
-            Hint none;
-            none.Halted = true;
-            return none;
-        }
-        const double safe = 1.0 - risk;
+        const double safe = 1.0 - Risk(slot);
         double survive = 0.0, progress = 0.0;
         int32_t possible = 0;
         for (const Outcome &o : outcomes) {
