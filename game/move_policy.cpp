@@ -87,7 +87,6 @@ class Analyst final : private EngineCallbacks
     double Risk(int32_t slot) const;
     double ScratchRisk(int32_t slot) const;
     double TypicalRunOdds(const std::vector<int32_t> &uncertain) const;
-    double LaidOddsOfFirst(int32_t a, int32_t b) const;
     Hint ChooseSafe(const std::vector<int32_t> &safe) const;
     bool FindCoinToss(const std::vector<int32_t> &uncertain, Hint &hint);
     bool SearchEndgame(const std::vector<int32_t> &uncertain, Hint &hint);
@@ -401,68 +400,10 @@ bool Analyst::FindCoinToss(const std::vector<int32_t> &uncertain, Hint &hint)
         if (Halted) return false;
         if (end != RunEnd::Finished || Scratch.Prob[b] != 0.0f) continue;
         // The rules' laying order may still favour one of the two.
-        hint = Answer(HintKind::FiftyFifty, LaidOddsOfFirst(a, b) > 1.0 ? b : a, 0.5);
+        hint = Answer(HintKind::FiftyFifty, Risk(b) < Risk(a) ? b : a, 0.5);
         return true;
     }
     return false;
-}
-
-// The expected product of the run weights along `chances` (each sector's chance of a mine,
-// taken as independent); runs are cut at both ends.
-double ExpectedRunWeight(const std::vector<double> &chances)
-{
-    std::vector<double> in(chances.size() + 1, 0.0); // in[k]: inside a run of k mines
-    in[0] = 1.0;
-    size_t longest = 0;
-    for (double q : chances) {
-        double closed = 0.0;
-        for (size_t k = longest + 1; k-- > 0;) {
-            closed += in[k] * (1.0 - q) * std::exp(LogRunWeight(static_cast<int32_t>(k)));
-            in[k + 1] = in[k] * q;
-        }
-        in[0] = closed;
-        ++longest;
-    }
-    double sum = 0.0;
-    for (size_t k = 0; k <= longest; ++k)
-        sum += in[k] * std::exp(LogRunWeight(static_cast<int32_t>(k)));
-    return sum;
-}
-
-// Of two sectors that hold exactly one mine between them, how much likelier the rules lay it on
-// `a` than on `b`, from the runs around both along the laying order; the other sectors' chances
-// are the scratch record's (an engine run with the mine on `a`, which leaves the rest as it
-// leaves it with the mine on `b`).
-double Analyst::LaidOddsOfFirst(int32_t a, int32_t b) const
-{
-    const auto cells = static_cast<int32_t>(Laying.size());
-    const int32_t pa = LayingIndex[static_cast<size_t>(a)],
-                  pb = LayingIndex[static_cast<size_t>(b)];
-    if (cells < 2 || pa < 0 || pb < 0) return 1.0;
-    constexpr int32_t Reach = 8;
-    // The stretches of the order around the two: one when they are near, else one each.
-    std::vector<std::pair<int32_t, int32_t>> stretches; // first place, length
-    const int32_t ahead = ((pb - pa) % cells + cells) % cells;
-    if (ahead <= 2 * Reach)
-        stretches.push_back({pa - Reach, ahead + 2 * Reach + 1});
-    else if (cells - ahead <= 2 * Reach)
-        stretches.push_back({pb - Reach, cells - ahead + 2 * Reach + 1});
-    else
-        stretches = {{pa - Reach, 2 * Reach + 1}, {pb - Reach, 2 * Reach + 1}};
-    double odds = 1.0;
-    for (const auto &[first, length] : stretches) {
-        std::vector<double> onA, onB;
-        for (int32_t i = 0; i < std::min(length, cells); ++i) {
-            const int32_t n = Laying[static_cast<size_t>(((first + i) % cells + cells) % cells)];
-            const double q = Scratch.State[n] == SECTOR_OPEN
-                                 ? 0.0
-                                 : std::clamp(static_cast<double>(Scratch.Prob[n]), 0.0, 1.0);
-            onA.push_back(n == a ? 1.0 : n == b ? 0.0 : q);
-            onB.push_back(n == b ? 1.0 : n == a ? 0.0 : q);
-        }
-        odds *= ExpectedRunWeight(onA) / ExpectedRunWeight(onB);
-    }
-    return odds;
 }
 
 // Each layout's likelihood under the laying order. Laying draws in turn, each stepping on past
