@@ -122,9 +122,8 @@ int RunAutoplay(int argc, char **argv, const std::string &defaultEngine)
     Setup s;
     std::string enginePath = defaultEngine;
     bool engineGiven = false;
-    long long games = -1, threads = 1, field[3];
-    int given = 0;
-    const char *names[3] = {"W", "H", "MINES"};
+    long long games = -1, threads = 1;
+    Positionals numbers{"--autoplay", {"W", "H", "MINES"}};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -159,23 +158,18 @@ int RunAutoplay(int argc, char **argv, const std::string &defaultEngine)
             if (!hasValue) return BadArguments("--engine takes a path");
             enginePath = argv[++i];
             engineGiven = true;
-        } else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
+        } else if (IsOption(arg)) {
             return BadArguments("unknown option " + arg + " with --autoplay");
-        } else if (given == 3) {
-            return BadArguments("--autoplay takes three numbers: W H MINES");
-        } else if (!ParseNumber(argv[i], -2147483647LL, 2147483647LL, field[given])) {
-            return BadArguments(std::string(names[given]) + " is not a number: " + arg);
-        } else {
-            ++given;
+        } else if (const std::string why = numbers.Take(arg); !why.empty()) {
+            return BadArguments(why);
         }
     }
-    if (given < 3) return BadArguments("--autoplay takes three numbers: W H MINES");
+    if (!numbers.Complete()) return BadArguments(numbers.Usage());
     if (games < 0) return BadArguments("--autoplay needs --games N");
+    const std::vector<long long> &field = numbers.Values;
     const auto text = [](long long v) { return std::to_string(v); };
-    if (field[0] < 1 || field[0] > 32)
-        return BadArguments("W must be 1 to 32, not " + text(field[0]));
-    if (field[1] < 1 || field[1] > 32)
-        return BadArguments("H must be 1 to 32, not " + text(field[1]));
+    if (const std::string why = FieldSizeError(field[0], field[1]); !why.empty())
+        return BadArguments(why);
     s.Width = static_cast<int32_t>(field[0]);
     s.Height = static_cast<int32_t>(field[1]);
     if (s.X < 0) {

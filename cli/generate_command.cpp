@@ -44,9 +44,7 @@ int RunGenerate(int argc, char **argv, const std::string &defaultEngine)
     std::string enginePath = defaultEngine;
     bool seeded = false;
     uint32_t seed = 0;
-    long long field[5];
-    int given = 0;
-    const char *names[5] = {"W", "H", "MINES", "X", "Y"};
+    Positionals numbers{"--generate", {"W", "H", "MINES", "X", "Y"}};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -66,22 +64,17 @@ int RunGenerate(int argc, char **argv, const std::string &defaultEngine)
         } else if (arg == "--engine") {
             if (!hasValue) return BadArguments("--engine takes a path");
             enginePath = argv[++i];
-        } else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
+        } else if (IsOption(arg)) {
             return BadArguments("unknown option " + arg + " with --generate");
-        } else if (given == 5) {
-            return BadArguments("--generate takes five numbers: W H MINES X Y");
-        } else if (!ParseNumber(argv[i], -2147483647LL, 2147483647LL, field[given])) {
-            return BadArguments(std::string(names[given]) + " is not a number: " + arg);
-        } else {
-            ++given;
+        } else if (const std::string why = numbers.Take(arg); !why.empty()) {
+            return BadArguments(why);
         }
     }
-    if (given < 5) return BadArguments("--generate takes five numbers: W H MINES X Y");
+    if (!numbers.Complete()) return BadArguments(numbers.Usage());
+    const std::vector<long long> &field = numbers.Values;
     const auto text = [](long long v) { return std::to_string(v); };
-    if (field[0] < 1 || field[0] > 32)
-        return BadArguments("W must be 1 to 32, not " + text(field[0]));
-    if (field[1] < 1 || field[1] > 32)
-        return BadArguments("H must be 1 to 32, not " + text(field[1]));
+    if (const std::string why = FieldSizeError(field[0], field[1]); !why.empty())
+        return BadArguments(why);
     request.SizeX = static_cast<int32_t>(field[0]);
     request.SizeY = static_cast<int32_t>(field[1]);
     if (field[3] < 0 || field[3] >= field[0])
