@@ -51,9 +51,9 @@ class MainWindowTest : public ::testing::Test
     }
 
     // Opens a window on a level at 24-pixel sectors with a fixed mine layout.
-    void OpenOnLevel(int32_t level, uint32_t seed = 1)
+    void OpenOnLevel(int32_t level, uint32_t seed = 1, const QString &engine = "no-such-engine.so")
     {
-        Open();
+        Open(engine);
         Window->MaxScale = 0;
         Window->ChooseLevel(level);
         Window->Rng.Seed(seed);

@@ -10,12 +10,8 @@ namespace
 TEST_F(MainWindowTest, H_FramesTheHintAndSaysWhy_AndTheGameItHelpedIsKeptAssisted)
 {
     HistoryFile = Folder.filePath("games.sqlite");
-    Window = std::make_unique<TfrmMain>(Options(KELVANE_ENGINE_PATH));
-    Window->show();
+    OpenOnLevel(0, 1, KELVANE_ENGINE_PATH);
     ASSERT_TRUE(Window->EngineLoaded());
-    Window->MaxScale = 0;
-    Window->ChooseLevel(0);
-    Window->Rng.Seed(1);
     Click(Qt::LeftButton, 0, 0);
 
     QTest::keyClick(Window.get(), Qt::Key_H);

@@ -30,12 +30,8 @@ class HistoryWindowTest : public MainWindowTest
     void OpenReviewable()
     {
         HistoryFile = Folder.filePath("games.sqlite");
-        Window = std::make_unique<TfrmMain>(Options(KELVANE_ENGINE_PATH));
-        Window->show();
+        OpenOnLevel(0, 1, KELVANE_ENGINE_PATH);
         ASSERT_TRUE(Window->EngineLoaded());
-        Window->MaxScale = 0;
-        Window->ChooseLevel(0);
-        Window->Rng.Seed(1);
         Game().TimedGame = 0;
     }
 
