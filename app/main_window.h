@@ -140,7 +140,7 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
     bool ReviewRecord(const GameRecord &record);
     // Grades a record for the Review window, saying why not when it cannot.
     bool GradeForReview(const GameRecord &record, GameReview &review);
-    void ShowReview(const GameRecord &record, GameReview &review);
+    void ShowReview(const GameRecord &record, const GameReview &review);
 
     // Components, named as the player sees them.
     PaintBox *pbImage = nullptr, *pbxLeft = nullptr, *pbxTime = nullptr, *pbxBar = nullptr;

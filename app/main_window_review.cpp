@@ -7,6 +7,7 @@
 #include "review_window.h"
 
 #include <QApplication>
+#include <QTimer>
 
 void TfrmMain::ReviewLastGame()
 {
@@ -65,21 +66,8 @@ bool TfrmMain::ReviewRecord(const GameRecord &record)
     return true;
 }
 
-void TfrmMain::ShowReview(const GameRecord &record, GameReview &review)
+void TfrmMain::ShowReview(const GameRecord &record, const GameReview &review)
 {
-    // The hint beside each guess, once per review (F4 shows the same one again).
-    if (!review.Hinted && EngineLoaded() && GameState->EngineBusy == 0) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        GameState->EngineBusy = 1;
-        try {
-            HintGuesses(*Engine.Engine, record, review);
-        } catch (...) {
-            // out of memory: the review shows without its hints
-        }
-        GameState->EngineBusy = 0;
-        Driver->Attach(Engine.Engine);
-        QApplication::restoreOverrideCursor();
-    }
     if (frmReview == nullptr) {
         frmReview = new ReviewWindow(Board.Scale(), this);
         frmReview->AskOpenFile = Options.AskOpenFile;
@@ -91,4 +79,23 @@ void TfrmMain::ShowReview(const GameRecord &record, GameReview &review)
     frmReview->show();
     frmReview->raise();
     frmReview->activateWindow();
+    if (review.Hinted) return;
+    // The hints beside the guesses come once the window shows: a long game's take a moment.
+    QTimer::singleShot(0, frmReview, [this, record, hinted = review]() mutable {
+        if (!EngineLoaded() || GameState->EngineBusy != 0 || !frmReview->isVisible()) return;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        GameState->EngineBusy = 1;
+        try {
+            HintGuesses(*Engine.Engine, record, hinted);
+        } catch (...) {
+            // out of memory: the review stays without its hints
+        }
+        GameState->EngineBusy = 0;
+        Driver->Attach(Engine.Engine);
+        QApplication::restoreOverrideCursor();
+        if (!hinted.Hinted) return;
+        frmReview->ShowHints(record, hinted);
+        // F4 shows the last game's review again, hints and all.
+        if (LastReview && LastRecord && *LastRecord == record) *LastReview = std::move(hinted);
+    });
 }

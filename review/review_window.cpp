@@ -191,9 +191,30 @@ void ReviewWindow::ShowGame(const GameRecord &record, const GameReview &review)
     ChooseMove(0);
 }
 
+namespace
+{
+
+// Fitting the columns to their contents after every changed cell would take the table's whole
+// length each time, once it shows: once, when the changes are done.
+class ColumnsFitOnce
+{
+  public:
+    explicit ColumnsFitOnce(QTableWidget *table) : Header(table->horizontalHeader())
+    {
+        Header->setSectionResizeMode(QHeaderView::Interactive);
+    }
+    ~ColumnsFitOnce() { Header->setSectionResizeMode(QHeaderView::ResizeToContents); }
+
+  private:
+    QHeaderView *Header;
+};
+
+} // namespace
+
 void ReviewWindow::ShowMoves()
 {
     const QSignalBlocker quiet(Moves);
+    const ColumnsFitOnce fit(Moves);
     const int rows = int(std::min(Record.Moves.size(), Review.Moves.size()));
     Moves->clearContents();
     Moves->setRowCount(rows);
@@ -224,6 +245,33 @@ void ReviewWindow::ShowMoves()
             if (wrong || safe) item->setBackground(wrong ? WrongRow : SafeRow);
             Moves->setItem(row, column, item);
         }
+    }
+}
+
+void ReviewWindow::ShowHints(const GameRecord &record, const GameReview &review)
+{
+    if (!(record == Record) || review.Moves.size() != Review.Moves.size()) return;
+    {
+        const ColumnsFitOnce fit(Moves);
+        for (int row = 0; row < Moves->rowCount(); ++row) {
+            MoveReview &shown = Review.Moves[size_t(row)];
+            shown.HintX = review.Moves[size_t(row)].HintX;
+            shown.HintY = review.Moves[size_t(row)].HintY;
+            if (shown.HintX < 0) continue;
+            const QString sentence = MoveSentence(Record, Review, size_t(row));
+            for (int column = 0; column < Moves->columnCount(); ++column) {
+                QTableWidgetItem *item = Moves->item(row, column);
+                if (column == Moves->columnCount() - 1) item->setText(HintText(shown));
+                item->setData(Qt::AccessibleTextRole, sentence);
+                item->setToolTip(sentence);
+            }
+        }
+    }
+    Review.Hinted = true;
+    if (const int row = Moves->currentRow(); row >= 0) {
+        const QString sentence = MoveSentence(Record, Review, size_t(row));
+        Field->setAccessibleDescription(sentence);
+        Moves->setAccessibleDescription(sentence);
     }
 }
 

@@ -28,6 +28,9 @@ class ReviewWindow : public QDialog
 
     // Shows the game and its review (one grade per move), the first move chosen.
     void ShowGame(const GameRecord &record, const GameReview &review);
+    // Shows the hints beside the guesses of `review` (HintGuesses has run on it) when the game
+    // shown is still `record`.
+    void ShowHints(const GameRecord &record, const GameReview &review);
 
     // The player's answers; tests replace them. AskOpenFile returns "" on cancel.
     std::function<QString(QWidget *parent)> AskOpenFile;

@@ -294,10 +294,14 @@ TEST_F(HistoryWindowTest, F4_ReviewsTheLastGame_MoveByMove_ByKeys_AndReadAloud)
                                            .arg(grade, moves->item(3, 6)->text())))
         << Sentence(3).toStdString();
     EXPECT_TRUE(Sentence(3).endsWith(", hit a mine.")) << Sentence(3).toStdString();
-    // Beside the guess, the sector the hint chooses there; none beside the other moves.
+    // Beside the guess, once the window shows, the sector the hint chooses there; none beside
+    // the other moves.
+    EXPECT_EQ(moves->item(3, 9)->text(), "-");
+    QCoreApplication::processEvents();
     const QString hint = moves->item(3, 9)->text();
     EXPECT_TRUE(QRegularExpression("^\\d+, \\d+$").match(hint).hasMatch()) << hint.toStdString();
     EXPECT_TRUE(Sentence(3).contains(", the hint was " + hint + ",")) << Sentence(3).toStdString();
+    EXPECT_EQ(moves->accessibleDescription(), Sentence(3)); // read again with its hint
     if (grade == "needless") {
         EXPECT_NE(hint, QString("%1, %2").arg(mc).arg(mr));
     }
