@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QTableWidget>
@@ -169,7 +170,8 @@ ReviewWindow::ReviewWindow(int32_t scale, QWidget *parent) : QDialog(parent), Bo
     auto *layout = new QHBoxLayout(this);
     layout->addLayout(left);
     layout->addLayout(right, 1);
-    resize(1000, 680);
+    // Wide enough for every column where the screen allows; a small screen scrolls the list.
+    resize(std::min(1060, screen()->availableGeometry().width() - 32), 680);
 
     AskOpenFile = [](QWidget *parent) {
         return QFileDialog::getOpenFileName(parent, "Open Game", QString(),
