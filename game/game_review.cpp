@@ -231,8 +231,7 @@ GameReview ReviewGame(ProbabilityEngine &engine, const GameRecord &record)
 
 void HintGuesses(ProbabilityEngine &engine, const GameRecord &record, GameReview &review)
 {
-    if (review.Hinted || review.Moves.size() != record.Moves.size() || record.Moves.empty())
-        return;
+    if (review.Hinted || review.Moves.size() != record.Moves.size() || record.Moves.empty()) return;
     RecordReplay replay(record);
     const std::vector<int32_t> order = replay.LayingOrder(record.Moves[0].X, record.Moves[0].Y);
     MoveOptions options;

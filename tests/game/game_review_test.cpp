@@ -211,8 +211,8 @@ TEST(GameReview, AgreesWithCountedLayoutsOnEveryMoveOfRandomGames)
             if (seed % 10 == 0) {
                 ASSERT_EQ(m.HintX >= 0, IsGuess(m.Grade)) << where;
                 if (m.HintX >= 0) {
-                    const float p = review.ProbabilitiesBefore(i)[size_t(m.HintY * record.Width +
-                                                                         m.HintX)];
+                    const float p =
+                        review.ProbabilitiesBefore(i)[size_t(m.HintY * record.Width + m.HintX)];
                     EXPECT_TRUE(m.Grade == MoveGrade::Needless ? p == 0.0f : p >= 0.0f && p < 1.0f)
                         << where << " hint p " << p;
                 }
