@@ -235,6 +235,9 @@ class TfrmMain : public QWidget, private GameView, private EngineHost, private B
     // Grades the record with the engine (attached back to the game afterwards); false
     // without the engine, while it runs, or when a position could not be finished.
     bool GradeWithEngine(const GameRecord &record, GameReview &review);
+    // Runs `work` with the engine, busy meanwhile, and attaches it back to the game; false
+    // without the engine, while it runs, or when `work` threw (out of memory).
+    bool LendEngine(const std::function<void(ProbabilityEngine &)> &work);
     // Grades the ended games waiting for it and keeps them in the history.
     void KeepGradedGames();
     void AbandonGame(); // stops a running game that the player leaves

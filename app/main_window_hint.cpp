@@ -47,20 +47,13 @@ void TfrmMain::ShowHint()
             size_t(Rules.MineCandidates(Record.Moves[0].X, Record.Moves[0].Y, order.data())));
         options.LayingOrder = &order;
     }
-    game.EngineBusy = 1;
     game.HaltRequest = 0;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     Hint hint;
-    try {
-        hint = ChooseMove(*Engine.Engine, game, options);
-    } catch (...) {
+    if (!LendEngine([&](ProbabilityEngine &engine) { hint = ChooseMove(engine, game, options); }))
         hint.Halted = true; // out of memory
-    }
     QApplication::restoreOverrideCursor();
-    game.EngineBusy = 0;
     game.HaltRequest = 0;
-    // The policy had the engine on a record of its own; the player's runs need it back.
-    Driver->Attach(Engine.Engine);
     if (CloseWhenIdle) return CloseIfAskedDuringRun();
     if (hint.Kind == HintKind::None) {
         sbStatus->Show(hint.Halted ? "Stopped: no hint" : "No move is left to hint");

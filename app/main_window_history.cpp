@@ -77,19 +77,25 @@ void TfrmMain::KeepGradedGames()
 
 bool TfrmMain::GradeWithEngine(const GameRecord &record, GameReview &review)
 {
+    return LendEngine([&](ProbabilityEngine &engine) { review = ReviewGame(engine, record); }) &&
+           review.Figures.Unfinished == 0;
+}
+
+bool TfrmMain::LendEngine(const std::function<void(ProbabilityEngine &)> &work)
+{
     TGameState &game = *GameState;
     if (!EngineLoaded() || game.EngineBusy != 0) return false;
     game.EngineBusy = 1;
-    bool graded = true;
+    bool done = true;
     try {
-        review = ReviewGame(*Engine.Engine, record);
+        work(*Engine.Engine);
     } catch (...) {
-        graded = false; // out of memory
+        done = false; // out of memory
     }
     game.EngineBusy = 0;
-    // The review had the engine on a record of its own; the player's runs need it back.
+    // The work had the engine on a record of its own; the player's runs need it back.
     Driver->Attach(Engine.Engine);
-    return graded && review.Figures.Unfinished == 0;
+    return done;
 }
 
 void TfrmMain::AbandonGame()

@@ -82,18 +82,12 @@ void TfrmMain::ShowReview(const GameRecord &record, const GameReview &review)
     if (review.Hinted) return;
     // The hints beside the guesses come once the window shows: a long game's take a moment.
     QTimer::singleShot(0, frmReview, [this, record, hinted = review]() mutable {
-        if (!EngineLoaded() || GameState->EngineBusy != 0 || !frmReview->isVisible()) return;
+        if (!frmReview->isVisible()) return;
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        GameState->EngineBusy = 1;
-        try {
-            HintGuesses(*Engine.Engine, record, hinted);
-        } catch (...) {
-            // out of memory: the review stays without its hints
-        }
-        GameState->EngineBusy = 0;
-        Driver->Attach(Engine.Engine);
+        const bool done =
+            LendEngine([&](ProbabilityEngine &engine) { HintGuesses(engine, record, hinted); });
         QApplication::restoreOverrideCursor();
-        if (!hinted.Hinted) return;
+        if (!done || !hinted.Hinted) return; // no engine, or out of memory: no hints
         frmReview->ShowHints(record, hinted);
         // F4 shows the last game's review again, hints and all.
         if (LastReview && LastRecord && *LastRecord == record) *LastReview = std::move(hinted);

@@ -227,11 +227,11 @@ template <class Chance> double Analyst::LaidRisk(int32_t slot, double p, Chance 
     const auto cells = static_cast<int32_t>(Laying.size());
     const int32_t place = LayingIndex[static_cast<size_t>(slot)];
     if (cells < 2 || place < 0) return p;
+    const auto at = [&](int32_t i) {
+        return Laying[static_cast<size_t>((i % cells + cells) % cells)];
+    };
     RunSide before{}, after{};
     for (int32_t k = 1; k <= static_cast<int32_t>(RunReach); ++k) {
-        const auto at = [&](int32_t i) {
-            return Laying[static_cast<size_t>((i % cells + cells) % cells)];
-        };
         const int32_t b = at(place - k), a = at(place + k);
         before[static_cast<size_t>(k - 1)] = b == slot ? 0.0 : std::clamp(chance(b), 0.0, 1.0);
         after[static_cast<size_t>(k - 1)] = a == slot ? 0.0 : std::clamp(chance(a), 0.0, 1.0);

@@ -234,7 +234,6 @@ void ReviewWindow::ShowMoves()
                                    r.Smallest >= 0.0 ? Percent(r.Smallest) : QString("-"),
                                    some ? Percent(r.Delta()) : QString("-"),
                                    HintText(r)};
-        const QString sentence = MoveSentence(Record, Review, size_t(row));
         const bool wrong = r.Hit || r.Grade == MoveGrade::Needless || r.Grade == MoveGrade::Risky;
         const bool safe =
             r.Grade == MoveGrade::Safe || r.Grade == MoveGrade::Sure || r.Grade == MoveGrade::First;
@@ -242,12 +241,29 @@ void ReviewWindow::ShowMoves()
             auto *item = new QTableWidgetItem(cells[column]);
             if (column != 2 && column != 5)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            item->setData(Qt::AccessibleTextRole, sentence);
-            item->setToolTip(sentence);
             if (wrong || safe) item->setBackground(wrong ? WrongRow : SafeRow);
             Moves->setItem(row, column, item);
         }
+        SayRow(row);
     }
+}
+
+// The row's sentence for the screen reader and the tooltip, on every cell.
+void ReviewWindow::SayRow(int row)
+{
+    const QString sentence = MoveSentence(Record, Review, size_t(row));
+    for (int column = 0; column < Moves->columnCount(); ++column) {
+        Moves->item(row, column)->setData(Qt::AccessibleTextRole, sentence);
+        Moves->item(row, column)->setToolTip(sentence);
+    }
+}
+
+// The chosen move's sentence, read with the field and the list.
+void ReviewWindow::SayChosen(int move)
+{
+    const QString sentence = MoveSentence(Record, Review, size_t(move));
+    Field->setAccessibleDescription(sentence);
+    Moves->setAccessibleDescription(sentence);
 }
 
 void ReviewWindow::ShowHints(const GameRecord &record, const GameReview &review)
@@ -260,21 +276,12 @@ void ReviewWindow::ShowHints(const GameRecord &record, const GameReview &review)
             shown.HintX = review.Moves[size_t(row)].HintX;
             shown.HintY = review.Moves[size_t(row)].HintY;
             if (shown.HintX < 0) continue;
-            const QString sentence = MoveSentence(Record, Review, size_t(row));
-            for (int column = 0; column < Moves->columnCount(); ++column) {
-                QTableWidgetItem *item = Moves->item(row, column);
-                if (column == Moves->columnCount() - 1) item->setText(HintText(shown));
-                item->setData(Qt::AccessibleTextRole, sentence);
-                item->setToolTip(sentence);
-            }
+            Moves->item(row, Moves->columnCount() - 1)->setText(HintText(shown));
+            SayRow(row);
         }
     }
     Review.Hinted = true;
-    if (const int row = Moves->currentRow(); row >= 0) {
-        const QString sentence = MoveSentence(Record, Review, size_t(row));
-        Field->setAccessibleDescription(sentence);
-        Moves->setAccessibleDescription(sentence);
-    }
+    if (Moves->currentRow() >= 0) SayChosen(Moves->currentRow());
 }
 
 void ReviewWindow::ShowSummary()
@@ -375,10 +382,8 @@ void ReviewWindow::ShowPosition(int32_t move)
     // The frame's ring lies on the grid and the neighbours' edges: the move's own
     // probability stays whole.
     Field->ShowFrame(Board.Interior(m.X, m.Y).adjusted(-4, -4, 4, 4));
-    const QString sentence = MoveSentence(Record, Review, size_t(move));
     Field->setAccessibleName(QString("Field before move %1").arg(move + 1));
-    Field->setAccessibleDescription(sentence);
-    Moves->setAccessibleDescription(sentence);
+    SayChosen(move);
 }
 
 // Home and End go to the first and the last move, Left and Right step like Up and Down.

@@ -59,6 +59,8 @@ class ReviewWindow : public QDialog
     void ShowSummary();
     void ShowPosition(int32_t move);
     void ChooseMove(int32_t move);
+    void SayRow(int row);
+    void SayChosen(int move);
 
     FieldPainter Board;
     QImage Background; // the main window's picture, for the sectors' textures
